@@ -1,0 +1,53 @@
+#pragma once
+// The program object: the shared state and the six windows of one run, built
+// on a backend's Services. Tests build it headless in a temporary folder.
+#include <functional>
+#include <string>
+
+#include "app/shared_state.h"
+#include "listing/form3_window.h"
+#include "mainwin/form1_window.h"
+#include "mainwin/form6_window.h"
+#include "platform/services.h"
+#include "settings/form2_window.h"
+#include "viewer/viewer_windows.h"
+
+namespace kestrova {
+
+// Routines that a lower layer hands control to but that live in a higher one
+// (the actions an automatic run starts, the list file). Unset ones do nothing.
+struct Handoffs {
+    std::function<void()> Kest_Open;
+    std::function<void()> MPC_Open;
+    std::function<void()> Pem_Open;
+    std::function<void()> LoadListFile;
+    std::function<void()> SaveListFile;
+    std::function<void()> RefreshList;
+    std::function<void()> RefreshButtonClick;
+    std::function<void()> SelectAll;
+};
+
+class Program {
+public:
+    Program(Services& services, std::string executable_folder);
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    Services& services;
+    const std::string executable_folder;
+    SharedState state;
+    MainForm Form1;
+    SettingsForm Form2;
+    ProgressForm Form3;
+    FullScreenViewerForm Form4;
+    WindowViewerForm Form5;
+    NextItemForm Form6;
+    Handoffs handoffs;
+};
+
+// Runs a hand-off when a later layer has provided it.
+inline void RunHandoff(const std::function<void()>& routine) {
+    if (routine) routine();
+}
+
+}  // namespace kestrova

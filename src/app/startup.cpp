@@ -1,0 +1,121 @@
+#include "startup.h"
+
+#include "listing/icon_list.h"
+#include "mainwin/main_window.h"
+#include "settings/pattern_selector.h"
+#include "settings/settings_file.h"
+#include "settings/settings_transfer.h"
+#include "viewer/viewer_setup.h"
+
+namespace kestrova {
+namespace {
+
+constexpr Color kProgressAutoRunColor = Rgb(0, 255, 255);
+constexpr Color kProgressPlainColor = Rgb(128, 255, 128);
+constexpr const char* kLoadingListMessage = "ケストロヴァ 起動中です";
+
+void BuildListColumns(Program& p) {
+    SharedState& s = p.state;
+    ListView& list = p.Form1.ListView1;
+    list.AddColumn("名前", 2208);
+    s.ShownFolderColumnWidth = IsOn(s.ShowFolderColumn) ? s.CurrentFolderColumnWidth : 0;
+    list.AddColumn("フォルダ名", s.ShownFolderColumnWidth);
+    list.AddColumn("サイズ(Byte)", 1653, ColumnAlign::Right);
+    list.AddColumn("更新日時", 1753);
+    list.AddColumn("No", 526);
+}
+
+void RunStartMode(Program& p) {
+    SharedState& s = p.state;
+    ProgressForm& progress = p.Form3;
+    const Color colour = IsOn(s.AutoRunActive) ? kProgressAutoRunColor : kProgressPlainColor;
+    progress.SetBackColor(colour);
+    progress.Label1.SetBackColor(colour);
+    if (s.StartMode == kStartRefresh) {
+        progress.Show();
+        IgnoringErrors([&] { RunHandoff(p.handoffs.RefreshList); });
+        progress.Hide();
+        p.Form1.SetCaption(s.ProgramTitle);
+    } else if (s.StartMode == kStartShowPrevious) {
+        progress.Label1.SetCaption(kLoadingListMessage);
+        progress.Show();
+        IgnoringErrors([&] { RunHandoff(p.handoffs.LoadListFile); });
+        progress.Hide();
+        p.Form1.SetCaption(s.ProgramTitle);
+    }
+}
+
+void RunAutomaticStart(Program& p) {
+    SharedState& s = p.state;
+    if (IsOn(s.AbortRequested) || (s.StartMode != kStartRefresh && s.StartMode != kStartShowPrevious)) return;
+    RunHandoff(p.handoffs.SelectAll);
+    switch (s.AutoRunChoice) {
+        case kAutoRunOpen:
+        case kAutoRunOpenTimed: RunHandoff(p.handoffs.Kest_Open); break;
+        case kAutoRunMediaPlayer: RunHandoff(p.handoffs.MPC_Open); break;
+        case kAutoRunViewer: RunHandoff(p.handoffs.Pem_Open); break;
+        default: break;
+    }
+}
+
+}  // namespace
+
+void Form1_Load(Program& p) {
+    SharedState& s = p.state;
+    MainForm& f = p.Form1;
+    s.ProgramTitle = kProgramTitle;
+    s.AbortRequested = s.RefreshRunning = s.Interrupted = s.AutoRunActive = 0;
+    s.RenamePending = s.AllSelectedToggle = 0;
+    IgnoringErrors([&] {
+        f.SetCaption(s.ProgramTitle);
+        f.Timer1.SetEnabled(false);
+    });
+    s.ZoomMode = s.LoopMode = s.OpenSequenceActive = 0;
+    IgnoringErrors([&] {
+        LoadWindowPictures(p);
+        f.Label2.SetWidth(12000);
+        PrepareViewerWindows(p);
+    });
+    IgnoringErrors([&] {
+        SetProgramPaths(s, p.executable_folder);
+        if (!SettingsFileExists(s)) {
+            LoadDefaultSettings(p);
+        } else {
+            ReadSettingsFile(s);
+        }
+    });
+    IgnoringErrors([&] { FillPatternSelector(p); });
+    IgnoringErrors([&] { SettingsToScreen(p); });
+    IgnoringErrors([&] { f.File1.SetPattern(f.Combo1.Text()); });
+    IgnoringErrors([&] { BuildListColumns(p); });
+    IgnoringErrors([&] { LabelEnabledChecks(p); });
+    IgnoringErrors([&] { PrepareIconList(p); });
+    const bool starts_with_list = s.StartMode == kStartRefresh || s.StartMode == kStartShowPrevious;
+    if (starts_with_list && s.AutoRunChoice >= kAutoRunOpen && s.AutoRunChoice <= kAutoRunOpenTimed) s.AutoRunActive = 1;
+    if (s.StartMode != kStartOnly) {
+        IgnoringErrors([&] { RunStartMode(p); });
+        IgnoringErrors([&] { RunAutomaticStart(p); });
+    }
+    s.LoadCompleted = 1;
+}
+
+void Form1_QueryUnload(Program& p) {
+    IgnoringErrors([&] { ScreenTextsToSettings(p); });
+    IgnoringErrors([&] { ScreenOptionsToSettings(p); });
+    IgnoringErrors([&] { SaveSettingsFile(p.state); });
+    IgnoringErrors([&] { RunHandoff(p.handoffs.SaveListFile); });
+    p.services.EndProgram();
+}
+
+void Command2_Click(Program& p) {
+    if (p.services.MsgBox("終了しますか", kYesNo, kQuestion) != kYes) return;
+    IgnoringErrors([&] { ReadEnabledChecks(p); });
+    IgnoringErrors([&] { SettingsToScreen(p); });
+    IgnoringErrors([&] { ScreenOptionsToSettings(p); });
+    IgnoringErrors([&] { ScreenTextsToSettings(p); });
+    IgnoringErrors([&] { SaveSettingsFile(p.state); });
+    IgnoringErrors([&] { RunHandoff(p.handoffs.SaveListFile); });
+    p.services.EndProgram();
+}
+
+}  // namespace kestrova

@@ -1,0 +1,41 @@
+#include "wiring.h"
+
+#include "mainwin/main_window.h"
+#include "settings/pattern_selector.h"
+#include "settings/settings_transfer.h"
+#include "startup.h"
+
+namespace kestrova {
+namespace {
+
+void WireMainWindow(Program& p) {
+    MainForm& f = p.Form1;
+    f.QueryUnload = [&p] { Form1_QueryUnload(p); };
+    f.Resize = [&p] { Form_Resize(p); };
+    f.Command1.Click = [&p] { Command1_Click(p); };
+    f.Command2.Click = [&p] { Command2_Click(p); };
+    f.Command3.Click = [&p] { RunHandoff(p.handoffs.RefreshButtonClick); };
+    f.Image1.Click = [&p] { Image1_Click(p); };
+    f.Image2.Click = [&p] { Image2_Click(p); };
+    f.Image3.Click = [&p] { Image3_Click(p); };
+    f.Timer1.Tick = [&p] { Timer1_Timer(p); };
+    f.Combo1.LostFocus = [&p] { Combo1_LostFocus(p); };
+    f.Combo1.KeyDown = [&p](int key, int shift) { Combo1_KeyDown(p, key, shift); };
+    f.Dir1.Change = [&p] { Dir1_Change(p); };
+}
+
+void WireSettingsScreen(Program& p) {
+    SettingsForm& screen = p.Form2;
+    // The close box only hides the screen; it keeps its controls for the run.
+    screen.QueryUnload = [&p] { CloseSettingsScreen(p, false); };
+    screen.Command2.Click = [&p] { CloseSettingsScreen(p, true); };
+}
+
+}  // namespace
+
+void WireHandlers(Program& p) {
+    WireMainWindow(p);
+    WireSettingsScreen(p);
+}
+
+}  // namespace kestrova

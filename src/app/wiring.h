@@ -1,0 +1,10 @@
+#pragma once
+#include "app/program.h"
+
+namespace kestrova {
+
+// Connects every window event to its handler routine and fills the
+// hand-offs that lower layers call upward through.
+void WireHandlers(Program& p);
+
+}  // namespace kestrova

@@ -1,0 +1,337 @@
+#include "files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+namespace kestrova {
+namespace {
+
+std::string ErrorText(int err) { return std::strerror(err); }
+
+std::string BaseName(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string ParentFolder(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+unsigned char FoldAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 0x20 : c; }
+
+// Case-insensitive like the Windows listing order, with the byte order
+// deciding between names that differ only in case so the order is total.
+bool NameLess(const std::string& a, const std::string& b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char x = FoldAscii(static_cast<unsigned char>(a[i]));
+        const unsigned char y = FoldAscii(static_cast<unsigned char>(b[i]));
+        if (x != y) return x < y;
+    }
+    if (a.size() != b.size()) return a.size() < b.size();
+    return a < b;  // std::string compares as unsigned char
+}
+
+class DirHandle {
+public:
+    explicit DirHandle(DIR* d) : d_(d) {}
+    ~DirHandle() {
+        if (d_) closedir(d_);
+    }
+    DirHandle(const DirHandle&) = delete;
+    DirHandle& operator=(const DirHandle&) = delete;
+    DIR* get() const { return d_; }
+
+private:
+    DIR* d_;
+};
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    // Closes now so the caller sees the error that close itself may report.
+    int Close() {
+        const int r = ::close(fd_);
+        fd_ = -1;
+        return r;
+    }
+
+private:
+    int fd_;
+};
+
+bool WriteAll(int fd, const std::string& bytes, int& err) {
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const std::size_t chunk = std::min<std::size_t>(left, 1u << 30);
+        const ssize_t n = ::write(fd, p, chunk);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            err = errno;
+            return false;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+Listing ListFolder(const std::string& folder, int attributes, const std::string& patterns) {
+    Listing listing;
+    DirHandle dir(::opendir(folder.c_str()));
+    if (!dir.get()) {
+        listing.error = ErrorText(errno);
+        return listing;
+    }
+    const int dfd = ::dirfd(dir.get());
+    const bool want_hidden = (attributes & kAttrHidden) != 0;
+    const bool want_folders = (attributes & kAttrDirectory) != 0;
+
+    while (true) {
+        errno = 0;
+        const dirent* d = ::readdir(dir.get());
+        if (!d) {
+            if (errno != 0) {
+                listing.error = ErrorText(errno);
+                listing.entries.clear();
+                return listing;
+            }
+            break;
+        }
+        const std::string name = d->d_name;
+        if (name == "." || name == "..") continue;
+        const bool hidden = name[0] == '.';
+        if (hidden && !want_hidden) continue;
+        // Names that cannot be wanted are dropped before any status call.
+        if (!MatchesAnyPattern(name, patterns)) continue;
+        if (d->d_type == DT_DIR && !want_folders) continue;
+
+        struct stat st;
+        bool is_symlink = d->d_type == DT_LNK;
+        if (::fstatat(dfd, d->d_name, &st, 0) != 0) {
+            // A dangling link (or one that loops) is still listed, with the
+            // data of the link itself.
+            if (::fstatat(dfd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
+            is_symlink = S_ISLNK(st.st_mode);
+        } else if (d->d_type == DT_UNKNOWN) {
+            struct stat lst;
+            is_symlink = ::fstatat(dfd, d->d_name, &lst, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(lst.st_mode);
+        }
+        const bool is_directory = S_ISDIR(st.st_mode);
+        if (is_directory && !want_folders) continue;
+
+        DirEntry entry;
+        entry.name = name;
+        entry.is_directory = is_directory;
+        entry.is_hidden = hidden;
+        entry.is_symlink = is_symlink;
+        entry.size = is_directory ? 0 : static_cast<std::int64_t>(st.st_size);
+        entry.mtime_seconds = static_cast<std::int64_t>(st.st_mtime);
+        entry.device = static_cast<std::uint64_t>(st.st_dev);
+        entry.inode = static_cast<std::uint64_t>(st.st_ino);
+        listing.entries.push_back(std::move(entry));
+    }
+    std::sort(listing.entries.begin(), listing.entries.end(),
+              [](const DirEntry& a, const DirEntry& b) { return NameLess(a.name, b.name); });
+    listing.ok = true;
+    return listing;
+}
+
+bool NormalFileExists(const std::string& path) {
+    const std::string name = BaseName(path);
+    if (name.empty() || name[0] == '.') return false;
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool FolderExists(const std::string& path) {
+    struct stat st;
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::optional<std::int64_t> FileLength(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
+    return static_cast<std::int64_t>(st.st_size);
+}
+
+std::optional<LocalTime> FileModified(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return ToLocalTime(static_cast<std::int64_t>(st.st_mtime));
+}
+
+LocalTime ToLocalTime(std::int64_t seconds_since_epoch) {
+    const std::time_t t = static_cast<std::time_t>(seconds_since_epoch);
+    std::tm tm{};
+    if (!::localtime_r(&t, &tm)) return LocalTime{};
+    LocalTime out;
+    out.year = tm.tm_year + 1900;
+    out.month = tm.tm_mon + 1;
+    out.day = tm.tm_mday;
+    out.hour = tm.tm_hour;
+    out.minute = tm.tm_min;
+    out.second = tm.tm_sec;
+    return out;
+}
+
+bool DeleteFile(const std::string& path, std::string& error) {
+    if (::unlink(path.c_str()) != 0) {
+        error = ErrorText(errno);
+        return false;
+    }
+    return true;
+}
+
+bool RenameFile(const std::string& from, const std::string& to, std::string& error) {
+    struct stat src;
+    if (::lstat(from.c_str(), &src) != 0) {
+        error = ErrorText(errno);
+        return false;
+    }
+    // rename() would silently replace the target; the program expects the
+    // Windows behaviour of refusing. Renaming onto the same file (another
+    // spelling of the same path) is allowed.
+    struct stat dst;
+    if (::lstat(to.c_str(), &dst) == 0) {
+        if (dst.st_dev != src.st_dev || dst.st_ino != src.st_ino) {
+            error = ErrorText(EEXIST);
+            return false;
+        }
+    } else if (errno != ENOENT) {
+        error = ErrorText(errno);
+        return false;
+    }
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        error = ErrorText(errno);
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> ReadFileBytes(const std::string& path, std::string& error, std::size_t max_bytes) {
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        error = ErrorText(errno);
+        return std::nullopt;
+    }
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0) {
+        error = ErrorText(errno);
+        return std::nullopt;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        error = ErrorText(EISDIR);
+        return std::nullopt;
+    }
+    if (st.st_size > 0 && static_cast<std::uint64_t>(st.st_size) > max_bytes) {
+        error = ErrorText(EFBIG);
+        return std::nullopt;
+    }
+
+    // The size is only a hint: the file may grow while it is read, and some
+    // files report no size at all. The limit is enforced on what arrives.
+    constexpr std::size_t kChunk = 1u << 20;
+    std::string data;
+    std::size_t used = 0;
+    data.resize(std::min<std::size_t>(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 0), max_bytes) + 1);
+    while (true) {
+        if (used == data.size()) {
+            if (used > max_bytes) {
+                error = ErrorText(EFBIG);
+                return std::nullopt;
+            }
+            data.resize(std::min(used + kChunk, max_bytes + 1));
+        }
+        const std::size_t want = std::min(data.size() - used, kChunk * 16);
+        const ssize_t n = ::read(fd.get(), data.data() + used, want);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            error = ErrorText(errno);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        used += static_cast<std::size_t>(n);
+    }
+    if (used > max_bytes) {
+        error = ErrorText(EFBIG);
+        return std::nullopt;
+    }
+    data.resize(used);
+    return data;
+}
+
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error) {
+    const std::string temp = path + ".tmp-" + std::to_string(::getpid());
+    int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
+    int raw = ::open(temp.c_str(), flags, 0644);
+    if (raw < 0 && errno == EEXIST) {
+        // Left over from an earlier run that had the same process id.
+        ::unlink(temp.c_str());
+        raw = ::open(temp.c_str(), flags, 0644);
+    }
+    if (raw < 0) {
+        error = ErrorText(errno);
+        return false;
+    }
+    Fd fd(raw);
+    auto fail = [&](int err) {
+        if (fd.get() >= 0) fd.Close();
+        ::unlink(temp.c_str());
+        error = ErrorText(err);
+        return false;
+    };
+
+    // Keep the permissions of the file being replaced, so a file the user
+    // made private stays private.
+    struct stat old;
+    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd.get(), old.st_mode & 07777);
+
+    int err = 0;
+    if (!WriteAll(fd.get(), bytes, err)) return fail(err);
+    if (::fsync(fd.get()) != 0) return fail(errno);
+    if (fd.Close() != 0) return fail(errno);
+    if (::rename(temp.c_str(), path.c_str()) != 0) return fail(errno);
+
+    // Make the rename itself durable; failing here loses nothing already done.
+    Fd folder(::open(ParentFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() >= 0) ::fsync(folder.get());
+    return true;
+}
+
+std::string ExecutableFolder() {
+    std::string buffer(4096, '\0');
+    while (true) {
+        const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (n < 0) return ".";
+        if (static_cast<std::size_t>(n) < buffer.size()) {
+            buffer.resize(static_cast<std::size_t>(n));
+            break;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    return ParentFolder(buffer);
+}
+
+}  // namespace kestrova

@@ -1,0 +1,74 @@
+#pragma once
+// File-system access in the terms the program uses: folders listed with
+// attribute selection and wildcard patterns, normal-file existence, length,
+// modification time, delete and rename. Failures carry the system's text.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "services.h"  // LocalTime
+
+namespace kestrova {
+
+// Attribute selection, as the Windows attribute bits. Normal files are always
+// included; these bits add more kinds of entry.
+enum FileAttribute : int {
+    kAttrNormal = 0,
+    kAttrReadOnly = 1,
+    kAttrHidden = 2,  // on Linux: the name begins with "."
+    kAttrSystem = 4,  // never set on Linux
+    kAttrDirectory = 16,
+    kAttrArchive = 32,
+};
+
+struct DirEntry {
+    std::string name;  // bytes as the system gave them
+    bool is_directory = false;
+    bool is_hidden = false;
+    bool is_symlink = false;
+    std::int64_t size = 0;          // bytes (of the target, for a link)
+    std::int64_t mtime_seconds = 0;  // seconds since the epoch
+    std::uint64_t device = 0;       // identity of the real file or folder,
+    std::uint64_t inode = 0;        // so a walk can visit each folder once
+};
+
+struct Listing {
+    bool ok = false;
+    std::string error;  // the system's error text when !ok
+    std::vector<DirEntry> entries;  // ascending by name, "." and ".." left out
+};
+
+// Lists one folder. Entries are normal files matching `patterns` (";"-separated
+// wildcards, see MatchesAnyPattern), plus hidden files with kAttrHidden, plus
+// folders (also matched against the patterns) with kAttrDirectory; hidden
+// folders need both bits. Size and time come from one status call per entry.
+Listing ListFolder(const std::string& folder, int attributes, const std::string& patterns);
+
+// Windows file-pattern matching: case-insensitive, "*" any run, "?" one
+// character, "*.*" every name (also one without a dot). Blanks around each
+// ";"-separated pattern are ignored; an empty pattern list matches nothing.
+bool MatchesAnyPattern(const std::string& name, const std::string& patterns);
+
+// True for an existing normal file: not a folder, not hidden.
+bool NormalFileExists(const std::string& path);
+bool FolderExists(const std::string& path);
+std::optional<std::int64_t> FileLength(const std::string& path);
+std::optional<LocalTime> FileModified(const std::string& path);
+LocalTime ToLocalTime(std::int64_t seconds_since_epoch);
+
+bool DeleteFile(const std::string& path, std::string& error);
+bool RenameFile(const std::string& from, const std::string& to, std::string& error);
+
+// Reads at most max_bytes of a file; nullopt with the error text on failure.
+std::optional<std::string> ReadFileBytes(const std::string& path, std::string& error,
+                                         std::size_t max_bytes = 256u * 1024u * 1024u);
+// Writes a whole file atomically: a temporary file in the same folder is
+// written, flushed and renamed over the old one, so a crash never leaves half
+// a file behind.
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error);
+
+// The folder holding the running executable, without a trailing separator.
+std::string ExecutableFolder();
+
+}  // namespace kestrova

@@ -1,0 +1,207 @@
+#include "form.h"
+#include <algorithm>
+
+#include "file_list_controls.h"
+#include "listview.h"
+
+namespace kestrova {
+namespace {
+
+std::unique_ptr<Control> MakeControl(Form& form, const ControlSpec& spec) {
+    switch (spec.kind) {
+        case ControlKind::Label: return std::make_unique<Label>(form, spec);
+        case ControlKind::CommandButton: return std::make_unique<CommandButton>(form, spec);
+        case ControlKind::CheckBox: return std::make_unique<CheckBox>(form, spec);
+        case ControlKind::OptionButton: return std::make_unique<OptionButton>(form, spec);
+        case ControlKind::TextBox: return std::make_unique<TextBox>(form, spec);
+        case ControlKind::ComboBox: return std::make_unique<ComboBox>(form, spec);
+        case ControlKind::Frame: return std::make_unique<Frame>(form, spec);
+        case ControlKind::Line: return std::make_unique<Line>(form, spec);
+        case ControlKind::Image: return std::make_unique<ImageControl>(form, spec);
+        case ControlKind::PictureBox: return std::make_unique<PictureBox>(form, spec);
+        case ControlKind::Timer: return std::make_unique<Timer>(form, spec);
+        case ControlKind::Menu: return std::make_unique<Menu>(form, spec);
+        case ControlKind::ListView: return std::make_unique<ListView>(form, spec);
+        case ControlKind::ImageList: return std::make_unique<ImageList>(form, spec);
+        case ControlKind::DriveList: return std::make_unique<DriveListBox>(form, spec);
+        case ControlKind::DirList: return std::make_unique<DirListBox>(form, spec);
+        case ControlKind::FileList: return std::make_unique<FileListBox>(form, spec);
+    }
+    throw std::logic_error("unknown control kind for " + spec.name);
+}
+
+}  // namespace
+
+Form::Form(FormSpec spec, const std::vector<ControlSpec>& table) : spec_(std::move(spec)), caption_(spec_.caption) {
+    if (spec_.border == FormBorder::None) {
+        frame_dx_ = 0;
+        frame_dy_ = 0;
+    } else if (spec_.border == FormBorder::FixedToolWindow) {
+        frame_dx_ = 90;
+        frame_dy_ = 405;
+    }
+    scale_width_ = spec_.client_width;
+    scale_height_ = spec_.client_height;
+    width_ = normal_width_ = scale_width_ + frame_dx_;
+    height_ = normal_height_ = scale_height_ + frame_dy_;
+    left_ = (screen_width_ - width_) / 2;
+    top_ = (screen_height_ - height_) / 2;
+    controls_.reserve(table.size());
+    for (const ControlSpec& row : table) {
+        if (Find(row.name)) throw std::logic_error("window " + spec_.name + " declares " + row.name + " twice");
+        controls_.push_back(MakeControl(*this, row));
+    }
+}
+
+Form::~Form() = default;
+
+Control* Form::Find(std::string_view name) const {
+    for (const auto& c : controls_) {
+        if (c->Name() == name) return c.get();
+    }
+    return nullptr;
+}
+
+std::vector<OptionButton*> Form::OptionGroup(const OptionButton& member) const {
+    std::vector<OptionButton*> group;
+    for (const auto& c : controls_) {
+        auto* option = dynamic_cast<OptionButton*>(c.get());
+        if (option && option->Container() == member.Container()) group.push_back(option);
+    }
+    return group;
+}
+
+void Form::NotifyControl(Control& control, Property what) {
+    if (observer_) observer_->ControlChanged(control, what);
+}
+
+void Form::NotifyForm(FormProperty what) {
+    if (observer_) observer_->FormChanged(*this, what);
+}
+
+void Form::SetCaption(std::string caption) {
+    if (caption == caption_) return;
+    caption_ = std::move(caption);
+    NotifyForm(FormProperty::Caption);
+}
+
+void Form::SetScreenSize(int width, int height) {
+    screen_width_ = width;
+    screen_height_ = height;
+}
+
+// Without a real window the inner size follows the outer size by the frame,
+// and the window state decides which size is in force. A backend replaces
+// these values with the real ones through BackendGeometry.
+void Form::ApplyEmulatedSize() {
+    switch (state_) {
+        case kMinimized:
+            scale_width_ = 0;
+            scale_height_ = 0;
+            break;
+        case kMaximized:
+            width_ = screen_width_;
+            height_ = screen_height_;
+            scale_width_ = width_ - frame_dx_;
+            scale_height_ = height_ - frame_dy_;
+            break;
+        case kNormal:
+            width_ = normal_width_;
+            height_ = normal_height_;
+            scale_width_ = std::max(0, width_ - frame_dx_);
+            scale_height_ = std::max(0, height_ - frame_dy_);
+            break;
+    }
+}
+
+void Form::Move(int left, int top, int width, int height) {
+    left_ = left;
+    top_ = top;
+    if (state_ == kNormal) {
+        normal_width_ = width;
+        normal_height_ = height;
+        ApplyEmulatedSize();
+    }
+    NotifyForm(FormProperty::Geometry);
+    Raise(Resize);
+}
+
+void Form::SetLeft(int v) { Move(v, top_, normal_width_, normal_height_); }
+void Form::SetTop(int v) { Move(left_, v, normal_width_, normal_height_); }
+void Form::SetWidth(int v) { Move(left_, top_, v, normal_height_); }
+void Form::SetHeight(int v) { Move(left_, top_, normal_width_, v); }
+
+void Form::SetWindowState(WindowState state) {
+    if (state == state_) return;
+    state_ = state;
+    ApplyEmulatedSize();
+    NotifyForm(FormProperty::WindowState);
+    Raise(Resize);
+}
+
+void Form::Show() {
+    ever_shown_ = true;
+    if (visible_) {
+        NotifyForm(FormProperty::Focus);
+        return;
+    }
+    visible_ = true;
+    NotifyForm(FormProperty::Visible);
+}
+
+void Form::Hide() {
+    if (!visible_) return;
+    visible_ = false;
+    NotifyForm(FormProperty::Visible);
+}
+
+void Form::Activate() { NotifyForm(FormProperty::Focus); }
+
+void Form::SetBackColor(std::optional<Color> c) {
+    if (c == back_color_) return;
+    back_color_ = c;
+    NotifyForm(FormProperty::BackColor);
+}
+
+bool Form::SetTopmost(bool on) {
+    topmost_ = on;
+    NotifyForm(FormProperty::Topmost);
+    return true;
+}
+
+void Form::PopupMenu(Menu& menu) {
+    if (observer_) observer_->PopupMenu(*this, menu);
+}
+
+void Form::BackendGeometry(int left, int top, int outer_w, int outer_h, int inner_w, int inner_h, WindowState state) {
+    const bool changed = outer_w != width_ || outer_h != height_ || inner_w != scale_width_ ||
+                         inner_h != scale_height_ || state != state_;
+    left_ = left;
+    top_ = top;
+    width_ = outer_w;
+    height_ = outer_h;
+    scale_width_ = inner_w;
+    scale_height_ = inner_h;
+    state_ = state;
+    if (state == kNormal) {
+        normal_width_ = outer_w;
+        normal_height_ = outer_h;
+        if (inner_w > 0 && inner_h > 0) {
+            frame_dx_ = outer_w - inner_w;
+            frame_dy_ = outer_h - inner_h;
+        }
+    }
+    if (changed) Raise(Resize);
+}
+
+void Form::BackendFocus(Control* control) {
+    if (control == active_) return;
+    Control* previous = active_;
+    active_ = control;
+    if (previous) Raise(previous->LostFocus);
+    if (control && active_ == control) Raise(control->GotFocus);
+}
+
+void Form::BackendVisible(bool visible) { visible_ = visible; }
+
+}  // namespace kestrova

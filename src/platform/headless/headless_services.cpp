@@ -1,0 +1,177 @@
+#include "headless_services.h"
+
+#include <algorithm>
+#include <ctime>
+#include <stdexcept>
+
+#include "platform/controls.h"
+
+namespace kestrova {
+namespace {
+
+constexpr int kScreenWidthPx = 1920;
+constexpr int kScreenHeightPx = 1080;
+
+}  // namespace
+
+HeadlessServices::HeadlessServices() = default;
+
+void HeadlessServices::AttachForm(Form& form) {
+    form.SetScreenSize(kScreenWidthPx * kTwipsPerPixel, kScreenHeightPx * kTwipsPerPixel);
+    forms_.push_back(&form);
+}
+
+void HeadlessServices::DoEvents() { Turn(turn_ms_); }
+
+// A waiting loop sleeps until the next timer is due (or 10 ms when no timer
+// runs), so a timed wait of seconds takes a handful of turns.
+void HeadlessServices::WaitTurn() {
+    long advance = -1;
+    for (const auto& [timer, due] : timer_due_ms_) {
+        if (timer->Enabled() && due > clock_ms_ && (advance < 0 || due - clock_ms_ < advance)) advance = due - clock_ms_;
+    }
+    Turn(advance < 0 ? 10 : advance);
+}
+
+void HeadlessServices::Turn(long advance_ms) {
+    ++turns_;
+    clock_ms_ += advance_ms;
+    FireTimers();
+    RunActions();
+}
+
+void HeadlessServices::FireTimers() {
+    for (Form* form : forms_) {
+        for (const auto& control : form->Controls()) {
+            auto* timer = dynamic_cast<Timer*>(control.get());
+            if (!timer) continue;
+            if (!timer->Enabled() || timer->Interval() <= 0) {
+                timer_due_ms_.erase(timer);
+                continue;
+            }
+            auto [it, fresh] = timer_due_ms_.try_emplace(timer, clock_ms_ + timer->Interval());
+            if (fresh || it->second > clock_ms_) continue;
+            it->second = clock_ms_ + timer->Interval();
+            Raise(timer->Tick);
+        }
+    }
+}
+
+// Actions run outside of each other: an action that itself calls DoEvents
+// does not start the next one re-entrantly.
+void HeadlessServices::RunActions() {
+    if (in_actions_) return;
+    in_actions_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{in_actions_};
+    for (size_t i = 0; i < timed_.size();) {
+        if (timed_[i].turn <= turns_) {
+            auto action = std::move(timed_[i].action);
+            timed_.erase(timed_.begin() + static_cast<long>(i));
+            action();
+        } else {
+            ++i;
+        }
+    }
+    for (size_t i = 0; i < conditional_.size();) {
+        if (conditional_[i].condition()) {
+            auto action = std::move(conditional_[i].action);
+            conditional_.erase(conditional_.begin() + static_cast<long>(i));
+            action();
+        } else {
+            ++i;
+        }
+    }
+}
+
+void HeadlessServices::OnTurn(long turn, std::function<void()> action) { timed_.push_back({turn, std::move(action)}); }
+
+void HeadlessServices::When(std::function<bool()> condition, std::function<void()> action) {
+    conditional_.push_back({std::move(condition), std::move(action)});
+}
+
+MsgBoxResult HeadlessServices::MsgBox(const std::string& text, int buttons, int icon, const std::string& title) {
+    message_boxes_.push_back({text, buttons, icon, title});
+    if (buttons == kOkOnly) return kOk;
+    if (answers_.empty()) throw std::logic_error("no answer queued for message box: " + text);
+    const MsgBoxResult answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+}
+
+bool HeadlessServices::ShellOpen(const std::string& path, std::string& error) {
+    shell_opens_.push_back(path);
+    if (shell_open_fails_) {
+        error = "No application is registered for this file.";
+        return false;
+    }
+    return true;
+}
+
+// A flat 16 x 16 square whose colour depends on the extension, so icons of
+// one type are equal and those of different types differ.
+Picture HeadlessServices::AssociatedIcon(const std::string& path) {
+    const auto dot = path.find_last_of('.');
+    const std::string ext = dot == std::string::npos ? std::string() : path.substr(dot);
+    const std::uint32_t colour = 0xff000000u | static_cast<std::uint32_t>(std::hash<std::string>{}(ext) & 0xffffffu);
+    Picture icon;
+    icon.width = 16;
+    icon.height = 16;
+    icon.pixels.assign(256, colour);
+    return icon;
+}
+
+std::optional<std::string> HeadlessServices::BrowseFolder(const std::string&, bool) {
+    if (folder_choices_.empty()) return std::nullopt;
+    auto choice = std::move(folder_choices_.front());
+    folder_choices_.pop_front();
+    return choice;
+}
+
+std::optional<ProcessId> HeadlessServices::StartProcess(const std::vector<std::string>& argv, std::string& error) {
+    process_starts_.push_back(argv);
+    if (argv.empty()) {
+        error = "No program given.";
+        return std::nullopt;
+    }
+    const std::int64_t pid = next_pid_++;
+    processes_[pid] = {turns_ + process_turns_};
+    return ProcessId{pid};
+}
+
+std::optional<int> HeadlessServices::ProcessExitCode(ProcessId id) {
+    auto it = processes_.find(id.value);
+    if (it == processes_.end()) return -1;
+    if (turns_ < it->second.ends_at_turn) return std::nullopt;
+    return 0;
+}
+
+int HeadlessServices::ShowCursor(bool show) { return cursor_count_ += show ? 1 : -1; }
+
+ScreenSize HeadlessServices::Screen() { return {kScreenWidthPx * kTwipsPerPixel, kScreenHeightPx * kTwipsPerPixel}; }
+
+LocalTime HeadlessServices::Now() {
+    std::tm tm{};
+    tm.tm_year = start_time_.year - 1900;
+    tm.tm_mon = start_time_.month - 1;
+    tm.tm_mday = start_time_.day;
+    tm.tm_hour = start_time_.hour;
+    tm.tm_min = start_time_.minute;
+    tm.tm_sec = start_time_.second + static_cast<int>(clock_ms_ / 1000);
+    // Normalised as UTC so the virtual clock never meets a daylight-saving gap.
+    const std::time_t t = timegm(&tm);
+    gmtime_r(&t, &tm);
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+std::optional<Picture> HeadlessServices::LoadPicture(const std::string& path) {
+    auto it = pictures_.find(path);
+    if (it == pictures_.end()) return std::nullopt;
+    return it->second;
+}
+
+void HeadlessServices::EndProgram() { throw ProgramEnded(); }
+
+}  // namespace kestrova

@@ -1,0 +1,106 @@
+#pragma once
+// The scripted backend for tests and benchmarks. Every DoEvents is one turn:
+// the virtual clock advances, due timers fire and queued test actions run.
+// Message boxes, shell opens and process starts are recorded; questions are
+// answered from a queue.
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/form.h"
+#include "platform/services.h"
+
+namespace kestrova {
+
+struct RecordedMsgBox {
+    std::string text;
+    int buttons = 0;
+    int icon = 0;
+    std::string title;
+};
+
+class HeadlessServices : public Services {
+public:
+    HeadlessServices();
+
+    void AttachForm(Form& form) override;
+    void DoEvents() override;
+    void WaitTurn() override;
+    MsgBoxResult MsgBox(const std::string& text, int buttons, int icon, const std::string& title = kApplicationTitle) override;
+    bool ShellOpen(const std::string& path, std::string& error) override;
+    Picture AssociatedIcon(const std::string& path) override;
+    std::optional<std::string> BrowseFolder(const std::string& title, bool network) override;
+    std::optional<ProcessId> StartProcess(const std::vector<std::string>& argv, std::string& error) override;
+    std::optional<int> ProcessExitCode(ProcessId id) override;
+    int ShowCursor(bool show) override;
+    ScreenSize Screen() override;
+    LocalTime Now() override;
+    std::optional<Picture> LoadPicture(const std::string& path) override;
+    [[noreturn]] void EndProgram() override;
+
+    // ---- scripting ----
+    // Runs action during turn number `turn` (1-based count of DoEvents/WaitTurn).
+    void OnTurn(long turn, std::function<void()> action);
+    // Runs action once, at the first turn where condition holds.
+    void When(std::function<bool()> condition, std::function<void()> action);
+    // Answers the next question box (buttons other than OK only).
+    void QueueAnswer(MsgBoxResult answer) { answers_.push_back(answer); }
+    void QueueFolderChoice(std::optional<std::string> folder) { folder_choices_.push_back(std::move(folder)); }
+    // Pictures LoadPicture will find, by path.
+    void AddPicture(const std::string& path, Picture picture) { pictures_[path] = std::move(picture); }
+    // A started process runs for this many turns, then exits with code 0.
+    void SetProcessTurns(long turns) { process_turns_ = turns; }
+    void SetShellOpenFails(bool fails) { shell_open_fails_ = fails; }
+    void SetNow(const LocalTime& t) { start_time_ = t; clock_ms_ = 0; }
+    void SetTurnMilliseconds(long ms) { turn_ms_ = ms; }
+
+    long Turns() const { return turns_; }
+    long ClockMilliseconds() const { return clock_ms_; }
+    const std::vector<RecordedMsgBox>& MessageBoxes() const { return message_boxes_; }
+    const std::vector<std::string>& ShellOpens() const { return shell_opens_; }
+    const std::vector<std::vector<std::string>>& ProcessStarts() const { return process_starts_; }
+    int CursorCount() const { return cursor_count_; }
+    const std::vector<Form*>& Forms() const { return forms_; }
+
+private:
+    void Turn(long advance_ms);
+    void FireTimers();
+    void RunActions();
+
+    struct TimedAction {
+        long turn;
+        std::function<void()> action;
+    };
+    struct ConditionalAction {
+        std::function<bool()> condition;
+        std::function<void()> action;
+    };
+    struct RunningProcess {
+        long ends_at_turn;
+    };
+
+    std::vector<Form*> forms_;
+    std::map<const Control*, long> timer_due_ms_;
+    std::vector<TimedAction> timed_;
+    std::vector<ConditionalAction> conditional_;
+    std::deque<MsgBoxResult> answers_;
+    std::deque<std::optional<std::string>> folder_choices_;
+    std::map<std::string, Picture> pictures_;
+    std::map<std::int64_t, RunningProcess> processes_;
+    std::vector<RecordedMsgBox> message_boxes_;
+    std::vector<std::string> shell_opens_;
+    std::vector<std::vector<std::string>> process_starts_;
+    LocalTime start_time_{2024, 5, 1, 13, 45, 7};
+    long clock_ms_ = 0;
+    long turn_ms_ = 1;
+    long turns_ = 0;
+    long process_turns_ = 3;
+    std::int64_t next_pid_ = 1000;
+    int cursor_count_ = 0;
+    bool shell_open_fails_ = false;
+    bool in_actions_ = false;
+};
+
+}  // namespace kestrova

@@ -1,0 +1,206 @@
+#include "listview.h"
+
+#include <algorithm>
+
+namespace kestrova {
+namespace {
+
+// Geometry used for hit tests when no view is attached (headless): a header
+// and rows of one text line each, scrolled to the top.
+constexpr int kEmulatedHeaderHeight = 270;
+constexpr int kEmulatedRowHeight = 255;
+
+unsigned char FoldAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
+
+}  // namespace
+
+int CompareListText(const std::string& a, const std::string& b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned char x = FoldAscii(static_cast<unsigned char>(a[i]));
+        const unsigned char y = FoldAscii(static_cast<unsigned char>(b[i]));
+        if (x != y) return x < y ? -1 : 1;
+    }
+    if (a.size() == b.size()) return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+void ImageList::Changed() {
+    ++version_;
+    Notify(Property::Items);
+}
+
+void ImageList::Clear() {
+    pictures_.clear();
+    Changed();
+}
+
+void ImageList::Add(std::shared_ptr<const Picture> picture) {
+    pictures_.push_back(std::move(picture));
+    Changed();
+}
+
+void ImageList::SetImageSize(int width, int height) {
+    image_width_ = width;
+    image_height_ = height;
+    Changed();
+}
+
+void ListView::AddColumn(std::string text, int width, ColumnAlign align) {
+    columns_.push_back({std::move(text), width, align});
+    if (view_) view_->ColumnsChanged();
+}
+
+void ListView::SetColumnWidth(int index1, int width) {
+    columns_.at(static_cast<size_t>(index1 - 1)).width = std::max(0, width);
+    if (view_) view_->ColumnsChanged();
+}
+
+void ListView::BackendColumnWidth(int index1, int width) {
+    if (index1 >= 1 && index1 <= ColumnCount()) columns_[static_cast<size_t>(index1 - 1)].width = std::max(0, width);
+}
+
+ListRow& ListView::MutableRow(std::int32_t index1) { return rows_.at(static_cast<size_t>(index1 - 1)); }
+
+std::int32_t ListView::AddRow(std::string text, int icon) {
+    ListRow row;
+    row.text = std::move(text);
+    row.icon = icon;
+    rows_.push_back(std::move(row));
+    const auto index1 = Count();
+    if (view_) view_->RowsAppended(index1, 1);
+    return index1;
+}
+
+void ListView::SetRowText(std::int32_t index1, std::string text) {
+    MutableRow(index1).text = std::move(text);
+    if (view_) view_->RowChanged(index1);
+}
+
+const std::string& ListView::SubItem(std::int32_t index1, int k) const {
+    return Row(index1).sub.at(static_cast<size_t>(k - 1));
+}
+
+void ListView::SetSubItem(std::int32_t index1, int k, std::string text) {
+    MutableRow(index1).sub.at(static_cast<size_t>(k - 1)) = std::move(text);
+    if (view_) view_->RowChanged(index1);
+}
+
+void ListView::SetRowIcon(std::int32_t index1, int icon) {
+    MutableRow(index1).icon = icon;
+    if (view_) view_->RowChanged(index1);
+}
+
+void ListView::RemoveRow(std::int32_t index1) {
+    if (index1 < 1 || index1 > Count()) throw std::out_of_range("list row out of range");
+    if (view_) view_->RowAboutToBeRemoved(index1);
+    rows_.erase(rows_.begin() + (index1 - 1));
+    if (current_ == index1) current_ = 0;
+    else if (current_ > index1) --current_;
+    if (view_) view_->RowRemoved(index1);
+}
+
+void ListView::Clear() {
+    rows_.clear();
+    current_ = 0;
+    if (view_) view_->RowsReset();
+}
+
+void ListView::SetSelected(std::int32_t index1, bool on) {
+    ListRow& row = MutableRow(index1);
+    if (row.selected == on) return;
+    row.selected = on;
+    if (view_) view_->SelectionChanged();
+}
+
+void ListView::SetAllSelected(bool on) {
+    for (ListRow& row : rows_) row.selected = on;
+    if (view_) view_->SelectionChanged();
+}
+
+void ListView::SetSelectedItem(std::int32_t index1) {
+    if (index1 < 0 || index1 > Count()) throw std::out_of_range("list row out of range");
+    current_ = index1;
+    if (view_) view_->CurrentChanged();
+}
+
+std::int32_t ListView::HitTest(int x, int y) const {
+    if (view_) return view_->HitTest(x, y);
+    if (x < 0 || y < kEmulatedHeaderHeight || x >= Width()) return 0;
+    const std::int64_t row = (static_cast<std::int64_t>(y) - kEmulatedHeaderHeight) / kEmulatedRowHeight + 1;
+    return row <= Count() ? static_cast<std::int32_t>(row) : 0;
+}
+
+void ListView::StartLabelEdit() {
+    if (current_ == 0) return;
+    if (view_) view_->StartLabelEdit(current_);
+}
+
+static const std::string& KeyText(const ListRow& row, int key) {
+    return key == 0 ? row.text : row.sub[static_cast<size_t>(key - 1)];
+}
+
+// Stable, so rows with equal key texts keep their relative order in either
+// direction; the current row follows its row.
+void ListView::SortNow() {
+    if (sort_key_ < 0 || sort_key_ > kSubItemCount) return;
+    const int key = sort_key_;
+    const bool descending = sort_order_ == 1;
+    const ListRow* current_row = current_ > 0 ? &rows_[static_cast<size_t>(current_ - 1)] : nullptr;
+    std::vector<std::int32_t> order(rows_.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::int32_t>(i);
+    std::stable_sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
+        const int c = CompareListText(KeyText(rows_[static_cast<size_t>(a)], key), KeyText(rows_[static_cast<size_t>(b)], key));
+        return descending ? c > 0 : c < 0;
+    });
+    std::vector<ListRow> sorted;
+    sorted.reserve(rows_.size());
+    std::int32_t new_current = 0;
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (current_row == &rows_[static_cast<size_t>(order[i])]) new_current = static_cast<std::int32_t>(i + 1);
+        sorted.push_back(std::move(rows_[static_cast<size_t>(order[i])]));
+    }
+    rows_ = std::move(sorted);
+    current_ = new_current;
+    if (view_) view_->RowsReset();
+}
+
+void ListView::SetSorted(bool on) {
+    sorted_ = on;
+    if (on) SortNow();
+    Notify(Property::ListSort);
+}
+
+void ListView::SetSortKey(int key) {
+    sort_key_ = key;
+    if (sorted_) SortNow();
+    Notify(Property::ListSort);
+}
+
+void ListView::SetSortOrder(int order) {
+    sort_order_ = order;
+    if (sorted_) SortNow();
+    Notify(Property::ListSort);
+}
+
+void ListView::SetSmallIcons(ImageList* list) {
+    small_icons_ = list;
+    if (view_) view_->IconsChanged();
+}
+
+void ListView::BackendSelection(std::int32_t index1, bool on) {
+    if (index1 >= 1 && index1 <= Count()) rows_[static_cast<size_t>(index1 - 1)].selected = on;
+}
+
+void ListView::BackendCurrent(std::int32_t index1) {
+    if (index1 >= 0 && index1 <= Count()) current_ = index1;
+}
+
+void ListView::BackendEndLabelEdit(std::int32_t index1, std::optional<std::string> new_text) {
+    if (index1 < 1 || index1 > Count()) return;
+    int cancel = 0;
+    Raise(AfterLabelEdit, cancel, new_text);
+    if (cancel == 0 && new_text) SetRowText(index1, *new_text);
+}
+
+}  // namespace kestrova

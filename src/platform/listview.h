@@ -1,0 +1,156 @@
+#pragma once
+// The file list: a report-view list control over one vector of rows, and the
+// image list of its small icons. Row indexes and counts are 32-bit and
+// 1-based, as the routines use them; 0 means "no row".
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "controls.h"
+
+namespace kestrova {
+
+class ImageList : public Control {
+public:
+    using Control::Control;
+    int Count() const { return static_cast<int>(pictures_.size()); }
+    void Clear();
+    void Add(std::shared_ptr<const Picture> picture);
+    const std::shared_ptr<const Picture>& Item(int index1) const { return pictures_.at(static_cast<size_t>(index1 - 1)); }
+    int ImageWidth() const { return image_width_; }
+    int ImageHeight() const { return image_height_; }
+    void SetImageSize(int width, int height);
+    // Bumped on every change, so a view can tell its cached icons are stale.
+    std::uint64_t Version() const { return version_; }
+
+private:
+    void Changed();
+    std::vector<std::shared_ptr<const Picture>> pictures_;
+    int image_width_ = 16;
+    int image_height_ = 16;
+    std::uint64_t version_ = 0;
+};
+
+enum class ColumnAlign { Left, Right };
+
+struct ListColumn {
+    std::string text;
+    int width = 0;  // twips; 0 hides the column
+    ColumnAlign align = ColumnAlign::Left;
+};
+
+inline constexpr int kSubItemCount = 4;
+
+struct ListRow {
+    std::string text;
+    std::array<std::string, kSubItemCount> sub;
+    int icon = 0;  // 1-based picture of the small-icon list, 0 = none
+    bool selected = false;
+};
+
+// What a view needs to hear to stay in step with the rows. Appends are
+// reported as they happen; a view may batch them before repainting.
+class ListViewObserver {
+public:
+    virtual ~ListViewObserver() = default;
+    virtual void ColumnsChanged() = 0;
+    virtual void RowsAppended(std::int32_t first_index1, std::int32_t count) = 0;
+    virtual void RowAboutToBeRemoved(std::int32_t index1) = 0;
+    virtual void RowRemoved(std::int32_t index1) = 0;
+    virtual void RowsReset() = 0;  // cleared or reordered
+    virtual void RowChanged(std::int32_t index1) = 0;
+    virtual void SelectionChanged() = 0;
+    virtual void CurrentChanged() = 0;
+    virtual void IconsChanged() = 0;
+    virtual void StartLabelEdit(std::int32_t index1) = 0;
+    // Row under a point in the control's coordinates (twips), or 0.
+    virtual std::int32_t HitTest(int x, int y) = 0;
+};
+
+class ListView : public Control {
+public:
+    using Control::Control;
+
+    // Columns (1-based).
+    void AddColumn(std::string text, int width, ColumnAlign align = ColumnAlign::Left);
+    int ColumnCount() const { return static_cast<int>(columns_.size()); }
+    const ListColumn& Column(int index1) const { return columns_.at(static_cast<size_t>(index1 - 1)); }
+    int ColumnWidth(int index1) const { return Column(index1).width; }
+    void SetColumnWidth(int index1, int width);
+    // Reported by a view when the user drags a column edge.
+    void BackendColumnWidth(int index1, int width);
+
+    // Rows (1-based).
+    std::int32_t Count() const { return static_cast<std::int32_t>(rows_.size()); }
+    std::int32_t AddRow(std::string text, int icon = 0);
+    const ListRow& Row(std::int32_t index1) const { return rows_.at(static_cast<size_t>(index1 - 1)); }
+    const std::vector<ListRow>& Rows() const { return rows_; }
+    const std::string& RowText(std::int32_t index1) const { return Row(index1).text; }
+    void SetRowText(std::int32_t index1, std::string text);
+    // k = 1..4
+    const std::string& SubItem(std::int32_t index1, int k) const;
+    void SetSubItem(std::int32_t index1, int k, std::string text);
+    int RowIcon(std::int32_t index1) const { return Row(index1).icon; }
+    void SetRowIcon(std::int32_t index1, int icon);
+    void RemoveRow(std::int32_t index1);
+    void Clear();
+    // Room for rows about to be added in one go.
+    void Reserve(std::int32_t count) { rows_.reserve(static_cast<size_t>(count)); }
+
+    // Selection: several rows may be selected; the current row is separate.
+    bool Selected(std::int32_t index1) const { return Row(index1).selected; }
+    void SetSelected(std::int32_t index1, bool on);
+    void SetAllSelected(bool on);
+    std::int32_t SelectedItem() const { return current_; }
+    void SetSelectedItem(std::int32_t index1);  // 0 = none
+    std::int32_t HitTest(int x, int y) const;
+    void StartLabelEdit();
+
+    // Sorting by the text of the key column (0 = row text, 1..4 sub-items).
+    bool Sorted() const { return sorted_; }
+    void SetSorted(bool on);
+    int SortKey() const { return sort_key_; }
+    void SetSortKey(int key);
+    int SortOrder() const { return sort_order_; }  // 0 ascending, 1 descending
+    void SetSortOrder(int order);
+
+    ImageList* SmallIcons() const { return small_icons_; }
+    void SetSmallIcons(ImageList* list);
+
+    void SetViewObserver(ListViewObserver* observer) { view_ = observer; }
+    ListViewObserver* ViewObserver() const { return view_; }
+
+    // ---- reported by a view: user selection, current row and label edit ----
+    void BackendSelection(std::int32_t index1, bool on);
+    void BackendCurrent(std::int32_t index1);
+    // The user finished an in-place edit; nullopt when it was cancelled.
+    void BackendEndLabelEdit(std::int32_t index1, std::optional<std::string> new_text);
+
+    std::function<void(int column_index1)> ColumnClick;
+    // cancel may be set to 1 to keep the old text; new_text is nullopt when
+    // the user cancelled the edit.
+    std::function<void(int& cancel, const std::optional<std::string>& new_text)> AfterLabelEdit;
+
+private:
+    ListRow& MutableRow(std::int32_t index1);
+    void SortNow();
+
+    std::vector<ListColumn> columns_;
+    std::vector<ListRow> rows_;
+    std::int32_t current_ = 0;
+    bool sorted_ = false;
+    int sort_key_ = 0;
+    int sort_order_ = 0;
+    ImageList* small_icons_ = nullptr;
+    ListViewObserver* view_ = nullptr;
+};
+
+// The ordering used for sorting: letters compare without regard to ASCII
+// case, everything else by code point (UTF-8 byte order). Exposed for tests.
+int CompareListText(const std::string& a, const std::string& b);
+
+}  // namespace kestrova

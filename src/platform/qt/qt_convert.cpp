@@ -1,0 +1,53 @@
+#include "qt_convert.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace kestrova {
+
+QString ToQString(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+std::string FromQString(const QString& text) { return text.toUtf8().toStdString(); }
+
+QString WithLineBreaks(const std::string& text) {
+    QString out = ToQString(text);
+    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return out;
+}
+
+int TwipsToPixels(int twips) { return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPerPixel)); }
+
+int PixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+
+QRect TwipsToPixels(const Rect& rect) {
+    return QRect(TwipsToPixels(rect.left), TwipsToPixels(rect.top), TwipsToPixels(rect.width), TwipsToPixels(rect.height));
+}
+
+QColor ToQColor(Color color) { return QColor(color.red, color.green, color.blue); }
+
+QImage ViewOf(const Picture& picture) {
+    if (picture.Empty() || picture.pixels.size() < static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height)) {
+        return QImage();
+    }
+    return QImage(reinterpret_cast<const uchar*>(picture.pixels.data()), picture.width, picture.height,
+                  static_cast<qsizetype>(picture.width) * 4, QImage::Format_ARGB32);
+}
+
+QImage ToQImage(const Picture& picture) { return ViewOf(picture).copy(); }
+
+Picture FromQImage(const QImage& image) {
+    Picture picture;
+    if (image.isNull()) return picture;
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    picture.width = argb.width();
+    picture.height = argb.height();
+    picture.pixels.resize(static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height));
+    for (int y = 0; y < picture.height; ++y) {
+        std::memcpy(picture.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(picture.width), argb.constScanLine(y),
+                    static_cast<size_t>(picture.width) * 4);
+    }
+    return picture;
+}
+
+}  // namespace kestrova

@@ -1,0 +1,248 @@
+#include "textformat.h"
+
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <locale.h>
+#include <string_view>
+
+namespace kestrova {
+namespace {
+
+// x - trunc(x) is exact for every double, so the tie test is reliable; the
+// rounding mode of the FPU plays no part.
+double RoundHalfEven(double x) {
+    if (!std::isfinite(x)) return x;
+    const double frac = x - std::trunc(x);
+    if (std::fabs(frac) == 0.5) return 2.0 * std::round(x / 2.0);
+    return std::round(x);
+}
+
+// Digits of a whole, non-negative double. Up to 2^63 through an integer so
+// large counts stay exact; beyond that the shortest fixed form is as good as
+// the double itself.
+std::string WholeDigits(double magnitude) {
+    if (magnitude < 9.0e18) return std::to_string(static_cast<std::uint64_t>(magnitude));
+    char buf[400];
+    const auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::fixed, 0);
+    return std::string(buf, res.ptr);
+}
+
+std::string TwoDigits(int v) {
+    std::string s = std::to_string(v < 0 ? -v : v);
+    if (s.size() < 2) s.insert(0, 2 - s.size(), '0');
+    return s;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Accepts [+-]digits[.digits][(E|e)[+-]digits] with at least one mantissa
+// digit, and nothing else: no thousands separators, no hex, no "inf".
+bool IsPlainNumber(std::string_view s) {
+    std::size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    std::size_t digits = 0;
+    while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
+    }
+    if (digits == 0) return false;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        std::size_t exp_digits = 0;
+        while (i < s.size() && IsDigit(s[i])) ++i, ++exp_digits;
+        if (exp_digits == 0) return false;
+    }
+    return i == s.size();
+}
+
+// The GUI toolkit adopts the user's locale, which may use a decimal comma;
+// numbers in the program's own format always use a point.
+locale_t CLocale() {
+    static const locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+    return loc;
+}
+
+template <typename Int>
+std::optional<Int> TextToInteger(const std::string& text) {
+    const auto value = TextToDouble(text);
+    if (!value) return std::nullopt;
+    const double r = RoundHalfEven(*value);
+    if (r < static_cast<double>(std::numeric_limits<Int>::min()) ||
+        r > static_cast<double>(std::numeric_limits<Int>::max())) {
+        return std::nullopt;
+    }
+    return static_cast<Int>(r);
+}
+
+}  // namespace
+
+std::string FormatNumber(double value, const std::string& pattern) {
+    if (std::isnan(value)) return "NaN";
+    const double rounded = RoundHalfEven(value);
+    if (std::isinf(rounded)) return rounded < 0 ? "-Infinity" : "Infinity";
+
+    std::size_t min_digits = 0;
+    bool grouping = false;
+    for (char c : pattern) {
+        if (c == '0') ++min_digits;
+        if (c == ',') grouping = true;
+    }
+    if (min_digits == 0) min_digits = 1;
+
+    std::string digits = WholeDigits(std::fabs(rounded));
+    if (digits.size() < min_digits) digits.insert(0, min_digits - digits.size(), '0');
+
+    std::string out;
+    // A value that rounds to zero is shown without a sign.
+    if (rounded < 0) out.push_back('-');
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (grouping && i > 0 && (digits.size() - i) % 3 == 0) out.push_back(',');
+        out.push_back(digits[i]);
+    }
+    return out;
+}
+
+std::string FormatDateTime(const LocalTime& t, const std::string& pattern) {
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    std::string out;
+    bool after_hour = false;  // "mm" right after an hour field means minutes
+    std::size_t i = 0;
+    while (i < pattern.size()) {
+        const char c = lower(pattern[i]);
+        std::size_t run = 1;
+        while (i + run < pattern.size() && lower(pattern[i + run]) == c) ++run;
+        switch (c) {
+            case 'y':
+                if (run >= 4) {
+                    std::string y = std::to_string(t.year);
+                    if (y.size() < 4) y.insert(0, 4 - y.size(), '0');
+                    out += y;
+                } else {
+                    out += TwoDigits(t.year % 100);
+                }
+                break;
+            case 'm': {
+                // Minutes also when seconds follow, as in "mm:ss".
+                std::size_t j = i + run;
+                while (j < pattern.size() && !std::isalpha(static_cast<unsigned char>(pattern[j]))) ++j;
+                const bool seconds_next = j < pattern.size() && lower(pattern[j]) == 's';
+                const int v = (after_hour || seconds_next) ? t.minute : t.month;
+                out += run >= 2 ? TwoDigits(v) : std::to_string(v);
+                after_hour = false;
+                break;
+            }
+            case 'd':
+                out += run >= 2 ? TwoDigits(t.day) : std::to_string(t.day);
+                break;
+            case 'h':
+                out += run >= 2 ? TwoDigits(t.hour) : std::to_string(t.hour);
+                after_hour = true;
+                break;
+            case 'n':
+                out += run >= 2 ? TwoDigits(t.minute) : std::to_string(t.minute);
+                after_hour = false;
+                break;
+            case 's':
+                out += run >= 2 ? TwoDigits(t.second) : std::to_string(t.second);
+                break;
+            default:
+                out.append(pattern, i, run);
+                break;
+        }
+        i += run;
+    }
+    return out;
+}
+
+std::optional<std::int16_t> TextToInt16(const std::string& text) { return TextToInteger<std::int16_t>(text); }
+
+std::optional<std::int32_t> TextToInt32(const std::string& text) { return TextToInteger<std::int32_t>(text); }
+
+std::optional<double> TextToDouble(const std::string& text) {
+    const std::string_view trimmed = Trim(text);
+    if (!IsPlainNumber(trimmed)) return std::nullopt;
+    const std::string number(trimmed);
+    char* end = nullptr;
+    errno = 0;
+    const double value = strtod_l(number.c_str(), &end, CLocale());
+    if (end != number.c_str() + number.size()) return std::nullopt;
+    // Underflow gives a usable zero or tiny value; overflow gives nothing.
+    if (std::isinf(value)) return std::nullopt;
+    return value;
+}
+
+std::string FormatIntegerField(std::int64_t value) { return std::to_string(value); }
+
+std::string FormatDoubleField(double value) {
+    if (value == 0.0) return "0";
+    if (std::isnan(value)) return "NaN";
+    if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
+
+    // Fifteen significant digits, rounded once; the exponent is taken after
+    // rounding so 999999999999999.9 turns into 1E+15 and not 1000000000000000.
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14);
+    const std::string_view sci(buf, res.ptr - buf);  // d.dddddddddddddde±XX
+    const std::size_t e_pos = sci.find('e');
+    std::string digits;
+    for (char c : sci.substr(0, e_pos)) {
+        if (c != '.') digits.push_back(c);
+    }
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    int exponent = 0;
+    std::from_chars(sci.data() + e_pos + 1 + (sci[e_pos + 1] == '+' ? 1 : 0), sci.data() + sci.size(), exponent);
+
+    std::string out;
+    if (value < 0) out.push_back('-');
+    if (exponent >= 15 || exponent < -4) {
+        out.push_back(digits[0]);
+        if (digits.size() > 1) {
+            out.push_back('.');
+            out.append(digits, 1);
+        }
+        out += exponent < 0 ? "E-" : "E+";
+        out += TwoDigits(exponent);
+        return out;
+    }
+    if (exponent < 0) {
+        out += "0.";
+        out.append(static_cast<std::size_t>(-exponent - 1), '0');
+        out += digits;
+        return out;
+    }
+    const std::size_t int_len = static_cast<std::size_t>(exponent) + 1;
+    if (digits.size() <= int_len) {
+        out += digits;
+        out.append(int_len - digits.size(), '0');
+    } else {
+        out.append(digits, 0, int_len);
+        out.push_back('.');
+        out.append(digits, int_len);
+    }
+    return out;
+}
+
+std::string PadLeft(const std::string& text, int width) {
+    int chars = 0;
+    for (unsigned char c : text) {
+        if ((c & 0xC0) != 0x80) ++chars;
+    }
+    if (chars >= width) return text;
+    return std::string(static_cast<std::size_t>(width - chars), ' ') + text;
+}
+
+}  // namespace kestrova

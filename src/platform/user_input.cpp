@@ -1,0 +1,67 @@
+#include "user_input.h"
+
+namespace kestrova {
+namespace {
+
+bool Accepts(const Control& control) { return control.Enabled() && control.Visible(); }
+
+}  // namespace
+
+void UserClick(Control& control) {
+    if (!Accepts(control)) return;
+    if (auto* check = dynamic_cast<CheckBox*>(&control)) {
+        check->SetValue(check->Value() == 1 ? 0 : 1);
+    } else if (auto* option = dynamic_cast<OptionButton*>(&control)) {
+        if (option->Value()) return;
+        option->SetValue(true);
+    }
+    Raise(control.Click);
+}
+
+void UserDblClick(Control& control) {
+    if (Accepts(control)) Raise(control.DblClick);
+}
+
+void UserMouseDown(Control& control, int button, int shift, int x, int y) {
+    if (Accepts(control)) Raise(control.MouseDown, button, shift, x, y);
+}
+
+void UserKeyDown(Control& control, int key, int shift) {
+    Form& form = control.Owner();
+    if (form.Spec().key_preview) Raise(form.KeyDown, key, shift);
+    if (Accepts(control)) Raise(control.KeyDown, key, shift);
+}
+
+void UserFormKeyDown(Form& form, int key, int shift) { Raise(form.KeyDown, key, shift); }
+void UserFormClick(Form& form) { Raise(form.Click); }
+void UserFormMouseDown(Form& form, int button, int shift, int x, int y) { Raise(form.MouseDown, button, shift, x, y); }
+
+void UserEditText(Control& control, const std::string& text) {
+    if (!Accepts(control)) return;
+    if (auto* box = dynamic_cast<TextBox*>(&control)) {
+        box->SetText(text);
+    } else if (auto* combo = dynamic_cast<ComboBox*>(&control)) {
+        combo->SetText(text);
+    } else {
+        return;
+    }
+    Raise(control.Change);
+}
+
+void UserPickComboItem(ComboBox& combo, int index) {
+    if (!Accepts(combo) || index < 0 || index >= combo.ListCount()) return;
+    combo.SetListIndex(index);
+    Raise(combo.Click);
+}
+
+void UserFocus(Control& control) {
+    if (Accepts(control)) control.Owner().BackendFocus(&control);
+}
+
+void UserClose(Form& form) { Raise(form.QueryUnload); }
+
+void UserColumnClick(ListView& list, int column_index1) {
+    if (Accepts(list)) Raise(list.ColumnClick, column_index1);
+}
+
+}  // namespace kestrova

@@ -1,0 +1,138 @@
+#include "settings_file.h"
+
+#include <fstream>
+
+#include "field_reader.h"
+#include "platform/codepage.h"
+#include "platform/files.h"
+#include "platform/textformat.h"
+
+namespace kestrova {
+namespace {
+
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+#else
+constexpr char kSeparator = '/';
+#endif
+
+// Every field the program needs lies in the first few kilobytes; a damaged
+// file of any size is read only this far so start-up stays quick.
+constexpr std::streamsize kMaxSettingsBytes = 1 << 20;
+
+class LineWriter {
+public:
+    explicit LineWriter(std::string& out) : out_(out) {}
+    LineWriter& Text(const std::string& value) { return Field("\"" + value + "\""); }
+    LineWriter& Int(std::int64_t value) { return Field(FormatIntegerField(value)); }
+    LineWriter& Real(double value) { return Field(FormatDoubleField(value)); }
+    void EndLine() {
+        out_ += "\r\n";
+        first_ = true;
+    }
+
+private:
+    LineWriter& Field(const std::string& text) {
+        if (!first_) out_ += ',';
+        out_ += text;
+        first_ = false;
+        return *this;
+    }
+    std::string& out_;
+    bool first_ = true;
+};
+
+}  // namespace
+
+std::string MakeProgramFolder(const std::string& executable_folder) {
+    if (!executable_folder.empty() && executable_folder.back() == kSeparator) return executable_folder;
+    return executable_folder + kSeparator;
+}
+
+void SetProgramPaths(SharedState& state, const std::string& executable_folder) {
+    state.ProgramFolder = MakeProgramFolder(executable_folder);
+    state.SettingsFilePath = state.ProgramFolder + kSettingsFileName;
+    state.ListFilePath = state.ProgramFolder + kListFileName;
+}
+
+std::string FormatSettingsText(const SharedState& s) {
+    std::string out;
+    LineWriter w(out);
+    for (int i = 1; i <= kDisplaySlots; ++i) {
+        const DisplayEntry& e = s.DisplayEntries[i];
+        w.Text(e.Title).Text(e.Folder).Int(e.Enabled).Int(e.IncludeSubfolders).EndLine();
+    }
+    w.Int(s.SizeCheck).Int(s.SortOrder).Int(s.SortKey).Int(s.StartMode);
+    w.Int(s.MainWidth).Int(s.MainHeight).Int(s.MainScaleWidth).Int(s.MainScaleHeight).Text(s.SelectedPattern).EndLine();
+    w.Int(s.FolderColumnWidth).Int(s.ShowFolderColumn).Int(s.ShowIcons).Int(s.IconMode).Int(s.ShowHiddenFiles);
+    w.Int(s.QuoteHandling).Int(s.ViewWindowTop).Int(s.ViewWindowLeft).Int(s.ViewWindowHeight).Int(s.ViewWindowWidth);
+    w.Int(s.FullScreenView).EndLine();
+    for (int i = 1; i <= kDisplaySlots; ++i) w.Text(s.DisplayEntries[i].Pattern).EndLine();
+    w.Int(s.ListedFileCount).Real(s.ListedTotalBytes).Int(s.SameSizeHitCount).Text(s.InterruptMark);
+    w.Text(s.RefreshStamp).EndLine();
+    w.Int(s.ZoomSetting).Int(s.LoopSetting).Int(s.ViewSeconds).Int(s.AutoRunChoice).Int(s.QuitAfterAutoRun);
+    w.Int(s.AutoRunAfterRefresh).EndLine();
+    return out;
+}
+
+void ParseSettingsText(std::string_view text, SharedState& s) {
+    FieldReader r(text);
+    for (int i = 1; i <= kDisplaySlots; ++i) {
+        DisplayEntry& e = s.DisplayEntries[i];
+        r.Read(e.Title);
+        r.Read(e.Folder);
+        r.Read(e.Enabled);
+        r.Read(e.IncludeSubfolders);
+    }
+    r.Read(s.SizeCheck);
+    r.Read(s.SortOrder);
+    r.Read(s.SortKey);
+    r.Read(s.StartMode);
+    r.Read(s.MainWidth);
+    r.Read(s.MainHeight);
+    r.Read(s.MainScaleWidth);
+    r.Read(s.MainScaleHeight);
+    r.Read(s.SelectedPattern);
+    r.Read(s.FolderColumnWidth);
+    r.Read(s.ShowFolderColumn);
+    r.Read(s.ShowIcons);
+    r.Read(s.IconMode);
+    r.Read(s.ShowHiddenFiles);
+    r.Read(s.QuoteHandling);
+    r.Read(s.ViewWindowTop);
+    r.Read(s.ViewWindowLeft);
+    r.Read(s.ViewWindowHeight);
+    r.Read(s.ViewWindowWidth);
+    r.Read(s.FullScreenView);
+    for (int i = 1; i <= kDisplaySlots; ++i) r.Read(s.DisplayEntries[i].Pattern);
+    r.Read(s.ListedFileCount);
+    r.Read(s.ListedTotalBytes);
+    r.Read(s.SameSizeHitCount);
+    r.Read(s.InterruptMark);
+    r.Read(s.RefreshStamp);
+    r.Read(s.ZoomSetting);
+    r.Read(s.LoopSetting);
+    r.Read(s.ViewSeconds);
+    r.Read(s.AutoRunChoice);
+    r.Read(s.QuitAfterAutoRun);
+    r.Read(s.AutoRunAfterRefresh);
+}
+
+bool SaveSettingsFile(const SharedState& state) {
+    std::string error;
+    return WriteFileAtomically(state.SettingsFilePath, EncodeFileText(FormatSettingsText(state)), error);
+}
+
+bool SettingsFileExists(const SharedState& state) { return NormalFileExists(state.SettingsFilePath); }
+
+bool ReadSettingsFile(SharedState& state) {
+    std::ifstream in(state.SettingsFilePath, std::ios::binary);
+    if (!in) return false;
+    std::string bytes(static_cast<size_t>(kMaxSettingsBytes), '\0');
+    in.read(bytes.data(), kMaxSettingsBytes);
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    ParseSettingsText(DecodeFileText(bytes), state);
+    return true;
+}
+
+}  // namespace kestrova

@@ -1,0 +1,33 @@
+#pragma once
+// Kestrova.ini: the folder table, every persistent setting and the state of
+// the last list, as 36 lines of comma-separated fields in code page 932.
+#include <string>
+#include <string_view>
+
+#include "app/shared_state.h"
+
+namespace kestrova {
+
+inline constexpr const char* kSettingsFileName = "Kestrova.ini";
+inline constexpr const char* kListFileName = "Kestrova.csv";
+
+// The program folder with its separator at the end: the executable's folder
+// gets one appended unless it already ends in one (a drive root).
+std::string MakeProgramFolder(const std::string& executable_folder);
+// Sets ProgramFolder, SettingsFilePath and ListFilePath.
+void SetProgramPaths(SharedState& state, const std::string& executable_folder);
+
+// The file's text (UTF-8, CR LF line ends) for the current state.
+std::string FormatSettingsText(const SharedState& state);
+// Takes fields in file order into the state; a field that cannot be read
+// into its target is skipped and the target keeps its value.
+void ParseSettingsText(std::string_view text, SharedState& state);
+
+// Writes SettingsFilePath atomically; false (nothing reported) on failure.
+bool SaveSettingsFile(const SharedState& state);
+// True when a settings file exists (a hidden one counts as missing).
+bool SettingsFileExists(const SharedState& state);
+// Reads SettingsFilePath into the state; false when it could not be opened.
+bool ReadSettingsFile(SharedState& state);
+
+}  // namespace kestrova

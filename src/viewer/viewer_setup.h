@@ -1,0 +1,9 @@
+#pragma once
+#include "app/program.h"
+
+namespace kestrova {
+
+// Loads both viewer windows hidden, ready for a slideshow.
+void PrepareViewerWindows(Program& p);
+
+}  // namespace kestrova

@@ -1,0 +1,203 @@
+#include "app/startup.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/wiring.h"
+#include "platform/user_input.h"
+#include "settings/settings_file.h"
+#include "support/program_fixture.h"
+
+namespace kestrova {
+namespace {
+
+class StartupTest : public testing::ProgramTest {
+protected:
+    void Start() {
+        WireHandlers(p());
+        Form1_Load(p());
+    }
+    void ExpectDefaultLines() {
+        const auto lines = SettingsLines();
+        ASSERT_EQ(lines.size(), 36u);
+        EXPECT_EQ(lines[0], "\"私の円盤\",\"/\",1,0");
+        EXPECT_EQ(lines[1], "\"\",\"\",0,0");
+        EXPECT_EQ(lines[16], "0,1,3,1,10335,5880,10215,5202,\"*.*\"");
+        EXPECT_EQ(lines[17], "2000,1,1,1,0,0,3582,4762,4350,5835,1");
+        EXPECT_EQ(lines[18], "\"*.*\"");
+        EXPECT_EQ(lines[23], "\"\"");
+        EXPECT_EQ(lines[35], "1,0,3,0,0,0");
+    }
+};
+
+TEST_F(StartupTest, FreshStartShowsTheDefaultsOnTheMainWindow) {
+    Start();
+    MainForm& f = p().Form1;
+    EXPECT_EQ(f.Caption(), "ケストロヴァ (Kestrova) ZI22");
+    EXPECT_EQ(state().LoadCompleted, 1);
+    EXPECT_EQ(state().AutoRunActive, 0);
+    EXPECT_FALSE(f.Timer1.Enabled());
+    EXPECT_EQ(f.Check[1]->Caption(), "01:私の円盤");
+    EXPECT_EQ(f.Check[1]->Value(), 1);
+    EXPECT_EQ(f.Check[2]->Caption(), "");
+    EXPECT_EQ(f.Combo1.ListCount(), 5);
+    EXPECT_EQ(f.Combo1.Text(), "*.*");
+    EXPECT_EQ(f.File1.Pattern(), "*.*");
+    EXPECT_EQ(f.Width(), 10335);
+    EXPECT_EQ(f.Height(), 5880);
+    ASSERT_EQ(f.ListView1.ColumnCount(), 5);
+    const std::vector<std::pair<std::string, int>> columns = {
+        {"名前", 2208}, {"フォルダ名", 2000}, {"サイズ(Byte)", 1653}, {"更新日時", 1753}, {"No", 526}};
+    for (int c = 1; c <= 5; ++c) {
+        EXPECT_EQ(f.ListView1.Column(c).text, columns[static_cast<size_t>(c - 1)].first);
+        EXPECT_EQ(f.ListView1.ColumnWidth(c), columns[static_cast<size_t>(c - 1)].second);
+    }
+    EXPECT_EQ(f.ListView1.Column(3).align, ColumnAlign::Right);
+    EXPECT_EQ(f.ImageList1.Count(), 4);
+    EXPECT_EQ(f.ListView1.SmallIcons(), &f.ImageList1);
+    EXPECT_FALSE(p().Form2.Visible());
+    EXPECT_FALSE(p().Form3.Visible());
+    EXPECT_EQ(p().Form2.Caption(), "ケストロヴァ 設定画面(Kestrova)");
+    EXPECT_TRUE(services.MessageBoxes().empty());
+}
+
+TEST_F(StartupTest, ClosingTheWindowWritesTheSettingsAndEnds) {
+    Start();
+    EXPECT_FALSE(dir.Exists("Kestrova.ini"));
+    EXPECT_THROW(UserClose(p().Form1), ProgramEnded);
+    ExpectDefaultLines();
+}
+
+TEST_F(StartupTest, ExitButtonAsksAndOnlyYesSavesAndEnds) {
+    Start();
+    services.QueueAnswer(kNo);
+    UserClick(p().Form1.Command2);
+    EXPECT_FALSE(dir.Exists("Kestrova.ini"));
+    ASSERT_EQ(services.MessageBoxes().size(), 1u);
+    EXPECT_EQ(services.MessageBoxes()[0].text, "終了しますか");
+    EXPECT_EQ(services.MessageBoxes()[0].buttons, kYesNo);
+    EXPECT_EQ(services.MessageBoxes()[0].icon, kQuestion);
+    EXPECT_EQ(services.MessageBoxes()[0].title, "Kestrova");
+
+    services.QueueAnswer(kYes);
+    EXPECT_THROW(UserClick(p().Form1.Command2), ProgramEnded);
+    ExpectDefaultLines();
+}
+
+TEST_F(StartupTest, ExitDiscardsUnappliedScreenEditsButTheCloseBoxKeepsThem) {
+    Start();
+    UserClick(p().Form1.Command1);  // open the settings screen
+    ASSERT_TRUE(p().Form2.Visible());
+    UserEditText(*p().Form2.Text[2], "未適用");
+    services.QueueAnswer(kYes);
+    EXPECT_THROW(UserClick(p().Form1.Command2), ProgramEnded);
+    EXPECT_EQ(SettingsLines()[1], "\"\",\"\",0,0");
+
+    UserEditText(*p().Form2.Text[2], "未適用");
+    EXPECT_THROW(UserClose(p().Form1), ProgramEnded);
+    EXPECT_EQ(SettingsLines()[1], "\"未適用\",\"\",0,0");
+}
+
+TEST_F(StartupTest, SettingsFromTheFileAreShownAndRoundTrip) {
+    SharedState saved;
+    ApplyDefaultSettings(saved);
+    saved.DisplayEntries[2] = {"写真", "/home/photos", 1, "", 1};
+    saved.StartMode = kStartOnly;
+    saved.AutoRunChoice = kAutoRunViewer;
+    saved.SelectedPattern = "*.jpg";
+    saved.MainWidth = 12000;
+    SetProgramPaths(saved, dir.path());
+    ASSERT_TRUE(SaveSettingsFile(saved));
+    const std::string before = dir.Read("Kestrova.ini");
+
+    bool handed_off = false;
+    p().handoffs.Pem_Open = [&] { handed_off = true; };
+    p().handoffs.RefreshList = [&] { handed_off = true; };
+    Start();
+    EXPECT_EQ(state().AutoRunActive, 0) << "start only never runs automatically";
+    EXPECT_FALSE(handed_off);
+    EXPECT_EQ(p().Form1.Check[2]->Caption(), "02:写真");
+    EXPECT_EQ(p().Form2.Check[4]->Value(), 1);
+    EXPECT_EQ(p().Form1.Width(), 12000);
+    EXPECT_EQ(p().Form1.Combo1.Text(), "*.jpg");
+    EXPECT_THROW(UserClose(p().Form1), ProgramEnded);
+    EXPECT_EQ(dir.Read("Kestrova.ini"), before);
+}
+
+TEST_F(StartupTest, StartModeRefreshRunsUnderTheProgressWindowThenTheAutomaticRun) {
+    SharedState saved;
+    ApplyDefaultSettings(saved);
+    saved.AutoRunChoice = kAutoRunMediaPlayer;
+    SetProgramPaths(saved, dir.path());
+    ASSERT_TRUE(SaveSettingsFile(saved));
+    std::vector<std::string> calls;
+    p().handoffs.RefreshList = [&] {
+        EXPECT_TRUE(p().Form3.Visible());
+        EXPECT_EQ(p().Form3.BackColor(), Rgb(0, 255, 255)) << "cyan: an automatic run follows";
+        calls.push_back("refresh");
+    };
+    p().handoffs.SelectAll = [&] { calls.push_back("select"); };
+    p().handoffs.MPC_Open = [&] { calls.push_back("player"); };
+    Start();
+    EXPECT_EQ(calls, (std::vector<std::string>{"refresh", "select", "player"}));
+    EXPECT_FALSE(p().Form3.Visible());
+    EXPECT_EQ(state().AutoRunActive, 1);
+}
+
+TEST_F(StartupTest, InterruptedStartSkipsTheAutomaticRun) {
+    SharedState saved;
+    ApplyDefaultSettings(saved);
+    saved.AutoRunChoice = kAutoRunOpen;
+    SetProgramPaths(saved, dir.path());
+    ASSERT_TRUE(SaveSettingsFile(saved));
+    bool opened = false;
+    p().handoffs.RefreshList = [&] { state().AbortRequested = 1; };
+    p().handoffs.Kest_Open = [&] { opened = true; };
+    Start();
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(p().Form3.BackColor(), Rgb(0, 255, 255));
+}
+
+TEST_F(StartupTest, EmptySettingsFileGivesZeroSettingsNotDefaults) {
+    dir.Write("Kestrova.ini", "");
+    Start();
+    EXPECT_EQ(state().StartMode, 0);
+    EXPECT_EQ(state().ViewSeconds, 0);
+    EXPECT_EQ(state().SelectedPattern, "");
+    EXPECT_EQ(p().Form1.Check[1]->Caption(), "");
+    EXPECT_EQ(p().Form1.ListView1.ColumnWidth(2), 0) << "folder column off";
+}
+
+TEST_F(StartupTest, DamagedSettingsFileStillStarts) {
+    std::string junk;
+    for (int i = 0; i < 100000; ++i) junk += static_cast<char>((i * 7919) & 0xff);
+    dir.Write("Kestrova.ini", junk);
+    EXPECT_NO_THROW(Start());
+    EXPECT_EQ(state().LoadCompleted, 1);
+}
+
+TEST_F(StartupTest, UnwritableProgramFolderStillClosesSilently) {
+    if (geteuid() == 0) GTEST_SKIP() << "root writes into any folder";
+    Start();
+    chmod(dir.path().c_str(), 0500);
+    EXPECT_THROW(UserClose(p().Form1), ProgramEnded);
+    EXPECT_TRUE(services.MessageBoxes().empty());
+    EXPECT_FALSE(dir.Exists("Kestrova.ini"));
+}
+
+TEST(StartupFailures, ProgramFolderThatIsAFileNameStillClosesSilently) {
+    // The same failure for root: the settings path lies below a plain file.
+    testing::TempDir dir;
+    dir.Write("not-a-folder", "x");
+    HeadlessServices services;
+    Program program(services, dir / "not-a-folder");
+    WireHandlers(program);
+    Form1_Load(program);
+    EXPECT_THROW(UserClose(program.Form1), ProgramEnded);
+    EXPECT_TRUE(services.MessageBoxes().empty());
+}
+
+}  // namespace
+}  // namespace kestrova
