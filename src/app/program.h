@@ -22,9 +22,6 @@ struct Handoffs {
     std::function<void()> Pem_Open;
     std::function<void()> LoadListFile;
     std::function<void()> SaveListFile;
-    std::function<void()> RefreshList;
-    std::function<void()> RefreshButtonClick;
-    std::function<void()> SelectAll;
 };
 
 class Program {

@@ -98,6 +98,21 @@ struct SharedState {
     std::int32_t CurrentFolderColumnWidth = 0;
     std::int32_t ShownFolderColumnWidth = 0;
 
+    // Scan state of the main window, rewritten by every refresh.
+    std::int16_t FolderRowIndex = 0;
+    std::int32_t RowFileCount = 0;
+    double RowBytes = 0;
+    std::int32_t TotalFileCount = 0;
+    std::int16_t ProgressStep = 0;
+    std::int32_t SizeRecordCount = 0;
+    std::string SizeMark;
+    std::string StatusText;
+    std::string RowSummary;
+    std::string RowNumberText;
+    std::string ScanFolder;
+    std::string DisplayFolder;
+    Flag16 FolderFailed = 0;
+
     // Sequence state of the open, media-player and slideshow sequences.
     std::string CurrentFilePath;
     std::int16_t SelectedCount = 0;

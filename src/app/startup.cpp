@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "listing/icon_list.h"
+#include "listing/refresh.h"
 #include "mainwin/main_window.h"
 #include "settings/pattern_selector.h"
 #include "settings/settings_file.h"
@@ -33,7 +34,7 @@ void RunStartMode(Program& p) {
     progress.Label1.SetBackColor(colour);
     if (s.StartMode == kStartRefresh) {
         progress.Show();
-        IgnoringErrors([&] { RunHandoff(p.handoffs.RefreshList); });
+        IgnoringErrors([&] { RefreshList(p); });
         progress.Hide();
         p.Form1.SetCaption(s.ProgramTitle);
     } else if (s.StartMode == kStartShowPrevious) {
@@ -48,7 +49,7 @@ void RunStartMode(Program& p) {
 void RunAutomaticStart(Program& p) {
     SharedState& s = p.state;
     if (IsOn(s.AbortRequested) || (s.StartMode != kStartRefresh && s.StartMode != kStartShowPrevious)) return;
-    RunHandoff(p.handoffs.SelectAll);
+    SelectAll(p);
     switch (s.AutoRunChoice) {
         case kAutoRunOpen:
         case kAutoRunOpenTimed: RunHandoff(p.handoffs.Kest_Open); break;
@@ -89,6 +90,7 @@ void Form1_Load(Program& p) {
     IgnoringErrors([&] { f.File1.SetPattern(f.Combo1.Text()); });
     IgnoringErrors([&] { BuildListColumns(p); });
     IgnoringErrors([&] { LabelEnabledChecks(p); });
+    s.SizeMark = " ";
     IgnoringErrors([&] { PrepareIconList(p); });
     const bool starts_with_list = s.StartMode == kStartRefresh || s.StartMode == kStartShowPrevious;
     if (starts_with_list && s.AutoRunChoice >= kAutoRunOpen && s.AutoRunChoice <= kAutoRunOpenTimed) s.AutoRunActive = 1;

@@ -1,5 +1,8 @@
 #include "wiring.h"
 
+#include "listing/progress_window.h"
+#include "listing/refresh.h"
+#include "listing/sorting.h"
 #include "mainwin/main_window.h"
 #include "settings/pattern_selector.h"
 #include "settings/settings_transfer.h"
@@ -14,7 +17,8 @@ void WireMainWindow(Program& p) {
     f.Resize = [&p] { Form_Resize(p); };
     f.Command1.Click = [&p] { Command1_Click(p); };
     f.Command2.Click = [&p] { Command2_Click(p); };
-    f.Command3.Click = [&p] { RunHandoff(p.handoffs.RefreshButtonClick); };
+    f.Command3.Click = [&p] { RefreshButtonClick(p); };
+    f.ListView1.ColumnClick = [&p](int column) { ColumnClick(p, column); };
     f.Image1.Click = [&p] { Image1_Click(p); };
     f.Image2.Click = [&p] { Image2_Click(p); };
     f.Image3.Click = [&p] { Image3_Click(p); };
@@ -31,11 +35,20 @@ void WireSettingsScreen(Program& p) {
     screen.Command2.Click = [&p] { CloseSettingsScreen(p, true); };
 }
 
+void WireProgressWindow(Program& p) {
+    ProgressForm& progress = p.Form3;
+    for (ClickHandler* click : {&progress.Click, &progress.Label3.Click, &progress.Image1.Click}) {
+        *click = [&p] { ProgressWindowClick(p); };
+    }
+    progress.KeyDown = [&p](int key, int shift) { ProgressWindowKey(p, key, shift); };
+}
+
 }  // namespace
 
 void WireHandlers(Program& p) {
     WireMainWindow(p);
     WireSettingsScreen(p);
+    WireProgressWindow(p);
 }
 
 }  // namespace kestrova

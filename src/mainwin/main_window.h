@@ -4,12 +4,9 @@
 #include <cstdint>
 
 #include "app/program.h"
+#include "listing/refresh.h"
 
 namespace kestrova {
-
-// Colours of the refresh button while a refresh runs and after an interrupt.
-inline constexpr Color kRefreshRunningColor = Rgb(0, 255, 255);
-inline constexpr Color kInterruptRequestedColor = Rgb(192, 255, 192);
 
 void Form_Resize(Program& p);
 std::int32_t SetFormTop(Form& form, std::int16_t mode);

@@ -60,12 +60,19 @@ void ListView::BackendColumnWidth(int index1, int width) {
     if (index1 >= 1 && index1 <= ColumnCount()) columns_[static_cast<size_t>(index1 - 1)].width = std::max(0, width);
 }
 
-ListRow& ListView::MutableRow(std::int32_t index1) { return rows_.at(static_cast<size_t>(index1 - 1)); }
+ListRow& ListView::MutableRow(std::int32_t index1) {
+    Materialize();
+    return rows_.at(static_cast<size_t>(index1 - 1));
+}
 
 std::int32_t ListView::AddRow(std::string text, int icon) {
     ListRow row;
     row.text = std::move(text);
     row.icon = icon;
+    return AddRow(std::move(row));
+}
+
+std::int32_t ListView::AddRow(ListRow row) {
     rows_.push_back(std::move(row));
     const auto index1 = Count();
     if (view_) view_->RowsAppended(index1, 1);
@@ -93,6 +100,7 @@ void ListView::SetRowIcon(std::int32_t index1, int icon) {
 
 void ListView::RemoveRow(std::int32_t index1) {
     if (index1 < 1 || index1 > Count()) throw std::out_of_range("list row out of range");
+    Materialize();
     if (view_) view_->RowAboutToBeRemoved(index1);
     rows_.erase(rows_.begin() + (index1 - 1));
     if (current_ == index1) current_ = 0;
@@ -102,6 +110,7 @@ void ListView::RemoveRow(std::int32_t index1) {
 
 void ListView::Clear() {
     rows_.clear();
+    pending_count_ = 0;
     current_ = 0;
     if (view_) view_->RowsReset();
 }
@@ -114,12 +123,14 @@ void ListView::SetSelected(std::int32_t index1, bool on) {
 }
 
 void ListView::SetAllSelected(bool on) {
+    Materialize();
     for (ListRow& row : rows_) row.selected = on;
     if (view_) view_->SelectionChanged();
 }
 
 void ListView::SetSelectedItem(std::int32_t index1) {
     if (index1 < 0 || index1 > Count()) throw std::out_of_range("list row out of range");
+    Materialize();
     current_ = index1;
     if (view_) view_->CurrentChanged();
 }
@@ -140,46 +151,66 @@ static const std::string& KeyText(const ListRow& row, int key) {
     return key == 0 ? row.text : row.sub[static_cast<size_t>(key - 1)];
 }
 
+void ListView::RequestSort() {
+    if (sort_key_ < 0 || sort_key_ > kSubItemCount) return;
+    if (pending_count_ > 0 && (pending_key_ != sort_key_ || pending_order_ != sort_order_)) Materialize();
+    pending_key_ = sort_key_;
+    pending_order_ = sort_order_;
+    pending_count_ = Count();
+}
+
 // Stable, so rows with equal key texts keep their relative order in either
 // direction; the current row follows its row.
-void ListView::SortNow() {
-    if (sort_key_ < 0 || sort_key_ > kSubItemCount) return;
-    const int key = sort_key_;
-    const bool descending = sort_order_ == 1;
-    const ListRow* current_row = current_ > 0 ? &rows_[static_cast<size_t>(current_ - 1)] : nullptr;
-    std::vector<std::int32_t> order(rows_.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::int32_t>(i);
+void ListView::Materialize() const {
+    if (pending_count_ == 0) return;
+    const auto n = static_cast<size_t>(pending_count_);
+    pending_count_ = 0;
+    const int key = pending_key_;
+    const bool descending = pending_order_ == 1;
+    std::vector<std::int32_t> order(n);
+    for (size_t i = 0; i < n; ++i) order[i] = static_cast<std::int32_t>(i);
     std::stable_sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
         const int c = CompareListText(KeyText(rows_[static_cast<size_t>(a)], key), KeyText(rows_[static_cast<size_t>(b)], key));
         return descending ? c > 0 : c < 0;
     });
     std::vector<ListRow> sorted;
     sorted.reserve(rows_.size());
-    std::int32_t new_current = 0;
-    for (size_t i = 0; i < order.size(); ++i) {
-        if (current_row == &rows_[static_cast<size_t>(order[i])]) new_current = static_cast<std::int32_t>(i + 1);
+    last_positions_.assign(rows_.size(), 0);
+    for (size_t i = 0; i < n; ++i) {
+        last_positions_[static_cast<size_t>(order[i])] = static_cast<std::int32_t>(i + 1);
         sorted.push_back(std::move(rows_[static_cast<size_t>(order[i])]));
     }
+    for (size_t i = n; i < rows_.size(); ++i) {
+        last_positions_[i] = static_cast<std::int32_t>(i + 1);
+        sorted.push_back(std::move(rows_[i]));
+    }
     rows_ = std::move(sorted);
-    current_ = new_current;
+    if (current_ > 0) current_ = last_positions_[static_cast<size_t>(current_ - 1)];
     if (view_) view_->RowsReset();
+}
+
+std::int32_t ListView::DisplayToLogical(std::int32_t display_index1) {
+    if (pending_count_ == 0) return display_index1;
+    Materialize();
+    if (display_index1 < 1 || display_index1 > static_cast<std::int32_t>(last_positions_.size())) return display_index1;
+    return last_positions_[static_cast<size_t>(display_index1 - 1)];
 }
 
 void ListView::SetSorted(bool on) {
     sorted_ = on;
-    if (on) SortNow();
+    if (on) RequestSort();
     Notify(Property::ListSort);
 }
 
 void ListView::SetSortKey(int key) {
     sort_key_ = key;
-    if (sorted_) SortNow();
+    if (sorted_) RequestSort();
     Notify(Property::ListSort);
 }
 
 void ListView::SetSortOrder(int order) {
     sort_order_ = order;
-    if (sorted_) SortNow();
+    if (sorted_) RequestSort();
     Notify(Property::ListSort);
 }
 
@@ -189,14 +220,17 @@ void ListView::SetSmallIcons(ImageList* list) {
 }
 
 void ListView::BackendSelection(std::int32_t index1, bool on) {
+    index1 = DisplayToLogical(index1);
     if (index1 >= 1 && index1 <= Count()) rows_[static_cast<size_t>(index1 - 1)].selected = on;
 }
 
 void ListView::BackendCurrent(std::int32_t index1) {
+    index1 = DisplayToLogical(index1);
     if (index1 >= 0 && index1 <= Count()) current_ = index1;
 }
 
 void ListView::BackendEndLabelEdit(std::int32_t index1, std::optional<std::string> new_text) {
+    index1 = DisplayToLogical(index1);
     if (index1 < 1 || index1 > Count()) return;
     int cancel = 0;
     Raise(AfterLabelEdit, cancel, new_text);

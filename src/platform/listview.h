@@ -87,8 +87,16 @@ public:
     // Rows (1-based).
     std::int32_t Count() const { return static_cast<std::int32_t>(rows_.size()); }
     std::int32_t AddRow(std::string text, int icon = 0);
-    const ListRow& Row(std::int32_t index1) const { return rows_.at(static_cast<size_t>(index1 - 1)); }
-    const std::vector<ListRow>& Rows() const { return rows_; }
+    // Adds a row with its sub-items in one step.
+    std::int32_t AddRow(ListRow row);
+    const ListRow& Row(std::int32_t index1) const {
+        Materialize();
+        return rows_.at(static_cast<size_t>(index1 - 1));
+    }
+    const std::vector<ListRow>& Rows() const {
+        Materialize();
+        return rows_;
+    }
     const std::string& RowText(std::int32_t index1) const { return Row(index1).text; }
     void SetRowText(std::int32_t index1, std::string text);
     // k = 1..4
@@ -105,7 +113,10 @@ public:
     bool Selected(std::int32_t index1) const { return Row(index1).selected; }
     void SetSelected(std::int32_t index1, bool on);
     void SetAllSelected(bool on);
-    std::int32_t SelectedItem() const { return current_; }
+    std::int32_t SelectedItem() const {
+        Materialize();
+        return current_;
+    }
     void SetSelectedItem(std::int32_t index1);  // 0 = none
     std::int32_t HitTest(int x, int y) const;
     void StartLabelEdit();
@@ -124,6 +135,13 @@ public:
     void SetViewObserver(ListViewObserver* observer) { view_ = observer; }
     ListViewObserver* ViewObserver() const { return view_; }
 
+    // ---- for a view ----
+    // While a sort is pending (see Materialize) a view shows the rows in the
+    // order they were added; DisplayRow reads that order without sorting, and
+    // the indexes a view reports below are in the order it displays.
+    bool SortPending() const { return pending_count_ > 0; }
+    const ListRow& DisplayRow(std::int32_t index1) const { return rows_.at(static_cast<size_t>(index1 - 1)); }
+
     // ---- reported by a view: user selection, current row and label edit ----
     void BackendSelection(std::int32_t index1, bool on);
     void BackendCurrent(std::int32_t index1);
@@ -137,11 +155,23 @@ public:
 
 private:
     ListRow& MutableRow(std::int32_t index1);
-    void SortNow();
+    // Switching sorting on records the sort instead of doing it; the rows are
+    // put in order the first time anyone reads them by index. A refresh that
+    // switches sorting on after every folder then sorts once, not once per
+    // folder. Rows appended after a pending sort with the same key and order
+    // simply join it: a stable sort of (sorted A, then B) equals one of (A, B).
+    void RequestSort();
+    void Materialize() const;
+    // Maps an index a view displays to the index the rows have once sorted.
+    std::int32_t DisplayToLogical(std::int32_t display_index1);
 
     std::vector<ListColumn> columns_;
-    std::vector<ListRow> rows_;
-    std::int32_t current_ = 0;
+    mutable std::vector<ListRow> rows_;
+    mutable std::int32_t current_ = 0;
+    mutable std::int32_t pending_count_ = 0;
+    mutable std::vector<std::int32_t> last_positions_;  // display index -> sorted index, of the last sort
+    int pending_key_ = 0;
+    int pending_order_ = 0;
     bool sorted_ = false;
     int sort_key_ = 0;
     int sort_order_ = 0;

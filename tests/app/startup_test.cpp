@@ -114,10 +114,10 @@ TEST_F(StartupTest, SettingsFromTheFileAreShownAndRoundTrip) {
 
     bool handed_off = false;
     p().handoffs.Pem_Open = [&] { handed_off = true; };
-    p().handoffs.RefreshList = [&] { handed_off = true; };
     Start();
     EXPECT_EQ(state().AutoRunActive, 0) << "start only never runs automatically";
     EXPECT_FALSE(handed_off);
+    EXPECT_EQ(p().Form1.Label3.Caption(), "") << "no refresh ran";
     EXPECT_EQ(p().Form1.Check[2]->Caption(), "02:写真");
     EXPECT_EQ(p().Form2.Check[4]->Value(), 1);
     EXPECT_EQ(p().Form1.Width(), 12000);
@@ -127,37 +127,45 @@ TEST_F(StartupTest, SettingsFromTheFileAreShownAndRoundTrip) {
 }
 
 TEST_F(StartupTest, StartModeRefreshRunsUnderTheProgressWindowThenTheAutomaticRun) {
+    dir.Write("videos/a.avi", "aaa");
+    dir.Write("videos/b.avi", "bbbb");
     SharedState saved;
     ApplyDefaultSettings(saved);
+    saved.DisplayEntries[1].Folder = dir / "videos";
     saved.AutoRunChoice = kAutoRunMediaPlayer;
     SetProgramPaths(saved, dir.path());
     ASSERT_TRUE(SaveSettingsFile(saved));
-    std::vector<std::string> calls;
-    p().handoffs.RefreshList = [&] {
-        EXPECT_TRUE(p().Form3.Visible());
-        EXPECT_EQ(p().Form3.BackColor(), Rgb(0, 255, 255)) << "cyan: an automatic run follows";
-        calls.push_back("refresh");
+    std::optional<Color> colour_while_scanning;
+    services.When([&] { return p().Form3.Visible(); }, [&] { colour_while_scanning = p().Form3.BackColor(); });
+    std::int32_t selected_when_played = 0;
+    p().handoffs.MPC_Open = [&] {
+        for (std::int32_t i = 1; i <= p().Form1.ListView1.Count(); ++i) selected_when_played += p().Form1.ListView1.Selected(i);
     };
-    p().handoffs.SelectAll = [&] { calls.push_back("select"); };
-    p().handoffs.MPC_Open = [&] { calls.push_back("player"); };
     Start();
-    EXPECT_EQ(calls, (std::vector<std::string>{"refresh", "select", "player"}));
+    EXPECT_EQ(colour_while_scanning, Rgb(0, 255, 255)) << "cyan: an automatic run follows";
     EXPECT_FALSE(p().Form3.Visible());
+    EXPECT_EQ(p().Form1.ListView1.Count(), 2);
+    EXPECT_EQ(selected_when_played, 2) << "the player gets every listed file";
     EXPECT_EQ(state().AutoRunActive, 1);
+    EXPECT_EQ(p().Form1.Caption(), "ケストロヴァ (Kestrova) ZI22");
 }
 
 TEST_F(StartupTest, InterruptedStartSkipsTheAutomaticRun) {
+    for (int i = 0; i < 20; ++i) dir.Write("many/f" + std::to_string(i) + ".txt", "x");
     SharedState saved;
     ApplyDefaultSettings(saved);
+    saved.DisplayEntries[1].Folder = dir / "many";
     saved.AutoRunChoice = kAutoRunOpen;
     SetProgramPaths(saved, dir.path());
     ASSERT_TRUE(SaveSettingsFile(saved));
     bool opened = false;
-    p().handoffs.RefreshList = [&] { state().AbortRequested = 1; };
     p().handoffs.Kest_Open = [&] { opened = true; };
+    services.When([&] { return p().Form1.ListView1.Count() == 5; }, [&] { UserFormClick(p().Form3); });
     Start();
     EXPECT_FALSE(opened);
-    EXPECT_EQ(p().Form3.BackColor(), Rgb(0, 255, 255));
+    EXPECT_EQ(p().Form1.ListView1.Count(), 5);
+    EXPECT_EQ(p().Form3.Label1.Caption(), "ケストロヴァ 中断中！！");
+    EXPECT_EQ(p().Form1.Label3.Caption().rfind("中断 5 個のファイルを表示", 0), 0u) << p().Form1.Label3.Caption();
 }
 
 TEST_F(StartupTest, EmptySettingsFileGivesZeroSettingsNotDefaults) {

@@ -50,6 +50,43 @@ TEST_F(ListViewTest, EqualKeysKeepTheirOrderInBothDirections) {
     EXPECT_EQ(Texts(list), (std::vector<std::string>{"y", "x1", "x2", "x3"}));
 }
 
+TEST_F(ListViewTest, SortingOnAfterEveryBatchEqualsOneSortOfEverything) {
+    // The way a refresh fills the list: sorting off, a folder of rows, sorting on.
+    const std::vector<std::vector<std::string>> batches = {{"m", "B", "a"}, {"b", "A"}, {"z", "c", "M"}};
+    for (const auto& batch : batches) {
+        list.SetSorted(false);
+        for (const auto& name : batch) Add(name, "");
+        list.SetSorted(true);
+    }
+    EXPECT_EQ(Texts(list), (std::vector<std::string>{"a", "A", "B", "b", "c", "m", "M", "z"}));
+}
+
+TEST_F(ListViewTest, ChangingTheKeyBetweenBatchesSortsTheEarlierRowsByTheirKey) {
+    Add("b", "1");
+    Add("a", "2");
+    list.SetSortKey(2);
+    list.SetSorted(true);  // by size: b, a
+    list.SetSorted(false);
+    Add("c", "0");
+    EXPECT_EQ(Texts(list), (std::vector<std::string>{"b", "a", "c"}));
+    list.SetSortKey(0);
+    list.SetSortOrder(1);
+    list.SetSorted(true);
+    EXPECT_EQ(Texts(list), (std::vector<std::string>{"c", "b", "a"}));
+}
+
+TEST_F(ListViewTest, ViewIndexesDuringAPendingSortReachTheRightRow) {
+    Add("b", "");
+    Add("a", "");
+    list.SetSorted(true);
+    ASSERT_TRUE(list.SortPending());
+    EXPECT_EQ(list.DisplayRow(1).text, "b") << "a view still shows the rows as added";
+    list.BackendSelection(1, true);  // the user picks "b" as displayed
+    EXPECT_FALSE(list.SortPending());
+    EXPECT_TRUE(list.Selected(2));
+    EXPECT_EQ(list.RowText(2), "b");
+}
+
 TEST_F(ListViewTest, CurrentRowFollowsItsRowThroughASortAndARemoval) {
     Add("b", "");
     Add("a", "");

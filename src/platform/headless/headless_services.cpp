@@ -19,6 +19,9 @@ HeadlessServices::HeadlessServices() = default;
 void HeadlessServices::AttachForm(Form& form) {
     form.SetScreenSize(kScreenWidthPx * kTwipsPerPixel, kScreenHeightPx * kTwipsPerPixel);
     forms_.push_back(&form);
+    for (const auto& control : form.Controls()) {
+        if (auto* timer = dynamic_cast<Timer*>(control.get())) timers_.push_back(timer);
+    }
 }
 
 void HeadlessServices::DoEvents() { Turn(turn_ms_); }
@@ -41,26 +44,22 @@ void HeadlessServices::Turn(long advance_ms) {
 }
 
 void HeadlessServices::FireTimers() {
-    for (Form* form : forms_) {
-        for (const auto& control : form->Controls()) {
-            auto* timer = dynamic_cast<Timer*>(control.get());
-            if (!timer) continue;
-            if (!timer->Enabled() || timer->Interval() <= 0) {
-                timer_due_ms_.erase(timer);
-                continue;
-            }
-            auto [it, fresh] = timer_due_ms_.try_emplace(timer, clock_ms_ + timer->Interval());
-            if (fresh || it->second > clock_ms_) continue;
-            it->second = clock_ms_ + timer->Interval();
-            Raise(timer->Tick);
+    for (Timer* timer : timers_) {
+        if (!timer->Enabled() || timer->Interval() <= 0) {
+            timer_due_ms_.erase(timer);
+            continue;
         }
+        auto [it, fresh] = timer_due_ms_.try_emplace(timer, clock_ms_ + timer->Interval());
+        if (fresh || it->second > clock_ms_) continue;
+        it->second = clock_ms_ + timer->Interval();
+        Raise(timer->Tick);
     }
 }
 
 // Actions run outside of each other: an action that itself calls DoEvents
 // does not start the next one re-entrantly.
 void HeadlessServices::RunActions() {
-    if (in_actions_) return;
+    if (in_actions_ || (timed_.empty() && conditional_.empty())) return;
     in_actions_ = true;
     struct Reset {
         bool& flag;

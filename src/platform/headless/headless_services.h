@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/controls.h"
 #include "platform/form.h"
 #include "platform/services.h"
 
@@ -42,6 +43,8 @@ public:
 
     // ---- scripting ----
     // Runs action during turn number `turn` (1-based count of DoEvents/WaitTurn).
+    // Busy turns (DoEvents) take no virtual time unless SetTurnMilliseconds
+    // says so; waiting turns (WaitTurn) sleep to the next timer.
     void OnTurn(long turn, std::function<void()> action);
     // Runs action once, at the first turn where condition holds.
     void When(std::function<bool()> condition, std::function<void()> action);
@@ -82,6 +85,7 @@ private:
     };
 
     std::vector<Form*> forms_;
+    std::vector<Timer*> timers_;
     std::map<const Control*, long> timer_due_ms_;
     std::vector<TimedAction> timed_;
     std::vector<ConditionalAction> conditional_;
@@ -94,7 +98,9 @@ private:
     std::vector<std::vector<std::string>> process_starts_;
     LocalTime start_time_{2024, 5, 1, 13, 45, 7};
     long clock_ms_ = 0;
-    long turn_ms_ = 1;
+    // A busy turn takes no virtual time, so stamps taken after a scan are the
+    // time a test set; waiting turns advance the clock.
+    long turn_ms_ = 0;
     long turns_ = 0;
     long process_turns_ = 3;
     std::int64_t next_pid_ = 1000;

@@ -52,6 +52,7 @@ void ListModel::Attach(ListTreeView* view) {
 void ListModel::Detach() {
     if (list_.ViewObserver() == this) list_.SetViewObserver(nullptr);
     flush_timer_.stop();
+    detached_ = true;
     ++syncing_;  // from here on nothing the view does is the user's
 }
 
@@ -158,7 +159,7 @@ void ListModel::ImagesChanged() {
 }
 
 void ListModel::EditorClosed() {
-    if (!editing_.isValid() && !editing_row_) return;
+    if (detached_ || (!editing_.isValid() && !editing_row_)) return;
     const std::int32_t row1 = editing_.isValid() ? editing_.row() + 1 : 0;
     editing_ = QPersistentModelIndex();
     editing_row_ = false;
@@ -209,7 +210,9 @@ Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {
 }
 
 bool ListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (role != Qt::EditRole || !editing_.isValid() || editing_ != index) return false;
+    // Taking the window down closes an open editor, which commits: no
+    // handler may run for that.
+    if (detached_ || role != Qt::EditRole || !editing_.isValid() || editing_ != index) return false;
     const std::int32_t row1 = index.row() + 1;
     editing_ = QPersistentModelIndex();
     editing_row_ = false;
@@ -350,7 +353,7 @@ void ListModel::UserColumnWidth(int section, int new_size) {
 }
 
 void ListModel::UserHeaderClick(int section) {
-    if (syncing_) return;
+    if (syncing_ || detached_) return;
     UserColumnClick(list_, section + 1);
     // The header flips its indicator by itself on a click; the list's own
     // sort state is what it must show.
@@ -421,7 +424,7 @@ void ListTreeView::mousePressEvent(QMouseEvent* event) {
     QTreeView::mousePressEvent(event);
     const int button = MouseButtonCode(event->button());
     left_pressed_ = event->button() == Qt::LeftButton;
-    if (button == 0) return;
+    if (button == 0 || !Reporting()) return;
     const QPoint at = ToControl(event->position().toPoint());
     UserMouseDown(list_, button, ShiftMask(event->modifiers()), PixelsToTwips(at.x()), PixelsToTwips(at.y()));
 }
@@ -430,12 +433,12 @@ void ListTreeView::mouseReleaseEvent(QMouseEvent* event) {
     QTreeView::mouseReleaseEvent(event);
     const bool click = left_pressed_ && event->button() == Qt::LeftButton && viewport()->rect().contains(event->position().toPoint());
     left_pressed_ = false;
-    if (click) UserClick(list_);
+    if (click && Reporting()) UserClick(list_);
 }
 
 void ListTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
     QTreeView::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton) UserDblClick(list_);
+    if (event->button() == Qt::LeftButton && Reporting()) UserDblClick(list_);
 }
 
 void ListTreeView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {

@@ -43,6 +43,7 @@ public:
     void EditorClosed();
 
     std::int32_t ReportedRows() const { return reported_; }
+    bool Detached() const { return detached_; }
     // Bumped whenever the model is reset, so a caller can tell that indexes it holds are gone.
     std::uint64_t ResetCount() const { return reset_count_; }
 
@@ -89,6 +90,7 @@ private:
     bool selection_dirty_ = false;
     bool current_dirty_ = false;
     bool removing_ = false;
+    bool detached_ = false;
     // Non-zero while the model itself changes the view; the view's signals
     // then describe our own change and must not come back as user actions.
     int syncing_ = 0;
@@ -124,6 +126,7 @@ protected:
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
+    bool Reporting() const { return model_ && !model_->Detached(); }
     ListView& list_;
     ListModel* model_ = nullptr;
     bool left_pressed_ = false;

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Kestrova and starts it. The program keeps
+# Kestrova.ini and Kestrova.csv beside itself, in build/bin/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTROVA_BUILD_TESTS=OFF
+cmake --build build --target kestrova
+exec build/bin/kestrova "$@"

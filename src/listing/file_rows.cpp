@@ -1,0 +1,96 @@
+#include "file_rows.h"
+
+#include "platform/textformat.h"
+
+namespace kestrova {
+namespace {
+
+constexpr const char* kFilesShown = " 個のファイルを表示（表示領域 ";
+constexpr const char* kBytesClose = " Byte)";
+constexpr const char* kHitsLabel = "    ChkHit(*) ";
+constexpr const char* kStampOpen = "         [";
+
+// Simple icons: a scanned file, or one whose size was seen before.
+constexpr int kScannedFileIcon = 1;
+constexpr int kSameSizeIcon = 3;
+
+std::string Counts(const SharedState& s, std::int32_t files, double bytes) {
+    std::string text = std::to_string(files) + kFilesShown + FormatNumber(bytes, "##,##0") + kBytesClose;
+    if (IsOn(s.SizeCheck)) text += kHitsLabel + std::to_string(s.SameSizeHitCount);
+    return text;
+}
+
+}  // namespace
+
+std::string SizeText(double size, const std::string& mark) {
+    const std::string text = std::string(kSizeTextWidth, ' ') + FormatNumber(size, "#,##0") + mark;
+    return text.substr(text.size() - kSizeTextWidth);
+}
+
+std::string ModifiedText(std::int64_t mtime_seconds) {
+    return FormatDateTime(ToLocalTime(mtime_seconds), "yyyy/mm/dd HH:MM:SS");
+}
+
+void ShowProgressCount(Program& p) {
+    const std::string count = FormatNumber(p.state.TotalFileCount, "###0");
+    p.Form1.SetCaption("ケストロヴァ [" + count + "]");
+    p.Form3.Label3.SetCaption(count);
+}
+
+void AddFileRow(ScanContext& ctx, const std::string& name, const std::string& display_folder, int folder_row,
+                double size, std::int64_t mtime_seconds) {
+    Program& p = ctx.p;
+    SharedState& s = p.state;
+    ++s.ListedFileCount;
+    ++s.TotalFileCount;
+    ++s.ProgressStep;
+    if (s.TotalFileCount < 100) ShowProgressCount(p);
+    if (s.ProgressStep == 100) {
+        ShowProgressCount(p);
+        s.ProgressStep = 0;
+    }
+    ++s.RowFileCount;
+    // Sizes are whole bytes held in a double, so files beyond 4 GiB count
+    // and show their true size.
+    s.ListedTotalBytes += size;
+    s.RowBytes += size;
+    // With the check off the mark is a blank, whatever the last refresh left.
+    s.SizeMark = " ";
+    if (IsOn(s.SizeCheck)) {
+        const bool seen = ctx.size_check && ctx.size_check->SeenBefore(size);
+        s.SizeRecordCount = ctx.size_check ? ctx.size_check->RecordCount() : 0;
+        p.services.DoEvents();
+        if (seen) {
+            ++s.SameSizeHitCount;
+            s.SizeMark = "*";
+        }
+    }
+    ListRow row;
+    row.text = name;
+    row.sub[0] = display_folder;
+    row.sub[1] = SizeText(size, s.SizeMark);
+    row.sub[2] = ModifiedText(mtime_seconds);
+    row.sub[3] = FormatNumber(folder_row, "00");
+    if (IsOn(s.ShowIcons)) row.icon = row.sub[1].back() == '*' ? kSameSizeIcon : kScannedFileIcon;
+    p.Form1.ListView1.AddRow(std::move(row));
+    p.services.DoEvents();
+}
+
+void UpdateRowSummary(Program& p) {
+    SharedState& s = p.state;
+    s.RowNumberText = FormatNumber(s.FolderRowIndex, "00");
+    s.RowSummary = s.RowNumberText + ": " + Counts(s, s.RowFileCount, s.RowBytes);
+    if (s.RowFileCount > 0) {
+        p.Form1.Label2.SetCaption(s.RowSummary);
+        p.Form3.Label2.SetCaption(s.RowNumberText);
+    }
+}
+
+void BuildStatusLine(Program& p) {
+    SharedState& s = p.state;
+    s.StatusText = s.InterruptMark + Counts(s, s.ListedFileCount, s.ListedTotalBytes);
+    s.RefreshStamp = kStampOpen + FormatDateTime(p.services.Now(), "yy/mm/dd HH:NN:SS") + "]";
+    p.Form1.Label3.SetCaption(s.StatusText + s.RefreshStamp);
+}
+
+}  // namespace kestrova

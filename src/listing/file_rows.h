@@ -1,0 +1,25 @@
+#pragma once
+// A found file becomes a list row; counters, the progress display, the
+// per-row summary and the status line follow.
+#include <cstdint>
+#include <string>
+
+#include "scan_context.h"
+
+namespace kestrova {
+
+inline constexpr int kSizeTextWidth = 20;
+
+// The 20-character size text: right-aligned "#,##0" followed by the mark.
+std::string SizeText(double size, const std::string& mark);
+// "yyyy/mm/dd HH:MM:SS" in local time.
+std::string ModifiedText(std::int64_t mtime_seconds);
+// "ケストロヴァ [n]" and the progress window's count.
+void ShowProgressCount(Program& p);
+
+void AddFileRow(ScanContext& ctx, const std::string& name, const std::string& display_folder, int folder_row,
+                double size, std::int64_t mtime_seconds);
+void UpdateRowSummary(Program& p);
+void BuildStatusLine(Program& p);
+
+}  // namespace kestrova

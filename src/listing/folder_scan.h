@@ -1,0 +1,32 @@
+#pragma once
+// One folder row becomes list rows: its folder alone, or with every folder
+// below it, parent before children, subfolders in ascending name order.
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "scan_context.h"
+
+namespace kestrova {
+
+inline constexpr const char* kSearching = "を検索しております";
+inline constexpr const char* kCannotSearch = "を検索できません";
+
+// The folder as rows show it: without a trailing separator, except a root.
+std::string MakeDisplayFolder(const std::string& folder);
+// A network folder ("\\server\share", on Linux "//server/share").
+bool IsNetworkFolder(const std::string& folder);
+
+// Chooses the strategy for folder row FolderRowIndex and runs it.
+void ScanFolderRow(ScanContext& ctx);
+// Adds the folder's matching files; returns false when it cannot be read.
+// The folder's subfolders (hidden ones when include_hidden_folders) are
+// handed back for a walk.
+bool ScanOneFolder(ScanContext& ctx, const std::string& folder, std::vector<DirEntry>* subfolders = nullptr,
+                   bool include_hidden_folders = false);
+// Depth-first walks; the listing walk leaves hidden folders out, the
+// attribute walk enters them too.
+void WalkByListing(ScanContext& ctx, const std::string& row_folder);
+void WalkByAttributes(ScanContext& ctx, const std::string& row_folder);
+
+}  // namespace kestrova

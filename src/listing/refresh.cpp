@@ -1,0 +1,136 @@
+#include "refresh.h"
+
+#include <memory>
+
+#include "file_rows.h"
+#include "folder_scan.h"
+#include "icon_list.h"
+#include "settings/settings_file.h"
+#include "settings/settings_transfer.h"
+#include "sorting.h"
+#include "viewer/timed_wait.h"
+
+namespace kestrova {
+namespace {
+
+void ZeroCounters(SharedState& s) {
+    s.ListedFileCount = 0;
+    s.ListedTotalBytes = 0;
+    s.RowFileCount = 0;
+    s.RowBytes = 0;
+    s.TotalFileCount = 0;
+    s.ProgressStep = 0;
+}
+
+void StartAutomaticRun(Program& p) {
+    SharedState& s = p.state;
+    p.services.DoEvents();
+    s.AutoRunActive = 1;
+    if (IsOn(s.QuitAfterAutoRun)) {
+        ScreenTextsToSettings(p);
+        ScreenOptionsToSettings(p);
+        SaveSettingsFile(s);
+    }
+    switch (s.AutoRunChoice) {
+        case kAutoRunOpen:
+        case kAutoRunOpenTimed:
+            SelectAll(p);
+            RunHandoff(p.handoffs.Kest_Open);
+            break;
+        case kAutoRunMediaPlayer:
+            SelectAll(p);
+            RunHandoff(p.handoffs.MPC_Open);
+            break;
+        case kAutoRunViewer:
+            SelectAll(p);
+            RunHandoff(p.handoffs.Pem_Open);
+            break;
+        default: break;
+    }
+}
+
+}  // namespace
+
+void RefreshList(Program& p) {
+    SharedState& s = p.state;
+    MainForm& f = p.Form1;
+    s.AbortRequested = 0;
+    f.Label2.SetCaption("");
+    f.File1.SetPattern(f.Combo1.Text());
+    f.Combo1.SetText(f.File1.Pattern());
+
+    ScanContext ctx{p};
+    std::unique_ptr<SizeCheckScratch> size_check;
+    if (IsOn(s.SizeCheck)) {
+        s.SameSizeHitCount = 0;
+        size_check = std::make_unique<SizeCheckScratch>(s.ProgramFolder + kSizeScratchName);
+        s.SizeRecordCount = size_check->RecordCount();
+        ctx.size_check = size_check.get();
+    }
+    ScreenOptionsToSettings(p);
+    ZeroCounters(s);
+    f.ListView1.SetSmallIcons(nullptr);
+    PrepareIconList(p);
+    f.ListView1.Clear();
+
+    bool aborted = false;
+    for (int row = 1; row <= kDisplaySlots; ++row) {
+        s.FolderRowIndex = static_cast<std::int16_t>(row);
+        const DisplayEntry& entry = s.DisplayEntries[row];
+        if (entry.Enabled != 0 && !entry.Folder.empty()) {
+            ScanFolderRow(ctx);
+            p.services.DoEvents();
+            if (IsOn(s.AbortRequested)) {
+                aborted = true;
+                break;
+            }
+        }
+        s.RowFileCount = 0;
+        s.RowBytes = 0;
+    }
+    if (!aborted) {
+        ShowProgressCount(p);
+        TimedWait(p);
+    }
+    ApplySortSettings(p, true);
+    s.InterruptMark = IsOn(s.AbortRequested) ? "中断 " : "";
+    BuildStatusLine(p);
+    f.Label2.SetCaption("");
+    if (size_check) size_check->Finish();
+    if (s.StartMode != kStartRefresh) f.Command2.SetFocus();
+    ClearSelection(p);
+}
+
+void RefreshButtonClick(Program& p) {
+    SharedState& s = p.state;
+    MainForm& f = p.Form1;
+    if (IsOn(s.SettingsScreenOpen)) {
+        p.services.MsgBox(kCloseSettingsFirst, kOkOnly, kNoIcon);
+        p.Form2.Activate();
+        return;
+    }
+    if (IsOn(s.RefreshRunning)) return;
+    ReadEnabledChecks(p);
+    SettingsToScreen(p);
+    f.Command3.SetBackColor(kRefreshRunningColor);
+    f.Command3.SetEnabled(false);
+    f.Command1.SetEnabled(false);
+    s.RefreshRunning = 1;
+    RefreshList(p);
+    f.SetCaption(s.ProgramTitle);
+    s.RefreshRunning = 0;
+    f.Command3.SetBackColor(std::nullopt);
+    f.Command3.SetEnabled(true);
+    f.Command1.SetEnabled(true);
+    ClearSelection(p);
+    if (IsOn(s.AutoRunAfterRefresh)) StartAutomaticRun(p);
+}
+
+void ClearSelection(Program& p) {
+    p.Form1.ListView1.SetAllSelected(false);
+    p.Form1.ListView1.SetSelectedItem(0);
+}
+
+void SelectAll(Program& p) { p.Form1.ListView1.SetAllSelected(true); }
+
+}  // namespace kestrova

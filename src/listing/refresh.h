@@ -1,0 +1,19 @@
+#pragma once
+// Rebuilding the list from the sixteen folder rows.
+#include "app/program.h"
+
+namespace kestrova {
+
+inline constexpr const char* kCloseSettingsFirst = "設定画面を閉じてください";
+// Colours of the refresh button while a refresh runs and after an interrupt.
+inline constexpr Color kRefreshRunningColor = Rgb(0, 255, 255);
+inline constexpr Color kInterruptRequestedColor = Rgb(192, 255, 192);
+
+void RefreshList(Program& p);
+// The refresh button: refused while the settings screen is open or a
+// refresh runs; may start the automatic run afterwards.
+void RefreshButtonClick(Program& p);
+void ClearSelection(Program& p);
+void SelectAll(Program& p);
+
+}  // namespace kestrova

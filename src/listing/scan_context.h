@@ -1,0 +1,19 @@
+#pragma once
+// What one refresh carries from folder to folder and file to file.
+#include <cstdint>
+#include <set>
+#include <utility>
+
+#include "app/program.h"
+#include "size_check.h"
+
+namespace kestrova {
+
+struct ScanContext {
+    Program& p;
+    SizeCheckScratch* size_check = nullptr;  // set while the size check is on
+    // Real folders already scanned in this row, so links cannot loop.
+    std::set<std::pair<std::uint64_t, std::uint64_t>> visited;
+};
+
+}  // namespace kestrova

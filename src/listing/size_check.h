@@ -1,0 +1,37 @@
+#pragma once
+// The size check of one refresh: every distinct size is written as an 8-byte
+// little-endian double record to the scratch file "Kestrova.Ck1", which lives
+// only while the refresh runs. Lookups go through an index in memory, so a
+// refresh stays linear in the number of files.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <unordered_set>
+
+namespace kestrova {
+
+inline constexpr const char* kSizeScratchName = "Kestrova.Ck1";
+
+class SizeCheckScratch {
+public:
+    // Deletes an old scratch file and starts an empty one. Without a
+    // writable program folder the check still works, from memory alone.
+    explicit SizeCheckScratch(std::string path);
+    ~SizeCheckScratch();
+    SizeCheckScratch(const SizeCheckScratch&) = delete;
+    SizeCheckScratch& operator=(const SizeCheckScratch&) = delete;
+
+    // True when the size was seen before; otherwise records it.
+    bool SeenBefore(double size);
+    std::int32_t RecordCount() const { return record_count_; }
+    // Closes and deletes the file; the index is kept until destruction.
+    void Finish();
+
+private:
+    std::string path_;
+    std::FILE* file_ = nullptr;
+    std::unordered_set<std::uint64_t> sizes_;
+    std::int32_t record_count_ = 0;
+};
+
+}  // namespace kestrova

@@ -1,0 +1,12 @@
+#pragma once
+#include "app/program.h"
+
+namespace kestrova {
+
+// Sort key and order from the settings; sorting on or off.
+void ApplySortSettings(Program& p, bool sorting_on);
+// A header click: the order flips, the clicked column becomes the key. The
+// settings keep their values.
+void ColumnClick(Program& p, int column_index1);
+
+}  // namespace kestrova

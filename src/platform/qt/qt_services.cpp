@@ -1,0 +1,399 @@
+#include "qt_services.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QIcon>
+#include <QImageReader>
+#include <QMessageBox>
+#include <QMimeDatabase>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+#include <QUrl>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <map>
+#include <spawn.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <unordered_map>
+
+#include "gvfs_path.h"
+#include "qt_convert.h"
+#include "qt_form_window.h"
+
+extern char** environ;
+
+namespace kestrova {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// DoEvents inside a tight loop returns at once when the last real turn is
+// this recent: clicks still land at the next call, and a scan of a million
+// files does not pay a million event-loop turns.
+constexpr auto kTurnSlice = std::chrono::milliseconds(5);
+// The longest a waiting loop's turn sleeps when nothing happens.
+constexpr int kWaitTurnMs = 10;
+constexpr int kFontPointSize = 9;
+
+void ApplyApplicationFont() {
+    const QStringList installed = QFontDatabase::families();
+    QStringList chosen;
+    for (const char* name : {"IPAPGothic", "IPA Pゴシック", "IPAGothic", "IPAゴシック", "Noto Sans CJK JP", "Noto Sans JP",
+                             "VL PGothic", "TakaoPGothic", "Droid Sans Fallback"}) {
+        const QString family = QString::fromUtf8(name);
+        if (installed.contains(family, Qt::CaseInsensitive)) chosen.push_back(family);
+    }
+    QFont font = QApplication::font();
+    if (!chosen.isEmpty()) {
+        font = QFont(chosen.front());
+        // Later ones fill in characters the first lacks.
+        font.setFamilies(chosen);
+    }
+    font.setPointSize(kFontPointSize);
+    QApplication::setFont(font);
+}
+
+// Icons of file types come from the desktop's theme; without a desktop the
+// installed Adwaita (or another common theme) stands in.
+void EnsureIconTheme() {
+    if (!QIcon::fallbackThemeName().isEmpty() && QIcon::fallbackThemeName() != QStringLiteral("hicolor")) return;
+    for (const char* theme : {"Adwaita", "breeze", "gnome", "oxygen", "Tango"}) {
+        const QString name = QString::fromLatin1(theme);
+        for (const QString& root : QIcon::themeSearchPaths()) {
+            if (QFileInfo(root + QLatin1Char('/') + name + QStringLiteral("/index.theme")).exists()) {
+                QIcon::setFallbackThemeName(name);
+                return;
+            }
+        }
+    }
+}
+
+Picture GenericFileIcon() {
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setPen(QColor(96, 96, 96));
+    painter.setBrush(Qt::white);
+    painter.drawRect(3, 1, 9, 13);
+    painter.end();
+    return FromQImage(image);
+}
+
+QMessageBox::StandardButtons ButtonsFor(int buttons) {
+    switch (buttons & 7) {
+        case kOkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+        case kYesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case kYesNo: return QMessageBox::Yes | QMessageBox::No;
+        default: return QMessageBox::Ok;
+    }
+}
+
+QMessageBox::Icon IconFor(int icon) {
+    switch (icon) {
+        case kCritical: return QMessageBox::Critical;
+        case kQuestion: return QMessageBox::Question;
+        case kExclamation: return QMessageBox::Warning;
+        case kInformation: return QMessageBox::Information;
+        default: return QMessageBox::NoIcon;
+    }
+}
+
+}  // namespace
+
+struct QtServices::Impl {
+    std::map<const Form*, std::unique_ptr<FormWindow>> windows;
+    Clock::time_point last_turn{};
+    int cursor_count = 0;
+    bool cursor_hidden = false;
+    std::unordered_map<pid_t, int> exit_codes;
+
+    FormWindow* WindowFor(const Form& form) const {
+        auto it = windows.find(&form);
+        return it == windows.end() ? nullptr : it->second.get();
+    }
+    void FlushAll(bool force) {
+        for (auto& [form, window] : windows) window->FlushLists(force);
+    }
+};
+
+QtServices::QtServices() : impl_(std::make_unique<Impl>()) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        throw std::logic_error("QtServices needs a QApplication");
+    }
+    // The program decides when it ends (it hides windows, or ends itself).
+    QApplication::setQuitOnLastWindowClosed(false);
+    ApplyApplicationFont();
+    EnsureIconTheme();
+    // Photos of today's cameras exceed Qt's default 256 MB decode limit.
+    QImageReader::setAllocationLimit(1024);
+}
+
+QtServices::~QtServices() {
+    for (auto& [form, window] : impl_->windows) {
+        auto* mutable_form = const_cast<Form*>(form);
+        if (mutable_form->Observer() == this) mutable_form->SetObserver(nullptr);
+        window->Detach();
+    }
+    impl_->windows.clear();
+    if (impl_->cursor_hidden) QGuiApplication::restoreOverrideCursor();
+}
+
+void QtServices::AttachForm(Form& form) {
+    if (impl_->WindowFor(form)) return;
+    const ScreenSize screen = Screen();
+    form.SetScreenSize(screen.width, screen.height);
+    impl_->windows[&form] = std::make_unique<FormWindow>(form);
+    form.SetObserver(this);
+}
+
+void QtServices::DetachForm(Form& form) {
+    auto it = impl_->windows.find(&form);
+    if (it == impl_->windows.end()) return;
+    if (form.Observer() == this) form.SetObserver(nullptr);
+    it->second->Detach();
+    impl_->windows.erase(it);
+}
+
+void QtServices::FlushViews() { impl_->FlushAll(true); }
+
+void QtServices::DoEvents() {
+    if (Clock::now() - impl_->last_turn < kTurnSlice) return;
+    impl_->FlushAll(false);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    impl_->last_turn = Clock::now();
+}
+
+void QtServices::WaitTurn() {
+    impl_->FlushAll(false);
+    // The timer only bounds the wait: the turn ends at the first event.
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.start(kWaitTurnMs);
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    impl_->last_turn = Clock::now();
+}
+
+MsgBoxResult QtServices::MsgBox(const std::string& text, int buttons, int icon, const std::string& title) {
+    impl_->FlushAll(true);
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(ToQString(title.empty() ? std::string(kApplicationTitle) : title));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(WithLineBreaks(text));
+    box.setIcon(IconFor(icon));
+    box.setStandardButtons(ButtonsFor(buttons));
+    switch (buttons & 7) {
+        case kOkCancel: box.setDefaultButton(QMessageBox::Ok); box.setEscapeButton(QMessageBox::Cancel); break;
+        case kYesNoCancel: box.setDefaultButton(QMessageBox::Yes); box.setEscapeButton(QMessageBox::Cancel); break;
+        case kYesNo: box.setDefaultButton(QMessageBox::Yes); break;
+        default: box.setDefaultButton(QMessageBox::Ok); box.setEscapeButton(QMessageBox::Ok); break;
+    }
+    box.exec();
+    switch (box.standardButton(box.clickedButton())) {
+        case QMessageBox::Ok: return kOk;
+        case QMessageBox::Yes: return kYes;
+        case QMessageBox::No: return kNo;
+        case QMessageBox::Cancel: return kCancel;
+        default: break;
+    }
+    // Closed some other way: the answer that declines.
+    const int kind = buttons & 7;
+    if (kind == kOkOnly) return kOk;
+    if (kind == kYesNo) return kNo;
+    return kCancel;
+}
+
+bool QtServices::ShellOpen(const std::string& path, std::string& error) {
+    const QString file = ToQString(path);
+    if (!QFileInfo::exists(file)) {
+        error = std::strerror(ENOENT);
+        return false;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file))) {
+        error = "No application is associated with this file.";
+        return false;
+    }
+    return true;
+}
+
+Picture QtServices::AssociatedIcon(const std::string& path) {
+    const QString file = ToQString(path);
+    const QFileInfo info(file);
+    static const QMimeDatabase mime_types;
+    // The name decides the type: reading each file's content would make
+    // icons of a large or remote folder slow.
+    const QMimeType mime = info.isDir() ? mime_types.mimeTypeForName(QStringLiteral("inode/directory"))
+                                        : mime_types.mimeTypeForFile(file, QMimeDatabase::MatchExtension);
+    QIcon icon = QIcon::fromTheme(mime.iconName());
+    if (icon.isNull()) icon = QIcon::fromTheme(mime.genericIconName());
+    if (icon.isNull()) {
+        static QFileIconProvider provider;
+        icon = info.exists() ? provider.icon(info)
+                             : provider.icon(info.isDir() ? QAbstractFileIconProvider::Folder : QAbstractFileIconProvider::File);
+    }
+    const QPixmap pixmap = icon.isNull() ? QPixmap() : icon.pixmap(QSize(16, 16), 1.0);
+    if (pixmap.isNull()) return GenericFileIcon();
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    const QImage drawn = pixmap.toImage().scaled(QSize(16, 16), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    painter.drawImage((16 - drawn.width()) / 2, (16 - drawn.height()) / 2, drawn);
+    painter.end();
+    return FromQImage(image);
+}
+
+std::optional<std::string> QtServices::BrowseFolder(const std::string& title, bool network) {
+    QString start;
+    if (network) {
+        start = ToQString(NetworkBrowseStart(static_cast<unsigned>(getuid()),
+                                             [](const std::string& dir) { return QFileInfo(ToQString(dir)).isDir(); }));
+    }
+    const QString chosen =
+        QFileDialog::getExistingDirectory(QApplication::activeWindow(), ToQString(title), start, QFileDialog::ShowDirsOnly);
+    if (chosen.isEmpty()) return std::nullopt;
+    const std::string folder = FromQString(QDir::cleanPath(chosen));
+    if (auto share = GvfsPathToNetworkPath(folder)) return share;
+    return folder;
+}
+
+std::optional<ProcessId> QtServices::StartProcess(const std::vector<std::string>& argv, std::string& error) {
+    if (argv.empty() || argv.front().empty()) {
+        error = "No program given.";
+        return std::nullopt;
+    }
+    std::vector<char*> args;
+    args.reserve(argv.size() + 1);
+    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+
+    // The child starts with no signal blocked and default handlers, whatever
+    // this process has set up for itself.
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attr, &none);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    sigaddset(&defaults, SIGCHLD);
+    posix_spawnattr_setsigdefault(&attr, &defaults);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = 0;
+    const int rc = posix_spawnp(&pid, args[0], nullptr, &attr, args.data(), environ);
+    posix_spawnattr_destroy(&attr);
+    if (rc != 0) {
+        error = std::strerror(rc);
+        return std::nullopt;
+    }
+    return ProcessId{pid};
+}
+
+std::optional<int> QtServices::ProcessExitCode(ProcessId id) {
+    const auto pid = static_cast<pid_t>(id.value);
+    if (auto it = impl_->exit_codes.find(pid); it != impl_->exit_codes.end()) return it->second;
+    if (pid <= 0) return -1;
+    int status = 0;
+    pid_t result;
+    do {
+        result = waitpid(pid, &status, WNOHANG);
+    } while (result < 0 && errno == EINTR);
+    if (result == 0) return std::nullopt;
+    if (result < 0) return -1;
+    int code = -1;
+    if (WIFEXITED(status)) code = WEXITSTATUS(status);
+    else if (WIFSIGNALED(status)) code = 128 + WTERMSIG(status);
+    // Reaped now; later polls must still see the same end.
+    impl_->exit_codes[pid] = code;
+    return code;
+}
+
+int QtServices::ShowCursor(bool show) {
+    impl_->cursor_count += show ? 1 : -1;
+    const bool hide = impl_->cursor_count < 0;
+    if (hide && !impl_->cursor_hidden) {
+        QGuiApplication::setOverrideCursor(Qt::BlankCursor);
+        impl_->cursor_hidden = true;
+    } else if (!hide && impl_->cursor_hidden) {
+        QGuiApplication::restoreOverrideCursor();
+        impl_->cursor_hidden = false;
+    }
+    return impl_->cursor_count;
+}
+
+ScreenSize QtServices::Screen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return {PixelsToTwips(1920), PixelsToTwips(1080)};
+    const QRect area = screen->geometry();
+    return {PixelsToTwips(area.width()), PixelsToTwips(area.height())};
+}
+
+LocalTime QtServices::Now() {
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+std::optional<Picture> QtServices::LoadPicture(const std::string& path) {
+    QImageReader reader(ToQString(path));
+    reader.setAutoTransform(false);
+    const QImage image = reader.read();
+    if (image.isNull()) return std::nullopt;
+    return FromQImage(image);
+}
+
+void QtServices::EndProgram() {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(0);
+}
+
+void QtServices::FormChanged(Form& form, FormProperty what) {
+    if (FormWindow* window = impl_->WindowFor(form)) window->FormChanged(what);
+}
+
+void QtServices::ControlChanged(Control& control, Property what) {
+    if (FormWindow* window = impl_->WindowFor(control.Owner())) window->ControlChanged(control, what);
+}
+
+void QtServices::PopupMenu(Form& form, Menu& menu) {
+    if (FormWindow* window = impl_->WindowFor(form)) window->Popup(menu);
+}
+
+QWidget* QtServices::WindowOf(const Form& form) const {
+    FormWindow* window = impl_->WindowFor(form);
+    return window ? window->Window() : nullptr;
+}
+
+QWidget* QtServices::WidgetOf(const Control& control) const {
+    FormWindow* window = impl_->WindowFor(control.Owner());
+    return window ? window->WidgetOf(control) : nullptr;
+}
+
+QMenu* QtServices::MenuOf(const Menu& menu) const {
+    FormWindow* window = impl_->WindowFor(menu.Owner());
+    return window ? window->MenuOf(menu) : nullptr;
+}
+
+QTimer* QtServices::TimerOf(const Timer& timer) const {
+    FormWindow* window = impl_->WindowFor(timer.Owner());
+    return window ? window->TimerOf(timer) : nullptr;
+}
+
+}  // namespace kestrova
