@@ -41,9 +41,13 @@ void Walk(ScanContext& ctx, const std::string& row_folder, bool include_hidden_f
         pending.pop_back();
         std::vector<DirEntry> subfolders;
         if (!ScanOneFolder(ctx, folder, &subfolders, include_hidden_folders)) continue;
-        for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it) {
-            if (ctx.visited.insert({it->device, it->inode}).second) pending.push_back(ChildFolder(folder, it->name));
+        // Claim the children in name order, so of two ways into one real
+        // folder the first by name wins; then stack them to pop in that order.
+        std::vector<std::string> children;
+        for (const DirEntry& sub : subfolders) {
+            if (ctx.visited.insert({sub.device, sub.inode}).second) children.push_back(ChildFolder(folder, sub.name));
         }
+        pending.insert(pending.end(), std::make_move_iterator(children.rbegin()), std::make_move_iterator(children.rend()));
     }
 }
 

@@ -1,0 +1,267 @@
+#include <gtest/gtest.h>
+
+#include "listing/file_rows.h"
+#include "listing/size_check.h"
+#include "listing_fixture.h"
+#include "mainwin/main_window.h"
+
+namespace kestrova {
+namespace {
+
+using testing::ListingTest;
+
+TEST_F(ListingTest, EmptyRefreshCountsNothing) {
+    services.SetNow({2024, 5, 1, 13, 45, 7});
+    Refresh();
+    EXPECT_EQ(list().Count(), 0);
+    EXPECT_EQ(Status(), "0 個のファイルを表示（表示領域 0 Byte)         [24/05/01 13:45:07]");
+    EXPECT_EQ(state().ListedFileCount, 0);
+}
+
+TEST_F(ListingTest, RowsCarryNameFolderSizeTimeAndRowNumber) {
+    WriteSized("photos/b.jpg", 10000);
+    WriteSized("photos/a.jpg", 9999);
+    const std::string folder = dir / "photos";
+    ASSERT_EQ(::system(("touch -d '2024-03-04 09:05:07' '" + folder + "/a.jpg'").c_str()), 0);
+    SetRow(2, folder + "/");
+    Refresh();
+    ASSERT_EQ(Names(), (std::vector<std::string>{"a.jpg", "b.jpg"}));
+    EXPECT_EQ(list().SubItem(1, 1), folder) << "no trailing separator";
+    EXPECT_EQ(list().SubItem(1, 2), Padded("9,999 "));
+    EXPECT_EQ(list().SubItem(1, 2).size(), 20u);
+    EXPECT_EQ(list().SubItem(1, 3), "2024/03/04 09:05:07");
+    EXPECT_EQ(list().SubItem(1, 4), "02");
+    EXPECT_EQ(state().ListedTotalBytes, 19999.0);
+    EXPECT_EQ(p().Form1.Caption(), "ケストロヴァ (Kestrova) ZI22") << "the count in the title is put back";
+}
+
+TEST_F(ListingTest, SizeCheckMarksEveryLaterFileOfASeenSizeAcrossRows) {
+    WriteSized("one/a.txt", 100);
+    WriteSized("one/b.txt", 100);
+    WriteSized("one/c.txt", 7);
+    WriteSized("two/d.txt", 100);
+    SetRow(1, dir / "one");
+    SetRow(2, dir / "two");
+    SizeCheck(true);
+    bool scratch_seen_during_scan = false;
+    services.When([&] { return list().Count() == 2; }, [&] { scratch_seen_during_scan = dir.Exists("Kestrova.Ck1"); });
+    Refresh();
+    EXPECT_TRUE(scratch_seen_during_scan);
+    EXPECT_FALSE(dir.Exists("Kestrova.Ck1")) << "the scratch file lives only while the refresh runs";
+    EXPECT_EQ(Column(2), (std::vector<std::string>{Padded("100 "), Padded("100*"), Padded("7 "),
+                                                    Padded("100*")}));
+    EXPECT_EQ(state().SameSizeHitCount, 2);
+    EXPECT_NE(Status().find(" Byte)    ChkHit(*) 2         ["), std::string::npos) << Status();
+
+    SizeCheck(false);
+    Refresh();
+    for (const auto& text : Column(2)) EXPECT_EQ(text.back(), ' ') << "with the check off nothing is marked";
+    EXPECT_EQ(Status().find("ChkHit"), std::string::npos);
+}
+
+TEST_F(ListingTest, ThreeFilesOfOneSizeGiveTwoMarks) {
+    for (const char* name : {"a", "b", "c"}) WriteSized(std::string("same/") + name, 100);
+    SetRow(1, dir / "same");
+    SizeCheck(true);
+    Refresh();
+    EXPECT_EQ(Column(2), (std::vector<std::string>{Padded("100 "), Padded("100*"), Padded("100*")}));
+    EXPECT_NE(Status().find("    ChkHit(*) 2         ["), std::string::npos);
+}
+
+TEST_F(ListingTest, PatternListMatchesAnyOfItsPatternsIgnoringCase) {
+    for (const char* name : {"A.MPG", "a.mp4", "clip.avi", "x.WMV", "notes.txt"}) WriteSized(std::string("v/") + name, 1);
+    SetRow(1, dir / "v");
+    SetPattern("*.avi;*.mpg;*.wmv");
+    Refresh();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"A.MPG", "clip.avi", "x.WMV"}));
+    EXPECT_EQ(p().Form1.File1.Pattern(), "*.avi;*.mpg;*.wmv");
+}
+
+TEST_F(ListingTest, HiddenFilesOnlyWithTheSetting) {
+    WriteSized("h/.secret", 1);
+    WriteSized("h/plain", 1);
+    SetRow(1, dir / "h");
+    Refresh();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"plain"}));
+    HiddenFiles(true);
+    Refresh();
+    EXPECT_EQ(Names(), (std::vector<std::string>{".secret", "plain"}));
+}
+
+TEST_F(ListingTest, MissingAndUnreadableFoldersAreReportedAndTheNextRowsStillScanned) {
+    WriteSized("ok/file", 1);
+    dir.Write("plainfile", "not a folder");
+    SetRow(1, dir / "missing");
+    SetRow(2, dir / "plainfile");
+    SetRow(3, dir / "ok");
+    std::vector<std::string> messages;
+    services.When([&] { return p().Form1.Label3.Caption().find("missing") != std::string::npos; },
+                  [&] { messages.push_back(p().Form1.Label3.Caption()); });
+    Refresh();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"file"}));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], dir / "missing" + "を検索できません");
+}
+
+TEST_F(ListingTest, FolderWithoutReadPermissionIsSkipped) {
+    if (geteuid() == 0) GTEST_SKIP() << "root reads every folder";
+    WriteSized("locked/inner", 1);
+    WriteSized("open/file", 1);
+    chmod((dir / "locked").c_str(), 0);
+    SetRow(1, dir / "locked");
+    SetRow(2, dir / "open");
+    Refresh();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"file"}));
+}
+
+TEST_F(ListingTest, InterruptDuringRowThreeLeavesLaterRowsUnscanned) {
+    for (int row = 1; row <= 5; ++row) {
+        for (int i = 0; i < 3; ++i) WriteSized("r" + std::to_string(row) + "/f" + std::to_string(i), 1);
+        SetRow(row, dir / ("r" + std::to_string(row)));
+    }
+    services.When([&] { return state().FolderRowIndex == 3 && state().RowFileCount == 1; },
+                  [&] { UserClick(p().Form1.Image1); });
+    std::optional<Color> button_after_interrupt;
+    services.When([&] { return state().AbortRequested == 1; },
+                  [&] { button_after_interrupt = p().Form1.Command3.BackColor(); });
+    Refresh();
+    EXPECT_EQ(list().Count(), 7);
+    for (const auto& number : Column(4)) EXPECT_LE(number, "03");
+    EXPECT_EQ(Status().rfind("中断 7 個のファイルを表示", 0), 0u) << Status();
+    EXPECT_EQ(state().InterruptMark, "中断 ");
+    EXPECT_EQ(button_after_interrupt, Rgb(192, 255, 192));
+    EXPECT_EQ(p().Form1.Command3.BackColor(), std::nullopt) << "the button face comes back";
+    EXPECT_EQ(state().RefreshRunning, 0);
+}
+
+TEST_F(ListingTest, ButtonIsCyanAndDisabledWhileRunningAndASecondClickIsIgnored) {
+    WriteSized("d/a", 1);
+    WriteSized("d/b", 1);
+    SetRow(1, dir / "d");
+    std::optional<Color> colour;
+    bool enabled = true;
+    int refreshes_started = 0;
+    services.When([&] { return list().Count() == 1; }, [&] {
+        colour = p().Form1.Command3.BackColor();
+        enabled = p().Form1.Command3.Enabled() || p().Form1.Command1.Enabled();
+        RefreshButtonClick(p());  // a second press while running
+        ++refreshes_started;
+    });
+    Refresh();
+    EXPECT_EQ(colour, Rgb(0, 255, 255));
+    EXPECT_FALSE(enabled);
+    EXPECT_EQ(refreshes_started, 1);
+    EXPECT_EQ(list().Count(), 2);
+    EXPECT_TRUE(p().Form1.Command3.Enabled());
+}
+
+TEST_F(ListingTest, RefreshIsRefusedWhileTheSettingsScreenIsOpen) {
+    WriteSized("d/a", 1);
+    SetRow(1, dir / "d");
+    UserClick(p().Form1.Command1);
+    Refresh();
+    EXPECT_EQ(list().Count(), 0);
+    ASSERT_EQ(services.MessageBoxes().size(), 1u);
+    EXPECT_EQ(services.MessageBoxes()[0].text, "設定画面を閉じてください");
+    EXPECT_EQ(services.MessageBoxes()[0].icon, kNoIcon);
+}
+
+TEST_F(ListingTest, AfterARefreshNothingIsSelectedAndTheSettingsOrderApplies) {
+    WriteSized("d/small", 5);
+    WriteSized("d/big", 50);
+    SetRow(1, dir / "d");
+    state().SortKey = kSortBySize;
+    state().SortOrder = 1;
+    Refresh();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"big", "small"}));
+    EXPECT_EQ(list().SelectedItem(), 0);
+    EXPECT_FALSE(list().Selected(1) || list().Selected(2));
+    EXPECT_TRUE(p().Form1.Command2.HasFocus()) << "focus goes to the exit button when start mode is not refresh";
+}
+
+TEST_F(ListingTest, HeaderClicksFlipTheOrderAndSortBySizeAsNumbers) {
+    WriteSized("d/nine", 9999);
+    WriteSized("d/ten", 10000);
+    WriteSized("d/one", 1);
+    SetRow(1, dir / "d");
+    Refresh();
+    UserColumnClick(list(), 3);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"ten", "nine", "one"})) << "first click: from ascending to descending";
+    UserColumnClick(list(), 3);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"one", "nine", "ten"}));
+    UserColumnClick(list(), 1);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"ten", "one", "nine"})) << "name, descending";
+    EXPECT_EQ(state().SortKey, kSortByName) << "the settings keep their values";
+}
+
+TEST_F(ListingTest, FileOfThreeBillionBytesShowsItsSize) {
+    const std::string path = dir / "big/sparse.bin";
+    dir.Write("big/sparse.bin", "");
+    ASSERT_EQ(::truncate(path.c_str(), 3000000000LL), 0);
+    SetRow(1, dir / "big");
+    Refresh();
+    ASSERT_EQ(list().Count(), 1);
+    EXPECT_EQ(list().SubItem(1, 2), Padded("3,000,000,000 "));
+    EXPECT_NE(Status().find("（表示領域 3,000,000,000 Byte)"), std::string::npos);
+}
+
+TEST_F(ListingTest, ProgressTitleFollowsTheFirstFilesThenEveryHundredth) {
+    for (int i = 0; i < 250; ++i) WriteSized("many/f" + std::to_string(1000 + i), 1);
+    SetRow(1, dir / "many");
+    std::vector<std::string> titles;
+    services.When(
+        [&] {
+            if (titles.empty() || titles.back() != p().Form1.Caption()) titles.push_back(p().Form1.Caption());
+            return false;
+        },
+        [] {});
+    Refresh();
+    EXPECT_NE(std::find(titles.begin(), titles.end(), "ケストロヴァ [99]"), titles.end());
+    EXPECT_NE(std::find(titles.begin(), titles.end(), "ケストロヴァ [200]"), titles.end());
+    EXPECT_EQ(std::find(titles.begin(), titles.end(), "ケストロヴァ [150]"), titles.end());
+    EXPECT_EQ(p().Form3.Label3.Caption(), "250") << "the final count";
+}
+
+TEST(StatusLine, MatchesTheDocumentedExampleByteForByte) {
+    testing::TempDir dir;
+    HeadlessServices services;
+    Program p(services, dir.path());
+    p.state.ListedFileCount = 1234;
+    p.state.ListedTotalBytes = 5678901;
+    p.state.SizeCheck = 1;
+    p.state.SameSizeHitCount = 3;
+    services.SetNow({2007, 11, 23, 1, 8, 15});
+    BuildStatusLine(p);
+    EXPECT_EQ(p.Form1.Label3.Caption(),
+              "1234 個のファイルを表示（表示領域 5,678,901 Byte)    ChkHit(*) 3         [07/11/23 01:08:15]");
+}
+
+TEST(WholeList, SelectAndClearWorkPastSixteenBitRowCounts) {
+    testing::TempDir dir;
+    HeadlessServices services;
+    Program p(services, dir.path());
+    for (int i = 0; i < 40000; ++i) p.Form1.ListView1.AddRow("f");
+    SelectAll(p);
+    EXPECT_TRUE(p.Form1.ListView1.Selected(40000));
+    p.Form1.ListView1.SetSelectedItem(39999);
+    ClearSelection(p);
+    EXPECT_FALSE(p.Form1.ListView1.Selected(40000));
+    EXPECT_EQ(p.Form1.ListView1.SelectedItem(), 0);
+}
+
+TEST(SizeCheckScratchFile, HoldsOneLittleEndianDoublePerDistinctSize) {
+    testing::TempDir dir;
+    {
+        dir.Write("Kestrova.Ck1", "stale");
+        SizeCheckScratch scratch(dir / "Kestrova.Ck1");
+        EXPECT_FALSE(scratch.SeenBefore(100));
+        EXPECT_TRUE(scratch.SeenBefore(100));
+        EXPECT_FALSE(scratch.SeenBefore(3000000000.0));
+        EXPECT_EQ(scratch.RecordCount(), 2);
+        EXPECT_TRUE(dir.Exists("Kestrova.Ck1"));
+    }
+    EXPECT_FALSE(dir.Exists("Kestrova.Ck1"));
+}
+
+}  // namespace
+}  // namespace kestrova
