@@ -3,8 +3,10 @@
 #include "listing/progress_window.h"
 #include "listing/refresh.h"
 #include "listing/sorting.h"
+#include "mainwin/help_text.h"
 #include "mainwin/main_window.h"
 #include "settings/pattern_selector.h"
+#include "settings/settings_screen.h"
 #include "settings/settings_transfer.h"
 #include "startup.h"
 
@@ -26,6 +28,7 @@ void WireMainWindow(Program& p) {
     f.Combo1.LostFocus = [&p] { Combo1_LostFocus(p); };
     f.Combo1.KeyDown = [&p](int key, int shift) { Combo1_KeyDown(p, key, shift); };
     f.Dir1.Change = [&p] { Dir1_Change(p); };
+    f.Pem_Help.Click = [&p] { Pem_Help_Click(p); };
 }
 
 void WireSettingsScreen(Program& p) {
@@ -33,6 +36,16 @@ void WireSettingsScreen(Program& p) {
     // The close box only hides the screen; it keeps its controls for the run.
     screen.QueryUnload = [&p] { CloseSettingsScreen(p, false); };
     screen.Command2.Click = [&p] { CloseSettingsScreen(p, true); };
+    for (int row = 1; row <= kDisplaySlots; ++row) {
+        auto remember_row = [&p, row] { p.Form2.CurrentRow = row; };
+        screen.Text[row]->GotFocus = remember_row;
+        screen.Text[16 + row]->GotFocus = remember_row;
+    }
+    screen.Command1.Click = [&p] { SettingsCommand1_Click(p); };
+    screen.Check[19]->LostFocus = [&p] { Check19_LostFocus(p); };
+    screen.Image1.Click = [&p] { SettingsImage1_Click(p); };
+    screen.Image2.Click = [&p] { SettingsImage2_Click(p); };
+    for (int option : {10, 11, 12}) screen.Option[option]->Click = [&p] { StartModeOption_Click(p); };
 }
 
 void WireProgressWindow(Program& p) {

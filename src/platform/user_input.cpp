@@ -5,10 +5,25 @@ namespace {
 
 bool Accepts(const Control& control) { return control.Enabled() && control.Visible(); }
 
+
+// Controls the user can tab to take the focus when clicked, before the click.
+bool TakesFocus(const Control& control) {
+    switch (control.Kind()) {
+        case ControlKind::CommandButton:
+        case ControlKind::CheckBox:
+        case ControlKind::OptionButton:
+        case ControlKind::TextBox:
+        case ControlKind::ComboBox:
+        case ControlKind::ListView: return true;
+        default: return false;
+    }
+}
+
 }  // namespace
 
 void UserClick(Control& control) {
     if (!Accepts(control)) return;
+    if (TakesFocus(control)) control.Owner().BackendFocus(&control);
     if (auto* check = dynamic_cast<CheckBox*>(&control)) {
         check->SetValue(check->Value() == 1 ? 0 : 1);
     } else if (auto* option = dynamic_cast<OptionButton*>(&control)) {

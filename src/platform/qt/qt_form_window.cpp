@@ -212,9 +212,16 @@ QWidget* FormWindow::CreateWidget(Binding& binding, QWidget* parent) {
             widget = combo;
             break;
         }
-        case ControlKind::Frame:
-            widget = new QGroupBox(parent);
+        case ControlKind::Frame: {
+            auto* group = new QGroupBox(parent);
+            // The caption sits on the frame's top line, so the contents,
+            // placed from the frame's own top edge, start below it.
+            group->setStyleSheet(QStringLiteral(
+                "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0.5em; }"
+                "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 6px; padding: 0 2px; }"));
+            widget = group;
             break;
+        }
         case ControlKind::Line:
             widget = new LineWidget(static_cast<Line&>(control), parent);
             break;
