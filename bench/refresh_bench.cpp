@@ -136,7 +136,20 @@ void Measure(int files) {
 int main(int argc, char** argv) {
     std::vector<int> sizes{10000, 100000};
     for (int i = 1; i < argc; ++i) {
-        if (std::string(argv[i]) == "--million") sizes.push_back(1000000);
+        const std::string arg = argv[i];
+        if (arg == "--million") sizes.push_back(1000000);
+        // For profiling: refresh an existing tree a few times, nothing else.
+        if (arg == "--refresh-only" && i + 1 < argc) {
+            char pattern[] = "/tmp/kestrova-bench-XXXXXX";
+            const std::string home = ::mkdtemp(pattern);
+            for (int run = 0; run < 3; ++run) {
+                const auto t0 = Clock::now();
+                const auto listed = HeadlessRefresh(home, argv[i + 1]);
+                std::printf("files=%d refresh_s=%.2f\n", listed, Seconds(t0));
+            }
+            std::filesystem::remove_all(home);
+            return 0;
+        }
     }
     for (int files : sizes) Measure(files);
     return 0;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <unordered_set>
+#include <vector>
 
 namespace kestrova {
 
@@ -30,7 +30,11 @@ public:
 private:
     std::string path_;
     std::FILE* file_ = nullptr;
-    std::unordered_set<std::uint64_t> sizes_;
+    // Open addressing over the sizes' bit patterns: one probe for most files
+    // and no allocation per distinct size.
+    bool Insert(std::uint64_t bits);
+    std::vector<std::uint64_t> slots_;
+    size_t used_ = 0;
     std::int32_t record_count_ = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "listview.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace kestrova {
 namespace {
@@ -14,12 +15,19 @@ unsigned char FoldAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? stati
 
 }  // namespace
 
-int CompareListText(const std::string& a, const std::string& b) {
+int CompareListText(std::string_view a, std::string_view b) {
     const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        const unsigned char x = FoldAscii(static_cast<unsigned char>(a[i]));
-        const unsigned char y = FoldAscii(static_cast<unsigned char>(b[i]));
+    size_t i = 0;
+    while (i < n) {
+        // Runs of equal bytes need no folding; most keys share long prefixes.
+        const auto [pa, pb] = std::mismatch(a.begin() + static_cast<long>(i), a.begin() + static_cast<long>(n),
+                                            b.begin() + static_cast<long>(i));
+        i = static_cast<size_t>(pa - a.begin());
+        if (i == n) break;
+        const unsigned char x = FoldAscii(static_cast<unsigned char>(*pa));
+        const unsigned char y = FoldAscii(static_cast<unsigned char>(*pb));
         if (x != y) return x < y ? -1 : 1;
+        ++i;
     }
     if (a.size() == b.size()) return 0;
     return a.size() < b.size() ? -1 : 1;
@@ -167,14 +175,20 @@ void ListView::Materialize() const {
     pending_count_ = 0;
     const int key = pending_key_;
     const bool descending = pending_order_ == 1;
-    std::vector<std::int32_t> order(n);
-    for (size_t i = 0; i < n; ++i) order[i] = static_cast<std::int32_t>(i);
-    std::stable_sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
-        const int c = CompareListText(KeyText(rows_[static_cast<size_t>(a)], key), KeyText(rows_[static_cast<size_t>(b)], key));
+    // The keys side by side in one array, so comparing them stays in cache.
+    struct Keyed {
+        std::string_view key;
+        std::int32_t index;
+    };
+    std::vector<Keyed> keyed(n);
+    for (size_t i = 0; i < n; ++i) keyed[i] = {KeyText(rows_[i], key), static_cast<std::int32_t>(i)};
+    std::stable_sort(keyed.begin(), keyed.end(), [descending](const Keyed& a, const Keyed& b) {
+        const int c = CompareListText(a.key, b.key);
         return descending ? c > 0 : c < 0;
     });
-    std::vector<ListRow> sorted;
-    sorted.reserve(rows_.size());
+    std::vector<std::int32_t> order(n);
+    for (size_t i = 0; i < n; ++i) order[i] = keyed[i].index;
+    std::deque<ListRow> sorted;
     last_positions_.assign(rows_.size(), 0);
     for (size_t i = 0; i < n; ++i) {
         last_positions_[static_cast<size_t>(order[i])] = static_cast<std::int32_t>(i + 1);

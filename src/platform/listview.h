@@ -4,10 +4,12 @@
 // 1-based, as the routines use them; 0 means "no row".
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "controls.h"
@@ -93,7 +95,7 @@ public:
         Materialize();
         return rows_.at(static_cast<size_t>(index1 - 1));
     }
-    const std::vector<ListRow>& Rows() const {
+    const std::deque<ListRow>& Rows() const {
         Materialize();
         return rows_;
     }
@@ -106,8 +108,6 @@ public:
     void SetRowIcon(std::int32_t index1, int icon);
     void RemoveRow(std::int32_t index1);
     void Clear();
-    // Room for rows about to be added in one go.
-    void Reserve(std::int32_t count) { rows_.reserve(static_cast<size_t>(count)); }
 
     // Selection: several rows may be selected; the current row is separate.
     bool Selected(std::int32_t index1) const { return Row(index1).selected; }
@@ -166,7 +166,9 @@ private:
     std::int32_t DisplayToLogical(std::int32_t display_index1);
 
     std::vector<ListColumn> columns_;
-    mutable std::vector<ListRow> rows_;
+    // A deque: rows are appended one by one in the hundreds of thousands,
+    // and it grows without moving the rows it holds.
+    mutable std::deque<ListRow> rows_;
     mutable std::int32_t current_ = 0;
     mutable std::int32_t pending_count_ = 0;
     mutable std::vector<std::int32_t> last_positions_;  // display index -> sorted index, of the last sort
@@ -181,6 +183,6 @@ private:
 
 // The ordering used for sorting: letters compare without regard to ASCII
 // case, everything else by code point (UTF-8 byte order). Exposed for tests.
-int CompareListText(const std::string& a, const std::string& b);
+int CompareListText(std::string_view a, std::string_view b);
 
 }  // namespace kestrova

@@ -157,7 +157,6 @@ TEST_F(ListViewTest, LabelEditDeliversTheNewTextAndHonoursCancel) {
 
 TEST_F(ListViewTest, WholeListOperationsWorkPastSixteenBitRowCounts) {
     const std::int32_t n = 40000;
-    list.Reserve(n);
     for (std::int32_t i = 0; i < n; ++i) list.AddRow("f" + std::to_string(n - i));
     EXPECT_EQ(list.Count(), n);
     list.SetSelected(n, true);
