@@ -256,10 +256,14 @@ TEST_F(QtFormTest, TypingAndPickingReachTheTextState) {
     int clicks = 0;
     combo.Change = [&] { changes.push_back(combo.Text()); };
     combo.Click = [&] { ++clicks; };
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Window()));
+    widget->setFocus();
+    ASSERT_TRUE(qt_test::ProcessUntil([&] { return widget->hasFocus(); }));
     widget->lineEdit()->clear();
-    QTest::keyClicks(widget->lineEdit(), "ab");
-    EXPECT_EQ(combo.Text(), "ab");
-    EXPECT_EQ(changes, (std::vector<std::string>{"a", "ab"}));
+    QTest::keyClicks(widget->lineEdit(), "*.j");
+    EXPECT_EQ(combo.Text(), "*.j");
+    EXPECT_EQ(widget->currentText(), QString("*.j"));  // typed, not completed to an item
+    EXPECT_EQ(changes, (std::vector<std::string>{"*", "*.", "*.j"}));
 
     emit widget->activated(1);
     EXPECT_EQ(combo.Text(), "*.mp4");

@@ -100,7 +100,6 @@ TEST_F(QtListTest, IsAReportViewOverTheRows) {
 
 TEST_F(QtListTest, AppendsArriveInOneBatch) {
     QSignalSpy inserts(view->model(), &QAbstractItemModel::rowsInserted);
-    list->Reserve(100000);
     for (int i = 0; i < 100000; ++i) list->AddRow("file" + std::to_string(i));
     EXPECT_EQ(view->model()->rowCount(), 0);  // not yet: the view lags behind
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -126,6 +125,14 @@ TEST_F(QtListTest, RemovingAndClearingKeepTheViewInStep) {
     services->FlushViews();
     EXPECT_EQ(view->model()->rowCount(), 3);
 
+    // The current row removed: no row is current, in the list and on screen.
+    list->SetSelectedItem(2);
+    services->FlushViews();
+    list->RemoveRow(2);
+    services->FlushViews();
+    EXPECT_EQ(list->SelectedItem(), 0);
+    EXPECT_FALSE(view->selectionModel()->currentIndex().isValid());
+
     list->Clear();
     EXPECT_EQ(view->model()->rowCount(), 0);
     AddRows({"x"});
@@ -135,6 +142,8 @@ TEST_F(QtListTest, RemovingAndClearingKeepTheViewInStep) {
 TEST_F(QtListTest, SortingReordersTheViewAndSelectionFollowsItsRows) {
     AddRows({"b", "A", "c"});
     list->SetSelected(3, true);  // "c"
+    list->SetColumnWidth(3, 0);
+    view->header()->resizeSection(1, 110);  // as the user left it
     list->SetSorted(true);
     services->FlushViews();
     EXPECT_EQ(Cell(0, 0), QString("A"));
@@ -150,12 +159,57 @@ TEST_F(QtListTest, SortingReordersTheViewAndSelectionFollowsItsRows) {
 
     list->SetSorted(false);
     EXPECT_FALSE(view->header()->isSortIndicatorShown());
+    EXPECT_FALSE(list->SortPending());
     list->AddRow("a0");
     services->FlushViews();
     EXPECT_EQ(Cell(3, 0), QString("a0"));  // unsorted again: appended at the end
 
     // Sorting forgets nothing of the columns.
-    EXPECT_EQ(view->header()->sectionSize(1), 100);
+    EXPECT_EQ(view->header()->sectionSize(1), 110);
+    EXPECT_EQ(list->ColumnWidth(2), 1650);
+    EXPECT_TRUE(view->header()->isSectionHidden(2));
+}
+
+// A handler at work (letting events through with DoEvents) never pays for a
+// sort the list deferred; the idle loop shows the rows in order.
+TEST_F(QtListTest, DeferredSortWaitsForTheIdleLoop) {
+    AddRows({"b", "c", "a"});
+    list->SetSelected(1, true);  // "b"
+    list->SetSorted(true);
+    for (int turn = 0; turn < 5; ++turn) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        services->DoEvents();
+    }
+    ASSERT_TRUE(list->SortPending());
+    EXPECT_EQ(Cell(0, 0), QString("b"));
+    EXPECT_EQ(ViewSelectedRows(), std::vector<int>{0});
+
+    ASSERT_TRUE(qt_test::ProcessUntil([&] { return !list->SortPending(); }));
+    QApplication::processEvents();
+    EXPECT_EQ(Cell(0, 0), QString("a"));
+    EXPECT_EQ(Cell(1, 0), QString("b"));
+    EXPECT_EQ(ViewSelectedRows(), std::vector<int>{1});
+}
+
+// A click on rows shown unsorted would pick a row that moves away: it puts
+// the list in order first and picks nothing.
+TEST_F(QtListTest, APickDuringADeferredSortSortsFirst) {
+    AddRows({"b", "a"});
+    Show();
+    int downs = 0;
+    list->MouseDown = [&](int, int, int, int) { ++downs; };
+    list->SetSorted(true);
+    ASSERT_TRUE(list->SortPending());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, RowPoint(0));
+    EXPECT_FALSE(list->SortPending());
+    EXPECT_EQ(Cell(0, 0), QString("a"));
+    EXPECT_TRUE(StateSelectedRows().empty());
+    EXPECT_EQ(downs, 0);
+
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, RowPoint(0));
+    EXPECT_EQ(StateSelectedRows(), std::vector<int>{1});
+    EXPECT_EQ(list->RowText(1), "a");
+    EXPECT_EQ(downs, 1);
 }
 
 TEST_F(QtListTest, ColumnWidthsHideShowAndComeBackFromTheUser) {
@@ -339,6 +393,27 @@ TEST_F(QtListTest, RowIconsComeFromTheImageListAndFollowItsChanges) {
     icons.Clear();
     icons.Add(square(0xff0000ffu));
     EXPECT_EQ(icon_colour(0), QColor(0, 0, 255));
+}
+
+}  // namespace
+}  // namespace kestrova
+
+namespace kestrova {
+namespace {
+
+// The way a refresh ends: rows added while sorting waits, then sorting on
+// and everything deselected, then the window is shown and focused.
+TEST_F(QtListTest, RowsDeselectedAfterAPendingSortShowNoSelection) {
+    list->SetSorted(false);
+    for (const char* name : {"b", "a", "c"}) list->AddRow(name);
+    list->SetSorted(true);
+    list->SetAllSelected(false);
+    list->SetSelectedItem(0);
+    Show();
+    view->setFocus();
+    qt_test::ProcessUntil([] { return false; }, 200);
+    EXPECT_EQ(ViewSelectedRows(), std::vector<int>{});
+    EXPECT_EQ(StateSelectedRows(), std::vector<int>{});
 }
 
 }  // namespace

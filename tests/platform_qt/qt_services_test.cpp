@@ -88,14 +88,25 @@ TEST_F(QtServicesTest, MsgBoxIsModalAndReturnsThePressedButton) {
 }
 
 TEST_F(QtServicesTest, DoEventsIsTimeSlicedAndRunsPendingWork) {
-    services->DoEvents();
     bool ran = false;
-    QMetaObject::invokeMethod(qApp, [&] { ran = true; }, Qt::QueuedConnection);
-    services->DoEvents();  // within the slice of the last turn: returns at once
-    EXPECT_FALSE(ran);
-    std::this_thread::sleep_for(std::chrono::milliseconds(8));
-    services->DoEvents();
-    EXPECT_TRUE(ran);
+    bool checked = false;
+    // A busy machine may pause the test between two calls longer than a
+    // slice; only a pair of calls close together says something.
+    for (int attempt = 0; attempt < 20 && !checked; ++attempt) {
+        services->DoEvents();
+        const auto after_turn = std::chrono::steady_clock::now();
+        ran = false;
+        QMetaObject::invokeMethod(qApp, [&] { ran = true; }, Qt::QueuedConnection);
+        services->DoEvents();
+        if (std::chrono::steady_clock::now() - after_turn < std::chrono::milliseconds(3)) {
+            EXPECT_FALSE(ran);  // within the slice of the last turn: returned at once
+            checked = true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(8));
+        services->DoEvents();
+        EXPECT_TRUE(ran);
+    }
+    EXPECT_TRUE(checked);
 }
 
 TEST_F(QtServicesTest, WaitTurnSleepsInsteadOfSpinning) {
@@ -109,12 +120,14 @@ TEST_F(QtServicesTest, WaitTurnSleepsInsteadOfSpinning) {
     EXPECT_LT(cpu_ms, wall_ms / 2);
 
     // An event ends the wait early.
-    bool ran = false;
-    QMetaObject::invokeMethod(qApp, [&] { ran = true; }, Qt::QueuedConnection);
+    int ran = 0;
     const auto start = std::chrono::steady_clock::now();
-    services->WaitTurn();
-    EXPECT_TRUE(ran);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(9));
+    for (int i = 0; i < 10; ++i) {
+        QMetaObject::invokeMethod(qApp, [&] { ++ran; }, Qt::QueuedConnection);
+        services->WaitTurn();
+    }
+    EXPECT_EQ(ran, 10);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
 }
 
 std::string ReadAll(const std::string& path) {

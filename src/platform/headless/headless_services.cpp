@@ -52,6 +52,14 @@ void HeadlessServices::FireTimers() {
         auto [it, fresh] = timer_due_ms_.try_emplace(timer, clock_ms_ + timer->Interval());
         if (fresh || it->second > clock_ms_) continue;
         it->second = clock_ms_ + timer->Interval();
+        // A tick handler that yields does not get its own timer again, as on
+        // screen.
+        if (!ticking_.insert(timer).second) continue;
+        struct Done {
+            std::set<const Timer*>& ticking;
+            const Timer* timer;
+            ~Done() { ticking.erase(timer); }
+        } done{ticking_, timer};
         Raise(timer->Tick);
     }
 }

@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,7 @@ private:
 
     std::vector<Form*> forms_;
     std::vector<Timer*> timers_;
+    std::set<const Timer*> ticking_;
     std::map<const Control*, long> timer_due_ms_;
     std::vector<TimedAction> timed_;
     std::vector<ConditionalAction> conditional_;

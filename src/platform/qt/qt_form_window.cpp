@@ -90,7 +90,7 @@ struct Counting {
 
 }  // namespace
 
-FormWindow::FormWindow(Form& form) : form_(form) { Build(); }
+FormWindow::FormWindow(Form& form, const LoopState& loop) : form_(form), loop_(loop) { Build(); }
 
 FormWindow::~FormWindow() {
     Detach();
@@ -202,6 +202,9 @@ QWidget* FormWindow::CreateWidget(Binding& binding, QWidget* parent) {
             auto* combo = new QComboBox(parent);
             combo->setEditable(true);
             combo->setInsertPolicy(QComboBox::NoInsert);
+            // Inline completion would change the shown text behind the
+            // state's back; the text is exactly what the user typed.
+            combo->setCompleter(nullptr);
             connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this, &binding](const QString& text) {
                 if (!detached_) UserEditText(*binding.control, FromQString(text));
             });
@@ -235,7 +238,7 @@ QWidget* FormWindow::CreateWidget(Binding& binding, QWidget* parent) {
         case ControlKind::ListView: {
             auto& list = static_cast<ListView&>(control);
             auto* view = new ListTreeView(list, parent);
-            binding.model = new ListModel(list, view);
+            binding.model = new ListModel(list, loop_, view);
             widget = view;
             break;
         }
@@ -482,6 +485,8 @@ void FormWindow::ApplyItems(Binding& binding) {
         for (const std::string& item : state.Items()) items.push_back(ToQString(item));
         combo->clear();
         combo->addItems(items);
+        // Qt may bring a completer back with new items; the text stays typed.
+        combo->setCompleter(nullptr);
         combo->setCurrentIndex(-1);
         combo->setEditText(ToQString(state.Text()));
     } else if (control.Kind() == ControlKind::ImageList) {
@@ -630,6 +635,10 @@ void FormWindow::ApplyTopmost() {
     if (visible) window_->show();
 }
 
+// Sizes go back in twips. A value the program set that still rounds to the
+// pixels on screen is kept as it was, so remembered sizes do not drift by
+// rounding. Without a window manager a window has no frame; it then keeps
+// the frame the program assumed, so outer and inner sizes stay apart.
 void FormWindow::ReportGeometry() {
     if (detached_ || applying_ || !window_->isVisible()) return;
     const QRect outer = window_->frameGeometry();
@@ -637,10 +646,15 @@ void FormWindow::ReportGeometry() {
     WindowState state = kNormal;
     if (window_->isMinimized()) state = kMinimized;
     else if (window_->isMaximized()) state = kMaximized;
+    auto keep = [](int twips, int pixels) { return TwipsToPixels(twips) == pixels ? twips : PixelsToTwips(pixels); };
+    const int inner_w = keep(form_.ScaleWidth(), inner.width());
+    const int inner_h = keep(form_.ScaleHeight(), inner.height());
+    const bool framed = outer.size() != inner;
+    const int outer_w = framed ? keep(form_.Width(), outer.width()) : inner_w + form_.FrameWidth();
+    const int outer_h = framed ? keep(form_.Height(), outer.height()) : inner_h + form_.FrameHeight();
     const bool minimized = state == kMinimized;
-    form_.BackendGeometry(PixelsToTwips(outer.x()), PixelsToTwips(outer.y()), PixelsToTwips(outer.width()),
-                          PixelsToTwips(outer.height()), minimized ? 0 : PixelsToTwips(inner.width()),
-                          minimized ? 0 : PixelsToTwips(inner.height()), state);
+    form_.BackendGeometry(keep(form_.Left(), outer.x()), keep(form_.Top(), outer.y()), outer_w, outer_h,
+                          minimized ? 0 : inner_w, minimized ? 0 : inner_h, state);
 }
 
 void FormWindow::FlushLists(bool force) {

@@ -5,13 +5,13 @@
 // to the widgets; user actions go through the user_input functions, which
 // update the state before they raise the events.
 #include <QObject>
-#include <QPointer>
 #include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
 
 #include "platform/form.h"
+#include "qt_loop_state.h"
 #include "qt_widgets.h"
 
 class QAction;
@@ -26,7 +26,7 @@ class ListModel;
 class FormWindow final : public QObject, public WindowEvents {
     Q_OBJECT
 public:
-    explicit FormWindow(Form& form);
+    FormWindow(Form& form, const LoopState& loop);
     ~FormWindow() override;
 
     Form& GetForm() const { return form_; }
@@ -93,6 +93,7 @@ private:
     bool FromOtherControl(QWidget* watched, const QPoint& pos, const Binding& binding) const;
 
     Form& form_;
+    const LoopState& loop_;
     std::unique_ptr<FormWidget> window_;
     std::unordered_map<const Control*, Binding> bindings_;
     std::unordered_map<const QObject*, Binding*> routes_;

@@ -24,9 +24,10 @@ Qt::Alignment ColumnAlignment(const ListView& list, int column0) {
 
 }  // namespace
 
-ListModel::ListModel(ListView& list, QObject* parent) : QAbstractTableModel(parent), list_(list) {
+ListModel::ListModel(ListView& list, const LoopState& loop, QObject* parent)
+    : QAbstractTableModel(parent), list_(list), loop_(loop) {
     flush_timer_.setSingleShot(true);
-    connect(&flush_timer_, &QTimer::timeout, this, &ListModel::Flush);
+    connect(&flush_timer_, &QTimer::timeout, this, [this] { Update(loop_.pumping == 0, true); });
 }
 
 void ListModel::Attach(ListTreeView* view) {
@@ -60,14 +61,26 @@ void ListModel::ScheduleFlush(int ms) {
     if (!flush_timer_.isActive() || flush_timer_.remainingTime() > ms) flush_timer_.start(ms);
 }
 
-void ListModel::Flush() {
-    FlushAppends();
-    if (selection_dirty_) SyncSelection();
-    if (current_dirty_) SyncCurrent();
-}
+void ListModel::Flush() { Update(true, true); }
 
 void ListModel::FlushIfDue() {
-    if (list_.Count() > reported_ && std::chrono::steady_clock::now() - last_append_flush_ >= kAppendBatch) FlushAppends();
+    Update(false, std::chrono::steady_clock::now() - last_append_flush_ >= kAppendBatch);
+}
+
+// The list defers a requested sort until its rows are read by index, so a
+// refresh that sorts after every folder sorts once. The view reads only the
+// rows as displayed and never forces that sort while a handler is at work;
+// once the loop is idle, the list is put in order for the user to see.
+void ListModel::Update(bool sort_now, bool appends_now) {
+    if (detached_) return;
+    if (list_.SortPending()) {
+        if (sort_now) {
+            (void)list_.Rows();  // sorts; the list then reports RowsReset
+        } else {
+            ScheduleFlush(static_cast<int>(kAppendBatch.count()));
+        }
+    }
+    if (appends_now) FlushAppends();
     if (selection_dirty_) SyncSelection();
     if (current_dirty_) SyncCurrent();
 }
@@ -82,14 +95,13 @@ void ListModel::FlushAppends() {
     endInsertRows();
     --syncing_;
     last_append_flush_ = std::chrono::steady_clock::now();
-    const auto& rows = list_.Rows();
-    for (std::int32_t i = first; i < count; ++i) {
-        if (rows[static_cast<size_t>(i)].selected) {
+    for (std::int32_t i = first + 1; i <= count; ++i) {
+        if (list_.DisplayRow(i).selected) {
             selection_dirty_ = true;
             break;
         }
     }
-    if (list_.SelectedItem() > first) current_dirty_ = true;
+    current_dirty_ = true;
 }
 
 // Selected rows are sent as runs, so selecting all of a million rows is one
@@ -97,17 +109,17 @@ void ListModel::FlushAppends() {
 void ListModel::SyncSelection() {
     selection_dirty_ = false;
     if (!view_ || columns_reported_ == 0) return;
-    const auto& rows = list_.Rows();
     const std::int32_t n = std::min<std::int32_t>(reported_, list_.Count());
     const int last_column = columns_reported_ - 1;
+    auto selected = [this](std::int32_t row0) { return list_.DisplayRow(row0 + 1).selected; };
     QItemSelection selection;
     for (std::int32_t i = 0; i < n;) {
-        if (!rows[static_cast<size_t>(i)].selected) {
+        if (!selected(i)) {
             ++i;
             continue;
         }
         std::int32_t j = i;
-        while (j + 1 < n && rows[static_cast<size_t>(j + 1)].selected) ++j;
+        while (j + 1 < n && selected(j + 1)) ++j;
         selection.append(QItemSelectionRange(index(i, 0), index(j, last_column)));
         i = j + 1;
     }
@@ -117,8 +129,10 @@ void ListModel::SyncSelection() {
 }
 
 void ListModel::SyncCurrent() {
+    // Reading the current row would force a deferred sort; the sort's reset
+    // brings the current row along anyway.
+    if (!view_ || list_.SortPending()) return;
     current_dirty_ = false;
-    if (!view_) return;
     const std::int32_t current = list_.SelectedItem();
     ++syncing_;
     if (current >= 1 && current <= reported_ && columns_reported_ > 0) {
@@ -152,6 +166,8 @@ void ListModel::SortChanged() {
     if (list_.Sorted()) {
         header->setSortIndicator(list_.SortKey(), list_.SortOrder() == 1 ? Qt::DescendingOrder : Qt::AscendingOrder);
     }
+    // A sort the list deferred is shown at the next idle turn.
+    if (list_.SortPending()) ScheduleFlush(0);
 }
 
 void ListModel::ImagesChanged() {
@@ -175,7 +191,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     const int row = index.row();
     const int column = index.column();
     if (row < 0 || row >= reported_ || row >= list_.Count()) return {};
-    const ListRow& item = list_.Rows()[static_cast<size_t>(row)];
+    const ListRow& item = list_.DisplayRow(row + 1);
     switch (role) {
         case Qt::DisplayRole:
         case Qt::EditRole:
@@ -306,7 +322,8 @@ void ListModel::IconsChanged() {
 
 void ListModel::StartLabelEdit(std::int32_t index1) {
     if (!view_) return;
-    Flush();
+    // The row is given as displayed: a deferred sort must not move it now.
+    FlushAppends();
     if (index1 < 1 || index1 > reported_ || columns_reported_ == 0) return;
     const QModelIndex target = index(index1 - 1, 0);
     editing_ = QPersistentModelIndex(target);
@@ -334,6 +351,7 @@ std::int32_t ListModel::HitTest(int x, int y) {
 
 void ListModel::UserSelection(const QItemSelection& selected, const QItemSelection& deselected) {
     if (syncing_) return;
+    if (RevertWhileSortPending()) return;
     for (const QItemSelectionRange& range : deselected) {
         for (int row = range.top(); row <= range.bottom(); ++row) list_.BackendSelection(row + 1, false);
     }
@@ -344,7 +362,25 @@ void ListModel::UserSelection(const QItemSelection& selected, const QItemSelecti
 
 void ListModel::UserCurrent(const QModelIndex& current) {
     if (syncing_) return;
+    if (RevertWhileSortPending()) return;
     list_.BackendCurrent(current.isValid() ? current.row() + 1 : 0);
+}
+
+// The view sorts before it lets the user pick rows (see ListTreeView), so a
+// pick against rows shown unsorted can only come from elsewhere; the view
+// goes back to what the list holds.
+bool ListModel::RevertWhileSortPending() {
+    if (!list_.SortPending()) return false;
+    selection_dirty_ = true;
+    current_dirty_ = true;
+    ScheduleFlush(0);
+    return true;
+}
+
+bool ListModel::SortBeforeUserPick() {
+    if (detached_ || !list_.SortPending()) return false;
+    Flush();
+    return true;
 }
 
 void ListModel::UserColumnWidth(int section, int new_size) {
@@ -421,6 +457,13 @@ QPoint ListTreeView::ToControl(const QPoint& viewport_pos) const { return viewpo
 // The view selects first, as the list control does, so a MouseDown handler
 // already sees the row under the mouse as the current one.
 void ListTreeView::mousePressEvent(QMouseEvent* event) {
+    left_pressed_ = false;
+    if (model_ && model_->SortBeforeUserPick()) {
+        // The rows moved under the mouse: this press aimed at a row that is
+        // elsewhere now, so it only brings the list in order.
+        event->accept();
+        return;
+    }
     QTreeView::mousePressEvent(event);
     const int button = MouseButtonCode(event->button());
     left_pressed_ = event->button() == Qt::LeftButton;
@@ -437,8 +480,21 @@ void ListTreeView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void ListTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (model_ && model_->SortBeforeUserPick()) {
+        event->accept();
+        return;
+    }
     QTreeView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton && Reporting()) UserDblClick(list_);
+}
+
+void ListTreeView::keyPressEvent(QKeyEvent* event) {
+    // Moving from a row as shown unsorted would land on a row that moved.
+    if (model_ && model_->SortBeforeUserPick()) {
+        event->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
 }
 
 void ListTreeView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/listview.h"
+#include "qt_loop_state.h"
 
 namespace kestrova {
 
@@ -22,14 +23,15 @@ class ListTreeView;
 class ListModel final : public QAbstractTableModel, public ListViewObserver {
     Q_OBJECT
 public:
-    explicit ListModel(ListView& list, QObject* parent = nullptr);
+    ListModel(ListView& list, const LoopState& loop, QObject* parent = nullptr);
 
     // Starts mirroring the list into the view; the list reports to this model from now on.
     void Attach(ListTreeView* view);
     // Stops listening to the list (its window is being taken down).
     void Detach();
 
-    // Brings the view up to date: pending appends, then selection and current row.
+    // Brings the view up to date: a deferred sort of the list, pending
+    // appends, then selection and current row.
     void Flush();
     // As Flush, but leaves appends pending when the last batch is very recent,
     // so a scan calling DoEvents per file still inserts in large batches.
@@ -41,6 +43,9 @@ public:
     void SortChanged();
     // The inline editor closed; without a commit before, that is a cancel.
     void EditorClosed();
+    // Before the user picks rows: a sort the list deferred is done now, so
+    // the rows stay where the user sees them. True when the rows moved.
+    bool SortBeforeUserPick();
 
     std::int32_t ReportedRows() const { return reported_; }
     bool Detached() const { return detached_; }
@@ -72,6 +77,7 @@ private:
         QPixmap pixmap;
     };
 
+    void Update(bool sort_now, bool appends_now);
     void FlushAppends();
     void SyncSelection();
     void SyncCurrent();
@@ -80,10 +86,12 @@ private:
     void UserSelection(const QItemSelection& selected, const QItemSelection& deselected);
     void UserCurrent(const QModelIndex& current);
     void UserColumnWidth(int section, int new_size);
+    bool RevertWhileSortPending();
     void UserHeaderClick(int section);
     QPixmap IconPixmap(int icon1) const;
 
     ListView& list_;
+    const LoopState& loop_;
     ListTreeView* view_ = nullptr;
     std::int32_t reported_ = 0;
     int columns_reported_ = 0;
@@ -123,6 +131,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:

@@ -122,6 +122,7 @@ struct QtServices::Impl {
     int cursor_count = 0;
     bool cursor_hidden = false;
     std::unordered_map<pid_t, int> exit_codes;
+    LoopState loop;
 
     FormWindow* WindowFor(const Form& form) const {
         auto it = windows.find(&form);
@@ -158,7 +159,7 @@ void QtServices::AttachForm(Form& form) {
     if (impl_->WindowFor(form)) return;
     const ScreenSize screen = Screen();
     form.SetScreenSize(screen.width, screen.height);
-    impl_->windows[&form] = std::make_unique<FormWindow>(form);
+    impl_->windows[&form] = std::make_unique<FormWindow>(form, impl_->loop);
     form.SetObserver(this);
 }
 
@@ -175,7 +176,9 @@ void QtServices::FlushViews() { impl_->FlushAll(true); }
 void QtServices::DoEvents() {
     if (Clock::now() - impl_->last_turn < kTurnSlice) return;
     impl_->FlushAll(false);
+    ++impl_->loop.pumping;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    --impl_->loop.pumping;
     impl_->last_turn = Clock::now();
 }
 
@@ -185,7 +188,9 @@ void QtServices::WaitTurn() {
     QTimer wake;
     wake.setSingleShot(true);
     wake.start(kWaitTurnMs);
+    ++impl_->loop.pumping;
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    --impl_->loop.pumping;
     impl_->last_turn = Clock::now();
 }
 
@@ -344,7 +349,9 @@ ScreenSize QtServices::Screen() {
 }
 
 LocalTime QtServices::Now() {
-    const std::time_t now = std::time(nullptr);
+    // Not time(): it reads a coarse clock that can lag a second boundary
+    // behind the clock file times and other programs use.
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
     std::tm tm{};
     localtime_r(&now, &tm);
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};

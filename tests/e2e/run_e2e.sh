@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# End-to-end checks of the real program under Xvfb: it starts in an empty
+# program folder, shows its main window, and writes Kestrova.ini when it is
+# closed by the close box or by "終了" answered with Yes (and not with No).
+#   run_e2e.sh <kestrova binary> close|exit|refresh [screenshot.png]
+set -euo pipefail
+
+binary=$1
+mode=$2
+screenshot=${3:-}
+here=$(cd "$(dirname "$0")" && pwd)
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1600x1000x24" "$0" "$@"
+fi
+
+work=$(mktemp -d)
+trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+cp "$binary" "$work/kestrova"
+ini="$work/Kestrova.ini"
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Start mode 0 keeps start-up from scanning anything; the refresh check
+# gives row 1 a small folder instead.
+if [ "$mode" = refresh ]; then
+  mkdir -p "$work/files/sub"
+  printf 'hello' > "$work/files/a.txt"
+  printf 'hello' > "$work/files/b.txt"
+  printf 'x' > "$work/files/sub/c.txt"
+  python3 - "$work" <<'PY'
+import sys
+work = sys.argv[1]
+lines = ['"テスト","%s/files",1,1' % work] + ['"","",0,0'] * 15
+lines.append('1,0,0,1,10335,5880,10215,5202,"*.*"')
+lines.append('2000,1,0,0,0,0,3582,4762,4350,5835,1')
+lines += ['"*.*"'] + ['""'] * 15
+lines.append('0,0,0,"",""')
+lines.append('1,0,3,0,0,0')
+open(work + "/Kestrova.ini", "wb").write(("\r\n".join(lines) + "\r\n").encode("cp932"))
+PY
+fi
+
+"$work/kestrova" &
+pid=$!
+
+window=""
+for _ in $(seq 1 100); do
+  window=$(xdotool search --onlyvisible --name "Kestrova" 2>/dev/null | head -n 1 || true)
+  [ -n "$window" ] && break
+  kill -0 "$pid" 2>/dev/null || fail "the program ended before showing its window"
+  sleep 0.1
+done
+[ -n "$window" ] || fail "no main window appeared"
+title=$(xdotool getwindowname "$window")
+echo "main window: $title"
+sleep 1
+
+if [ -n "$screenshot" ]; then
+  if command -v import >/dev/null; then import -window root "$screenshot"; fi
+fi
+
+case "$mode" in
+  close)
+    [ "$title" = "ケストロヴァ (Kestrova) ZI22" ] || fail "title is '$title'"
+    [ ! -e "$ini" ] || fail "settings written before closing"
+    python3 "$here/x11_close.py" "$window"
+    ;;
+  exit)
+    # The exit button sits at 48,296 px in the window (720,4440 twips).
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    xdotool mousemove $((X + 76)) $((Y + 306)) click 1
+    sleep 1
+    box=$(xdotool search --onlyvisible --name "^Kestrova$" 2>/dev/null | head -n 1 || true)
+    [ -n "$box" ] || fail "no question box"
+    xdotool key Escape
+    sleep 1
+    kill -0 "$pid" 2>/dev/null || fail "answering No ended the program"
+    [ ! -e "$ini" ] || fail "answering No wrote the settings"
+    xdotool mousemove $((X + 76)) $((Y + 306)) click 1
+    sleep 1
+    box=$(xdotool search --onlyvisible --name "^Kestrova$" 2>/dev/null | head -n 1 || true)
+    [ -n "$box" ] || fail "no question box the second time"
+    xdotool key Return
+    ;;
+  refresh)
+    python3 "$here/x11_close.py" "$window"
+    ;;
+esac
+
+for _ in $(seq 1 50); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "the program did not end"
+wait "$pid" || true
+[ -f "$ini" ] || fail "Kestrova.ini was not written"
+
+python3 - "$ini" "$mode" <<'PY'
+import sys
+path, mode = sys.argv[1], sys.argv[2]
+raw = open(path, "rb").read()
+assert raw.endswith(b"\r\n"), "lines end in CR LF"
+lines = raw.split(b"\r\n")[:-1]
+assert len(lines) == 36, "36 lines, got %d" % len(lines)
+if mode in ("close", "exit"):
+    expected = {
+        1: '"私の円盤","/",1,0', 2: '"","",0,0',
+        17: '0,1,3,1,10335,5880,10215,5202,"*.*"', 18: '2000,1,1,1,0,0,3582,4762,4350,5835,1',
+        19: '"*.*"', 20: '"*.jpg"', 21: '"*.avi;*.mpg;*.wmv"', 22: '"VIDEO_TS.IFO"', 23: '"*東京*.*"', 24: '""',
+        36: '1,0,3,0,0,0',
+    }
+    for number, text in expected.items():
+        got = lines[number - 1]
+        assert got == text.encode("cp932"), "line %d is %r" % (number, got)
+else:
+    fields = lines[34].decode("cp932").split(",")
+    assert fields[0] == "3", "three files listed, line 35 is %r" % lines[34]
+    assert fields[1] == "11", "eleven bytes, line 35 is %r" % lines[34]
+print("Kestrova.ini checked: %s" % mode)
+PY
+echo "PASS: $mode"
