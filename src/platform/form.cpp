@@ -139,14 +139,18 @@ void Form::SetWindowState(WindowState state) {
     Raise(Resize);
 }
 
+// A window's first show raises Resize, so a resize rule that was inert while
+// the window loaded lays it out once at the size it opens with.
 void Form::Show() {
+    const bool first = !ever_shown_;
     ever_shown_ = true;
     if (visible_) {
         NotifyForm(FormProperty::Focus);
-        return;
+    } else {
+        visible_ = true;
+        NotifyForm(FormProperty::Visible);
     }
-    visible_ = true;
-    NotifyForm(FormProperty::Visible);
+    if (first) Raise(Resize);
 }
 
 void Form::Hide() {

@@ -30,7 +30,7 @@ std::vector<ControlSpec> SettingsTable() {
         t.push_back({Numbered("Text", 32 + i), K::TextBox, "", "", {4920, top, 855, 270}});
     }
     const std::vector<ControlSpec> rest = {
-        {"Label18", K::Label, "Noのﾀｲﾄﾙ名又はﾃﾞﾚｸﾄﾘ名をｶｰｿﾙで 選択し参照ﾎﾞﾀﾝで設定", "", {360, 4320, 4335, 255}},
+        {"Label18", K::Label, "Noのﾀｲﾄﾙ名又はﾃﾞﾚｸﾄﾘ名をｶｰｿﾙで 選択し参照ﾎﾞﾀﾝで設定", "", {360, 4320, 4560, 255}},
         {"Line1", K::Line, "", "", {4800, 120, 0, 4200}},
         {"Label20", K::Label, "ﾊﾟﾀｰﾝﾘｽﾄ", "", {4980, 120, 855, 255}},
         {"Frame1", K::Frame, "ｿｰﾄ項目", "", {5880, 240, 1215, 1575}},

@@ -25,6 +25,7 @@ protected:
         SaveSettingsFile(saved);
         WireHandlers(p());
         Form1_Load(p());
+        p().Form1.Show();  // as the program does after loading
         // Start-up gave the defaults; the tests choose their own rows.
         for (int i = 1; i <= kDisplaySlots; ++i) state().DisplayEntries[i] = {};
         state().SortKey = kSortByName;

@@ -31,6 +31,7 @@ protected:
         SaveSettingsFile(saved);
         WireHandlers(p());
         Form1_Load(p());
+        p().Form1.Show();  // as the program does after loading
         UserClick(p().Form1.Command1);  // open the screen
     }
     SettingsForm& screen() { return p().Form2; }

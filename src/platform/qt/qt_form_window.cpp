@@ -413,7 +413,11 @@ void FormWindow::ApplyCaption(Binding& binding) {
 void FormWindow::ApplyText(Binding& binding) {
     if (auto* edit = qobject_cast<QLineEdit*>(binding.widget)) {
         const QString text = ToQString(static_cast<TextBox&>(*binding.control).Text());
-        if (edit->text() != text) edit->setText(text);
+        if (edit->text() != text) {
+            edit->setText(text);
+            // A box the user is not typing in shows the start of its text.
+            if (!edit->hasFocus()) edit->setCursorPosition(0);
+        }
     } else if (auto* combo = qobject_cast<QComboBox*>(binding.widget)) {
         const QString text = ToQString(static_cast<ComboBox&>(*binding.control).Text());
         if (combo->currentText() != text) combo->setEditText(text);

@@ -10,6 +10,7 @@
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QProxyStyle>
 #include <QIcon>
 #include <QImageReader>
 #include <QMessageBox>
@@ -50,6 +51,21 @@ constexpr auto kTurnSlice = std::chrono::milliseconds(5);
 // The longest a waiting loop's turn sleeps when nothing happens.
 constexpr int kWaitTurnMs = 10;
 constexpr int kFontPointSize = 9;
+
+// The window tables were laid out for a tighter look than Qt's: less room
+// between a box and its caption, and list cells without a focus margin, let
+// captions and full dates fit the widths the tables give them.
+class CompactStyle final : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+        switch (metric) {
+            case PM_CheckBoxLabelSpacing:
+            case PM_RadioButtonLabelSpacing: return 2;
+            case PM_FocusFrameHMargin: return 0;
+            default: return QProxyStyle::pixelMetric(metric, option, widget);
+        }
+    }
+};
 
 void ApplyApplicationFont() {
     const QStringList installed = QFontDatabase::families();
@@ -140,6 +156,7 @@ QtServices::QtServices() : impl_(std::make_unique<Impl>()) {
     // The program decides when it ends (it hides windows, or ends itself).
     QApplication::setQuitOnLastWindowClosed(false);
     ApplyApplicationFont();
+    QApplication::setStyle(new CompactStyle);
     EnsureIconTheme();
     // Photos of today's cameras exceed Qt's default 256 MB decode limit.
     QImageReader::setAllocationLimit(1024);
