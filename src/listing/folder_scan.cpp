@@ -7,21 +7,14 @@
 namespace kestrova {
 namespace {
 
-#ifdef _WIN32
-constexpr char kSeparator = '\\';
-#else
-constexpr char kSeparator = '/';
-#endif
 
 bool Aborted(const Program& p) { return IsOn(p.state.AbortRequested); }
 
-std::string ChildFolder(const std::string& parent, const std::string& name) {
-    return (!parent.empty() && parent.back() == kSeparator ? parent : parent + kSeparator) + name;
-}
+std::string ChildFolder(const std::string& parent, const std::string& name) { return WithTrailingSeparator(parent) + name; }
 
 // A bare drive ("D:") means its root.
 std::string ExpandBareDrive(const std::string& folder) {
-    if (folder.size() == 2 && folder[1] == ':') return folder + kSeparator;
+    if (folder.size() == 2 && folder[1] == ':') return folder + kPathSeparator;
     return folder;
 }
 
@@ -60,12 +53,8 @@ std::string MakeDisplayFolder(const std::string& folder) {
     if (folder == "/") return folder;
 #endif
     std::string shown = folder;
-    while (shown.size() > 1 && shown.back() == kSeparator) shown.pop_back();
+    while (shown.size() > 1 && shown.back() == kPathSeparator) shown.pop_back();
     return shown;
-}
-
-bool IsNetworkFolder(const std::string& folder) {
-    return folder.size() >= 2 && folder[0] == kSeparator && folder[1] == kSeparator;
 }
 
 bool ScanOneFolder(ScanContext& ctx, const std::string& requested, std::vector<DirEntry>* subfolders,
@@ -120,7 +109,7 @@ void ScanFolderRow(ScanContext& ctx) {
     ctx.visited.clear();
     if (row.IncludeSubfolders != 1) {
         ScanOneFolder(ctx, row.Folder);
-    } else if (IsOn(s.ShowHiddenFiles) && !IsNetworkFolder(row.Folder)) {
+    } else if (IsOn(s.ShowHiddenFiles) && !IsNetworkPath(row.Folder)) {
         WalkByAttributes(ctx, row.Folder);
     } else {
         WalkByListing(ctx, row.Folder);

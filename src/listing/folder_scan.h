@@ -14,8 +14,6 @@ inline constexpr const char* kCannotSearch = "を検索できません";
 
 // The folder as rows show it: without a trailing separator, except a root.
 std::string MakeDisplayFolder(const std::string& folder);
-// A network folder ("\\server\share", on Linux "//server/share").
-bool IsNetworkFolder(const std::string& folder);
 
 // Chooses the strategy for folder row FolderRowIndex and runs it.
 void ScanFolderRow(ScanContext& ctx);

@@ -11,6 +11,21 @@
 
 namespace kestrova {
 
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// A network folder: "\\server\share" on Windows, "//server/share" here.
+inline bool IsNetworkPath(const std::string& path) {
+    return path.size() >= 2 && path[0] == kPathSeparator && path[1] == kPathSeparator;
+}
+// The folder with exactly one separator at its end.
+inline std::string WithTrailingSeparator(const std::string& folder) {
+    return !folder.empty() && folder.back() == kPathSeparator ? folder : folder + kPathSeparator;
+}
+
 // Attribute selection, as the Windows attribute bits. Normal files are always
 // included; these bits add more kinds of entry.
 enum FileAttribute : int {

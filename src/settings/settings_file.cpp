@@ -10,11 +10,6 @@
 namespace kestrova {
 namespace {
 
-#ifdef _WIN32
-constexpr char kSeparator = '\\';
-#else
-constexpr char kSeparator = '/';
-#endif
 
 // Every field the program needs lies in the first few kilobytes; a damaged
 // file of any size is read only this far so start-up stays quick.
@@ -44,10 +39,7 @@ private:
 
 }  // namespace
 
-std::string MakeProgramFolder(const std::string& executable_folder) {
-    if (!executable_folder.empty() && executable_folder.back() == kSeparator) return executable_folder;
-    return executable_folder + kSeparator;
-}
+std::string MakeProgramFolder(const std::string& executable_folder) { return WithTrailingSeparator(executable_folder); }
 
 void SetProgramPaths(SharedState& state, const std::string& executable_folder) {
     state.ProgramFolder = MakeProgramFolder(executable_folder);

@@ -1,25 +1,19 @@
 #include "settings_screen.h"
 
 #include "platform/codepage.h"
+#include "platform/files.h"
 #include "settings_transfer.h"
 
 namespace kestrova {
 namespace {
 
-#ifdef _WIN32
-constexpr char kSeparator = '\\';
-#else
-constexpr char kSeparator = '/';
-#endif
 constexpr int kShortNameChars = 10;
-
-bool IsNetworkPath(const std::string& path) { return path.size() >= 2 && path[0] == kSeparator && path[1] == kSeparator; }
 
 }  // namespace
 
 std::string ShortFolderName(const std::string& folder) {
     if (CharCount(folder) <= kShortNameChars) return folder;
-    const size_t last = folder.rfind(kSeparator);
+    const size_t last = folder.rfind(kPathSeparator);
     const std::string tail = last == std::string::npos ? folder : folder.substr(last + 1);
     return LeftChars(tail, kShortNameChars);
 }

@@ -93,8 +93,8 @@ TEST(DisplayFolder, KeepsTheRootAndDropsTrailingSeparators) {
     EXPECT_EQ(MakeDisplayFolder("/"), "/");
     EXPECT_EQ(MakeDisplayFolder("/home/a/"), "/home/a");
     EXPECT_EQ(MakeDisplayFolder("/home/a"), "/home/a");
-    EXPECT_TRUE(IsNetworkFolder("//server/share"));
-    EXPECT_FALSE(IsNetworkFolder("/server/share"));
+    EXPECT_TRUE(IsNetworkPath("//server/share"));
+    EXPECT_FALSE(IsNetworkPath("/server/share"));
 }
 
 }  // namespace

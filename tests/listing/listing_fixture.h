@@ -17,15 +17,7 @@ namespace kestrova::testing {
 class ListingTest : public ProgramTest {
 protected:
     void SetUp() override {
-        // Start only, so start-up itself scans nothing.
-        SharedState saved;
-        ApplyDefaultSettings(saved);
-        saved.StartMode = kStartOnly;
-        SetProgramPaths(saved, dir.path());
-        SaveSettingsFile(saved);
-        WireHandlers(p());
-        Form1_Load(p());
-        p().Form1.Show();  // as the program does after loading
+        StartProgram();
         // Start-up gave the defaults; the tests choose their own rows.
         for (int i = 1; i <= kDisplaySlots; ++i) state().DisplayEntries[i] = {};
         state().SortKey = kSortByName;

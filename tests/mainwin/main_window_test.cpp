@@ -14,16 +14,10 @@ namespace {
 class MainWindowTest : public testing::ProgramTest {
 protected:
     void SetUp() override {
-        SharedState saved;
-        ApplyDefaultSettings(saved);
-        saved.StartMode = kStartOnly;
-        saved.MainWidth = 12000;
-        saved.MainHeight = 7000;
-        SetProgramPaths(saved, dir.path());
-        SaveSettingsFile(saved);
-        WireHandlers(p());
-        Form1_Load(p());
-        p().Form1.Show();
+        StartProgram([](SharedState& s) {
+            s.MainWidth = 12000;
+            s.MainHeight = 7000;
+        });
     }
     MainForm& f() { return p().Form1; }
     ListView& list() { return p().Form1.ListView1; }

@@ -24,14 +24,7 @@ std::vector<std::string> SplitCr(const std::string& text) {
 class ScreenTest : public testing::ProgramTest {
 protected:
     void SetUp() override {
-        SharedState saved;
-        ApplyDefaultSettings(saved);
-        saved.StartMode = kStartOnly;
-        SetProgramPaths(saved, dir.path());
-        SaveSettingsFile(saved);
-        WireHandlers(p());
-        Form1_Load(p());
-        p().Form1.Show();  // as the program does after loading
+        StartProgram();
         UserClick(p().Form1.Command1);  // open the screen
     }
     SettingsForm& screen() { return p().Form2; }
