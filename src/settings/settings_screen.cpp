@@ -11,9 +11,11 @@ constexpr int kShortNameChars = 10;
 
 }  // namespace
 
+// Either separator ends a part, so a folder typed in Windows form still
+// gives its last part as a title.
 std::string ShortFolderName(const std::string& folder) {
     if (CharCount(folder) <= kShortNameChars) return folder;
-    const size_t last = folder.rfind(kPathSeparator);
+    const size_t last = folder.find_last_of("/\\");
     const std::string tail = last == std::string::npos ? folder : folder.substr(last + 1);
     return LeftChars(tail, kShortNameChars);
 }

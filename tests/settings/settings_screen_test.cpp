@@ -37,6 +37,8 @@ protected:
 
 TEST(ShortFolderName, KeepsUpToTenCharactersOfTheLastPart) {
     EXPECT_EQ(ShortFolderName("C:\\"), "C:\\");
+    EXPECT_EQ(ShortFolderName("D:\\Photos\\Holiday2004"), "Holiday200");
+    EXPECT_EQ(ShortFolderName("\\\\SERVER\\share\\"), "");
     EXPECT_EQ(ShortFolderName("/"), "/");
     EXPECT_EQ(ShortFolderName("/Photos/Holiday2004"), "Holiday200");
     EXPECT_EQ(ShortFolderName("//SERVER/share/"), "");
