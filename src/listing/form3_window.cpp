@@ -5,7 +5,7 @@
 namespace kestrova {
 namespace {
 
-std::vector<ControlSpec> ProgressTable() {
+std::vector<ControlDesign> ProgressTable() {
     using K = ControlKind;
     return {
         {"Label1", K::Label, "", "", {120, 120, 3600, 255}},

@@ -5,13 +5,13 @@
 namespace kestrova {
 namespace {
 
-std::vector<ControlSpec> MainTable() {
+std::vector<ControlDesign> MainTable() {
     using K = ControlKind;
-    std::vector<ControlSpec> t = {
+    std::vector<ControlDesign> t = {
         {"Label1", K::Label, "表示タイトル名", "", {360, 120, 1215, 255}},
     };
     for (int k = 1; k <= 16; ++k) t.push_back({Numbered("Check", k), K::CheckBox, "", "", {120, 360 + 200 * (k - 1), 1560, 255}});
-    const std::vector<ControlSpec> rest = {
+    const std::vector<ControlDesign> rest = {
         {"Combo1", K::ComboBox, "表示ﾊﾟﾀｰﾝ選択", "", {120, 3600, 1460, 300}},
         {"Command3", K::CommandButton, "最新の情報に更新", "", {50, 3960, 1550, 420}},
         {"Command1", K::CommandButton, "設定", "", {50, 4440, 615, 300}},

@@ -3,7 +3,7 @@
 namespace kestrova {
 namespace {
 
-std::vector<ControlSpec> NextItemTable() {
+std::vector<ControlDesign> NextItemTable() {
     using K = ControlKind;
     return {
         {"Label1", K::Label, "1/2", "", {120, 120, 1695, 255}},

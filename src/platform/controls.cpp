@@ -4,15 +4,15 @@
 
 namespace kestrova {
 
-Control::Control(Form& owner, const ControlSpec& spec)
+Control::Control(Form& owner, const ControlDesign& design)
     : owner_(owner),
-      name_(spec.name),
-      kind_(spec.kind),
-      container_(spec.container),
-      caption_(spec.caption),
-      tooltip_(spec.tooltip),
-      rect_(spec.rect),
-      visible_(spec.visible) {}
+      name_(design.name),
+      kind_(design.kind),
+      container_(design.container),
+      caption_(design.caption),
+      tooltip_(design.tooltip),
+      rect_(design.rect),
+      visible_(design.visible) {}
 
 void Control::Notify(Property what) { owner_.NotifyControl(*this, what); }
 
@@ -90,7 +90,7 @@ void OptionButton::SetValue(bool on) {
     SetValueAlone(on);
 }
 
-TextBox::TextBox(Form& owner, const ControlSpec& spec) : Control(owner, spec), text_(spec.caption) {}
+TextBox::TextBox(Form& owner, const ControlDesign& design) : Control(owner, design), text_(design.caption) {}
 
 void TextBox::SetText(std::string text) {
     if (text == text_) return;
@@ -98,7 +98,7 @@ void TextBox::SetText(std::string text) {
     Notify(Property::Text);
 }
 
-ComboBox::ComboBox(Form& owner, const ControlSpec& spec) : Control(owner, spec), text_(spec.caption) {}
+ComboBox::ComboBox(Form& owner, const ControlDesign& design) : Control(owner, design), text_(design.caption) {}
 
 void ComboBox::SetText(std::string text) {
     list_index_ = -1;

@@ -63,7 +63,7 @@ enum class Property {
 };
 
 // One row of a window's control table: the design-time values of a control.
-struct ControlSpec {
+struct ControlDesign {
     std::string name;
     ControlKind kind = ControlKind::Label;
     std::string caption;  // caption or initial text
@@ -84,7 +84,7 @@ void Raise(const Handler& handler, Args&&... args) {
 
 class Control {
 public:
-    Control(Form& owner, const ControlSpec& spec);
+    Control(Form& owner, const ControlDesign& design);
     virtual ~Control() = default;
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
@@ -192,7 +192,7 @@ private:
 
 class TextBox : public Control {
 public:
-    TextBox(Form& owner, const ControlSpec& spec);
+    TextBox(Form& owner, const ControlDesign& design);
     const std::string& Text() const { return text_; }
     void SetText(std::string text);
 
@@ -202,7 +202,7 @@ private:
 
 class ComboBox : public Control {
 public:
-    ComboBox(Form& owner, const ControlSpec& spec);
+    ComboBox(Form& owner, const ControlDesign& design);
     const std::string& Text() const { return text_; }
     void SetText(std::string text);
     int ListCount() const { return static_cast<int>(items_.size()); }

@@ -7,48 +7,48 @@
 namespace kestrova {
 namespace {
 
-std::unique_ptr<Control> MakeControl(Form& form, const ControlSpec& spec) {
-    switch (spec.kind) {
-        case ControlKind::Label: return std::make_unique<Label>(form, spec);
-        case ControlKind::CommandButton: return std::make_unique<CommandButton>(form, spec);
-        case ControlKind::CheckBox: return std::make_unique<CheckBox>(form, spec);
-        case ControlKind::OptionButton: return std::make_unique<OptionButton>(form, spec);
-        case ControlKind::TextBox: return std::make_unique<TextBox>(form, spec);
-        case ControlKind::ComboBox: return std::make_unique<ComboBox>(form, spec);
-        case ControlKind::Frame: return std::make_unique<Frame>(form, spec);
-        case ControlKind::Line: return std::make_unique<Line>(form, spec);
-        case ControlKind::Image: return std::make_unique<ImageControl>(form, spec);
-        case ControlKind::PictureBox: return std::make_unique<PictureBox>(form, spec);
-        case ControlKind::Timer: return std::make_unique<Timer>(form, spec);
-        case ControlKind::Menu: return std::make_unique<Menu>(form, spec);
-        case ControlKind::ListView: return std::make_unique<ListView>(form, spec);
-        case ControlKind::ImageList: return std::make_unique<ImageList>(form, spec);
-        case ControlKind::DriveList: return std::make_unique<DriveListBox>(form, spec);
-        case ControlKind::DirList: return std::make_unique<DirListBox>(form, spec);
-        case ControlKind::FileList: return std::make_unique<FileListBox>(form, spec);
+std::unique_ptr<Control> MakeControl(Form& form, const ControlDesign& design) {
+    switch (design.kind) {
+        case ControlKind::Label: return std::make_unique<Label>(form, design);
+        case ControlKind::CommandButton: return std::make_unique<CommandButton>(form, design);
+        case ControlKind::CheckBox: return std::make_unique<CheckBox>(form, design);
+        case ControlKind::OptionButton: return std::make_unique<OptionButton>(form, design);
+        case ControlKind::TextBox: return std::make_unique<TextBox>(form, design);
+        case ControlKind::ComboBox: return std::make_unique<ComboBox>(form, design);
+        case ControlKind::Frame: return std::make_unique<Frame>(form, design);
+        case ControlKind::Line: return std::make_unique<Line>(form, design);
+        case ControlKind::Image: return std::make_unique<ImageControl>(form, design);
+        case ControlKind::PictureBox: return std::make_unique<PictureBox>(form, design);
+        case ControlKind::Timer: return std::make_unique<Timer>(form, design);
+        case ControlKind::Menu: return std::make_unique<Menu>(form, design);
+        case ControlKind::ListView: return std::make_unique<ListView>(form, design);
+        case ControlKind::ImageList: return std::make_unique<ImageList>(form, design);
+        case ControlKind::DriveList: return std::make_unique<DriveListBox>(form, design);
+        case ControlKind::DirList: return std::make_unique<DirListBox>(form, design);
+        case ControlKind::FileList: return std::make_unique<FileListBox>(form, design);
     }
-    throw std::logic_error("unknown control kind for " + spec.name);
+    throw std::logic_error("unknown control kind for " + design.name);
 }
 
 }  // namespace
 
-Form::Form(FormSpec spec, const std::vector<ControlSpec>& table) : spec_(std::move(spec)), caption_(spec_.caption) {
-    if (spec_.border == FormBorder::None) {
+Form::Form(FormDesign design, const std::vector<ControlDesign>& table) : design_(std::move(design)), caption_(design_.caption) {
+    if (design_.border == FormBorder::None) {
         frame_dx_ = 0;
         frame_dy_ = 0;
-    } else if (spec_.border == FormBorder::FixedToolWindow) {
+    } else if (design_.border == FormBorder::FixedToolWindow) {
         frame_dx_ = 90;
         frame_dy_ = 405;
     }
-    scale_width_ = spec_.client_width;
-    scale_height_ = spec_.client_height;
+    scale_width_ = design_.client_width;
+    scale_height_ = design_.client_height;
     width_ = normal_width_ = scale_width_ + frame_dx_;
     height_ = normal_height_ = scale_height_ + frame_dy_;
     left_ = (screen_width_ - width_) / 2;
     top_ = (screen_height_ - height_) / 2;
     controls_.reserve(table.size());
-    for (const ControlSpec& row : table) {
-        if (Find(row.name)) throw std::logic_error("window " + spec_.name + " declares " + row.name + " twice");
+    for (const ControlDesign& row : table) {
+        if (Find(row.name)) throw std::logic_error("window " + design_.name + " declares " + row.name + " twice");
         controls_.push_back(MakeControl(*this, row));
     }
 }

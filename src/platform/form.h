@@ -34,7 +34,7 @@ public:
     virtual void PopupMenu(Form& form, Menu& menu) = 0;
 };
 
-struct FormSpec {
+struct FormDesign {
     std::string name;
     std::string caption;
     int client_width = 4800;  // design-time inner size, twips
@@ -46,13 +46,13 @@ struct FormSpec {
 
 class Form {
 public:
-    Form(FormSpec spec, const std::vector<ControlSpec>& table);
+    Form(FormDesign design, const std::vector<ControlDesign>& table);
     virtual ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
-    const std::string& Name() const { return spec_.name; }
-    const FormSpec& Spec() const { return spec_; }
+    const std::string& Name() const { return design_.name; }
+    const FormDesign& Design() const { return design_; }
 
     const std::string& Caption() const { return caption_; }
     void SetCaption(std::string caption);
@@ -96,7 +96,7 @@ public:
     template <typename T>
     T& Get(std::string_view name) const {
         auto* typed = dynamic_cast<T*>(Find(name));
-        if (!typed) throw std::logic_error("window " + spec_.name + " has no control " + std::string(name));
+        if (!typed) throw std::logic_error("window " + design_.name + " has no control " + std::string(name));
         return *typed;
     }
     std::vector<OptionButton*> OptionGroup(const OptionButton& member) const;
@@ -132,7 +132,7 @@ private:
     void NotifyForm(FormProperty what);
     void ApplyEmulatedSize();
 
-    FormSpec spec_;
+    FormDesign design_;
     std::string caption_;
     int left_ = 0;
     int top_ = 0;

@@ -43,7 +43,7 @@ void UserMouseDown(Control& control, int button, int shift, int x, int y) {
 
 void UserKeyDown(Control& control, int key, int shift) {
     Form& form = control.Owner();
-    if (form.Spec().key_preview) Raise(form.KeyDown, key, shift);
+    if (form.Design().key_preview) Raise(form.KeyDown, key, shift);
     if (Accepts(control)) Raise(control.KeyDown, key, shift);
 }
 

@@ -13,9 +13,9 @@ std::string TwoDigits(int n) {
     return buf;
 }
 
-std::vector<ControlSpec> SettingsTable() {
+std::vector<ControlDesign> SettingsTable() {
     using K = ControlKind;
-    std::vector<ControlSpec> t = {
+    std::vector<ControlDesign> t = {
         {"Label1", K::Label, "  No 表示ﾀｲﾄﾙ名   　表示ﾌｫﾙﾀﾞ名", "", {120, 120, 2775, 255}},
         {"Command1", K::CommandButton, "参照", "", {2880, 50, 735, 300}},
         {"Check22", K::CheckBox, "Net", "ﾈｯﾄﾜｰｸ参照", {3650, 130, 570, 180}},
@@ -29,7 +29,7 @@ std::vector<ControlSpec> SettingsTable() {
         t.push_back({Numbered("Check", 2 + i), K::CheckBox, "", i == 1 ? "ﾁｪｯｸでﾌｫﾙﾀﾞ以下" : "", {4440, top, 255, 255}});
         t.push_back({Numbered("Text", 32 + i), K::TextBox, "", "", {4920, top, 855, 270}});
     }
-    const std::vector<ControlSpec> rest = {
+    const std::vector<ControlDesign> rest = {
         {"Label18", K::Label, "Noのﾀｲﾄﾙ名又はﾃﾞﾚｸﾄﾘ名をｶｰｿﾙで 選択し参照ﾎﾞﾀﾝで設定", "", {360, 4320, 4560, 255}},
         {"Line1", K::Line, "", "", {4800, 120, 0, 4200}},
         {"Label20", K::Label, "ﾊﾟﾀｰﾝﾘｽﾄ", "", {4980, 120, 855, 255}},

@@ -5,9 +5,9 @@ namespace {
 
 constexpr Color kBlack = Rgb(0, 0, 0);
 
-std::vector<ControlSpec> ViewerTable(bool with_menu) {
+std::vector<ControlDesign> ViewerTable(bool with_menu) {
     using K = ControlKind;
-    std::vector<ControlSpec> t = {
+    std::vector<ControlDesign> t = {
         {"Picture1", K::PictureBox, "", "", {0, 0, 480, 480}, "", false},
         {"Label1", K::Label, "", "", {120, 2520, 4440, 255}},
     };

@@ -27,7 +27,7 @@ namespace {
 
 using K = ControlKind;
 
-std::vector<ControlSpec> Table() {
+std::vector<ControlDesign> Table() {
     return {
         {"Label1", K::Label, "ラベル", "ヒント", {120, 120, 1200, 255}, ""},
         {"Command1", K::CommandButton, "更新", "", {1200, 600, 900, 300}, ""},
@@ -56,7 +56,7 @@ class QtFormTest : public ::testing::Test {
 protected:
     QtFormTest() {
         qt_test::EnsureApplication();
-        form = std::make_unique<Form>(FormSpec{"FormT", "テスト", 4800, 3600, FormBorder::Sizable, true, false}, Table());
+        form = std::make_unique<Form>(FormDesign{"FormT", "テスト", 4800, 3600, FormBorder::Sizable, true, false}, Table());
         services = std::make_unique<QtServices>();
     }
 

@@ -25,8 +25,8 @@ class QtListTest : public ::testing::Test {
 protected:
     QtListTest() {
         qt_test::EnsureApplication();
-        form = std::make_unique<Form>(FormSpec{"FormL", "一覧", 9000, 6000, FormBorder::Sizable, true, false},
-                                      std::vector<ControlSpec>{
+        form = std::make_unique<Form>(FormDesign{"FormL", "一覧", 9000, 6000, FormBorder::Sizable, true, false},
+                                      std::vector<ControlDesign>{
                                           {"ListView1", K::ListView, "", "", {0, 0, 9000, 6000}, ""},
                                           {"ImageList1", K::ImageList, "", "", {}, "", false},
                                       });

@@ -5,7 +5,7 @@
 
 namespace kestrova::testing {
 
-inline std::vector<ControlSpec> SmallTable() {
+inline std::vector<ControlDesign> SmallTable() {
     using K = ControlKind;
     return {
         {"Check1", K::CheckBox, "one", "", {120, 120, 1200, 255}},

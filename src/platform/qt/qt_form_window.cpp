@@ -107,10 +107,10 @@ void FormWindow::Detach() {
 }
 
 void FormWindow::Build() {
-    const FormSpec& spec = form_.Spec();
-    window_ = std::make_unique<FormWidget>(*this, FlagsFor(spec.border));
+    const FormDesign& design = form_.Design();
+    window_ = std::make_unique<FormWidget>(*this, FlagsFor(design.border));
     window_->setWindowTitle(ToQString(form_.Caption()));
-    window_->setObjectName(ToQString(spec.name));
+    window_->setObjectName(ToQString(design.name));
     for (const auto& control : form_.Controls()) {
         Binding& binding = bindings_[control.get()];
         binding.control = control.get();
@@ -564,7 +564,7 @@ void FormWindow::ApplyFormGeometry() {
     Counting guard(applying_);
     const int inner_w = std::max(1, TwipsToPixels(form_.Width() - form_.FrameWidth()));
     const int inner_h = std::max(1, TwipsToPixels(form_.Height() - form_.FrameHeight()));
-    if (FixedSize(form_.Spec().border)) {
+    if (FixedSize(form_.Design().border)) {
         window_->setFixedSize(inner_w, inner_h);
     } else {
         window_->resize(inner_w, inner_h);
@@ -596,7 +596,7 @@ void FormWindow::ApplyVisible() {
     }
     if (!shown_once_) {
         shown_once_ = true;
-        if (form_.Spec().center_on_screen) CenterOnScreen();
+        if (form_.Design().center_on_screen) CenterOnScreen();
     }
     {
         Counting guard(applying_);
