@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "platform/codepage.h"
+#include "support/split.h"
 #include "support/temp_dir.h"
 
 namespace kestrova {
@@ -20,11 +21,10 @@ SharedState Defaults() {
 }
 
 std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> out;
-    size_t start = 0;
-    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) out.push_back(text.substr(start, end - start));
-    EXPECT_EQ(start, text.size()) << "every line ends in CR LF";
-    return out;
+    std::vector<std::string> lines = testing::Split(text, "\r\n");
+    EXPECT_EQ(lines.back(), "") << "every line ends in CR LF";
+    lines.pop_back();
+    return lines;
 }
 
 // Compares every persistent setting, the folder table and the list state.

@@ -13,13 +13,7 @@
 namespace kestrova {
 namespace {
 
-std::vector<std::string> SplitCr(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t cr; (cr = text.find('\r', start)) != std::string::npos; start = cr + 1) lines.push_back(text.substr(start, cr - start));
-    lines.push_back(text.substr(start));
-    return lines;
-}
+std::vector<std::string> SplitCr(const std::string& text) { return testing::Split(text, "\r"); }
 
 class ScreenTest : public testing::ProgramTest {
 protected:

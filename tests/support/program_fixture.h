@@ -4,7 +4,6 @@
 
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <vector>
 
 #include "app/program.h"
@@ -13,6 +12,7 @@
 #include "settings/settings_file.h"
 #include "platform/codepage.h"
 #include "platform/headless/headless_services.h"
+#include "support/split.h"
 #include "support/temp_dir.h"
 
 namespace kestrova::testing {
@@ -40,18 +40,8 @@ protected:
 
     // The settings file's lines, decoded, without their CR LF.
     std::vector<std::string> SettingsLines() const {
-        const std::string text = DecodeFileText(dir.Read("Kestrova.ini"));
-        std::vector<std::string> lines;
-        size_t start = 0;
-        while (start < text.size()) {
-            const size_t end = text.find("\r\n", start);
-            if (end == std::string::npos) {
-                lines.push_back(text.substr(start));
-                break;
-            }
-            lines.push_back(text.substr(start, end - start));
-            start = end + 2;
-        }
+        std::vector<std::string> lines = Split(DecodeFileText(dir.Read("Kestrova.ini")), "\r\n");
+        if (!lines.empty() && lines.back().empty()) lines.pop_back();
         return lines;
     }
 
