@@ -36,13 +36,10 @@ public:
     void SetPath(std::string path) { path_ = std::move(path); }
     const std::string& Pattern() const { return pattern_; }
     void SetPattern(std::string pattern) { pattern_ = std::move(pattern); }
-    bool ShowHidden() const { return hidden_; }
-    void SetShowHidden(bool on) { hidden_ = on; }
 
 private:
     std::string path_ = "/";
     std::string pattern_ = "*.*";
-    bool hidden_ = false;
 };
 
 }  // namespace kestrova

@@ -1,4 +1,5 @@
 #include "form.h"
+
 #include <algorithm>
 
 #include "file_list_controls.h"
@@ -206,6 +207,5 @@ void Form::BackendFocus(Control* control) {
     if (control && active_ == control) Raise(control->GotFocus);
 }
 
-void Form::BackendVisible(bool visible) { visible_ = visible; }
 
 }  // namespace kestrova

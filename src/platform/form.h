@@ -114,7 +114,6 @@ public:
     // ---- reported by a backend: the user moved, resized or focused ----
     void BackendGeometry(int left, int top, int outer_w, int outer_h, int inner_w, int inner_h, WindowState state);
     void BackendFocus(Control* control);
-    void BackendVisible(bool visible);
 
     ClickHandler Load;
     ClickHandler Resize;
