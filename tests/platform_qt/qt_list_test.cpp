@@ -418,3 +418,26 @@ TEST_F(QtListTest, RowsDeselectedAfterAPendingSortShowNoSelection) {
 
 }  // namespace
 }  // namespace kestrova
+
+namespace kestrova {
+namespace {
+
+// Padded sizes sort as text; on screen the right alignment stands in for
+// the padding, which a fixed-pitch face would not have room for.
+TEST_F(QtListTest, RightAlignedCellsShowWithoutTheirPaddingButSortWithIt) {
+    const auto big = list->AddRow("big");
+    list->SetSubItem(big, 1, "              10,000 ");
+    const auto small = list->AddRow("small");
+    list->SetSubItem(small, 1, "               9,999*");
+    list->SetSortKey(1);
+    list->SetSorted(true);
+    Show();
+    services->FlushViews();
+    qt_test::ProcessUntil([&] { return !list->SortPending(); }, 500);
+    EXPECT_EQ(Cell(0, 1), QString("9,999*"));
+    EXPECT_EQ(Cell(1, 1), QString("10,000 "));
+    EXPECT_EQ(Cell(0, 0), QString("small"));
+}
+
+}  // namespace
+}  // namespace kestrova

@@ -193,11 +193,22 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     if (row < 0 || row >= reported_ || row >= list_.Count()) return {};
     const ListRow& item = list_.DisplayRow(row + 1);
     switch (role) {
-        case Qt::DisplayRole:
         case Qt::EditRole:
             if (column == 0) return ToQString(item.text);
-            if (column >= 1 && column <= kSubItemCount) return ToQString(item.sub[static_cast<size_t>(column - 1)]);
             return {};
+        case Qt::DisplayRole: {
+            if (column == 0) return ToQString(item.text);
+            if (column < 1 || column > kSubItemCount) return {};
+            QString text = ToQString(item.sub[static_cast<size_t>(column - 1)]);
+            // Right alignment does what the leading blanks of a padded text
+            // are for; shown with them, a fixed-pitch face needs more room.
+            if (ColumnAlignment(list_, column) & Qt::AlignRight) {
+                qsizetype blanks = 0;
+                while (blanks < text.size() && text[blanks] == QLatin1Char(' ')) ++blanks;
+                text.remove(0, blanks);
+            }
+            return text;
+        }
         case Qt::DecorationRole:
             if (column == 0 && item.icon > 0) {
                 QPixmap pixmap = IconPixmap(item.icon);
@@ -426,6 +437,14 @@ QPixmap ListModel::IconPixmap(int icon1) const {
 // ---------------------------------------------------------------------------
 
 ListTreeView::ListTreeView(ListView& list, QWidget* parent) : QTreeView(parent), list_(list) {
+    // Sizes and dates are columns of digits: the fixed-pitch face of the same
+    // family gives every digit half an em, so "yyyy/mm/dd HH:MM:SS" fits the
+    // date column's width as it does with the system font it was made for.
+    QFont cells = font();
+    QStringList families = cells.families();
+    families.prepend(QStringLiteral("IPAGothic"));
+    cells.setFamilies(families);
+    setFont(cells);
     setRootIsDecorated(false);
     setUniformRowHeights(true);
     setItemsExpandable(false);
