@@ -150,6 +150,23 @@ TEST_F(StartupTest, StartModeRefreshRunsUnderTheProgressWindowThenTheAutomaticRu
     EXPECT_EQ(p().Form1.Caption(), "ケストロヴァ (Kestrova) ZI22");
 }
 
+TEST_F(StartupTest, StartModeRefreshWithoutAutomaticRunIsLightGreenAndSelectsAll) {
+    dir.Write("docs/a.txt", "a");
+    SharedState saved;
+    ApplyDefaultSettings(saved);
+    saved.DisplayEntries[1].Folder = dir / "docs";
+    SetProgramPaths(saved, dir.path());
+    ASSERT_TRUE(SaveSettingsFile(saved));
+    std::optional<Color> colour;
+    services.When([&] { return p().Form3.Visible(); }, [&] { colour = p().Form3.BackColor(); });
+    Start();
+    EXPECT_EQ(colour, Rgb(128, 255, 128));
+    EXPECT_EQ(p().Form3.Label1.BackColor(), Rgb(128, 255, 128));
+    EXPECT_EQ(state().AutoRunActive, 0);
+    ASSERT_EQ(p().Form1.ListView1.Count(), 1);
+    EXPECT_TRUE(p().Form1.ListView1.Selected(1)) << "start-up selects the list before any automatic run";
+}
+
 TEST_F(StartupTest, InterruptedStartSkipsTheAutomaticRun) {
     for (int i = 0; i < 20; ++i) dir.Write("many/f" + std::to_string(i) + ".txt", "x");
     SharedState saved;

@@ -222,6 +222,31 @@ TEST_F(ListingTest, ProgressTitleFollowsTheFirstFilesThenEveryHundredth) {
     EXPECT_EQ(p().Form3.Label3.Caption(), "250") << "the final count";
 }
 
+TEST_F(ListingTest, ProgressWindowKeysInterruptOnlyWithShiftAlone) {
+    state().QuitAfterAutoRun = 1;
+    UserFormKeyDown(p().Form3, 'A', 0);
+    UserFormKeyDown(p().Form3, 'A', kShiftMask | kCtrlMask);
+    EXPECT_EQ(state().AbortRequested, 0);
+    EXPECT_EQ(state().QuitAfterAutoRun, 1);
+    UserFormKeyDown(p().Form3, kKeyShift, kShiftMask);
+    EXPECT_EQ(state().AbortRequested, 1);
+    EXPECT_EQ(state().QuitAfterAutoRun, 0) << "Shift cancels the quit after an automatic run";
+    EXPECT_EQ(state().Interrupted, 0) << "only a click marks the user's intervention";
+}
+
+TEST_F(ListingTest, ClicksOnTheProgressWindowLabelAndPictureInterrupt) {
+    for (Control* target : std::initializer_list<Control*>{&p().Form3.Label3, &p().Form3.Image1}) {
+        state().AbortRequested = 0;
+        state().Interrupted = 0;
+        UserClick(*target);
+        EXPECT_EQ(state().AbortRequested, 1) << target->Name();
+        EXPECT_EQ(state().Interrupted, 1) << target->Name();
+    }
+    EXPECT_EQ(p().Form3.Label1.Caption(), "ケストロヴァ 中断中！！");
+    EXPECT_EQ(p().Form3.Label3.ToolTip(), "");
+    EXPECT_EQ(p().Form3.Image1.ToolTip(), "ｸﾘｯｸで処理中断");
+}
+
 TEST(StatusLine, MatchesTheDocumentedExampleByteForByte) {
     testing::TempDir dir;
     HeadlessServices services;
