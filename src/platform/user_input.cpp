@@ -49,6 +49,7 @@ void UserKeyDown(Control& control, int key, int shift) {
 
 void UserFormKeyDown(Form& form, int key, int shift) { Raise(form.KeyDown, key, shift); }
 void UserFormClick(Form& form) { Raise(form.Click); }
+void UserFormDblClick(Form& form) { Raise(form.DblClick); }
 void UserFormMouseDown(Form& form, int button, int shift, int x, int y) { Raise(form.MouseDown, button, shift, x, y); }
 
 void UserEditText(Control& control, const std::string& text) {

@@ -18,6 +18,8 @@ void UserMouseDown(Control& control, int button, int shift, int x, int y);
 void UserKeyDown(Control& control, int key, int shift);
 void UserFormKeyDown(Form& form, int key, int shift);
 void UserFormClick(Form& form);
+// A double click on the window itself; its press came as a mouse down first.
+void UserFormDblClick(Form& form);
 void UserFormMouseDown(Form& form, int button, int shift, int x, int y);
 // The user typed a new text into a text box or combo box: Change follows.
 void UserEditText(Control& control, const std::string& text);

@@ -484,3 +484,24 @@ TEST_F(QtFormTest, PopupMenuRaisesTheChosenItemsClick) {
 
 }  // namespace
 }  // namespace kestrova
+
+namespace kestrova {
+namespace {
+
+// A double click on the window reaches the handlers as one mouse down and
+// then the double click, as the viewer's pause toggling expects.
+TEST_F(QtFormTest, DoubleClickOnTheWindowIsAPressThenADoubleClick) {
+    AttachAndShow();
+    std::vector<std::string> events;
+    form->MouseDown = [&](int button, int, int, int) { events.push_back("down" + std::to_string(button)); };
+    form->DblClick = [&] { events.push_back("dblclick"); };
+    const QPoint empty_spot(Window()->width() - 5, Window()->height() - 5);
+    // What a window receives for a double click: press, release, then the
+    // second press as a double click, then its release.
+    QTest::mouseClick(Window(), Qt::LeftButton, {}, empty_spot);
+    QTest::mouseDClick(Window(), Qt::LeftButton, {}, empty_spot);
+    EXPECT_EQ(events, (std::vector<std::string>{"down1", "dblclick"}));
+}
+
+}  // namespace
+}  // namespace kestrova

@@ -735,6 +735,11 @@ void FormWindow::WindowMouse(QMouseEvent* event) {
             if (click) UserFormClick(form_);
             break;
         }
+        case QEvent::MouseButtonDblClick:
+            // Qt sends press, release, double click: the same order as the
+            // window system the handlers were written for.
+            if (button == kLeftButton) UserFormDblClick(form_);
+            break;
         default:
             break;
     }
