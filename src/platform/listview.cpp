@@ -144,7 +144,8 @@ void ListView::SetSelectedItem(std::int32_t index1) {
 }
 
 std::int32_t ListView::HitTest(int x, int y) const {
-    if (view_) return view_->HitTest(x, y);
+    // A view answers in the order it displays, which a pending sort changes.
+    if (view_) return DisplayToLogical(view_->HitTest(x, y));
     if (x < 0 || y < kEmulatedHeaderHeight || x >= Width()) return 0;
     const std::int64_t row = (static_cast<std::int64_t>(y) - kEmulatedHeaderHeight) / kEmulatedRowHeight + 1;
     return row <= Count() ? static_cast<std::int32_t>(row) : 0;
@@ -203,7 +204,7 @@ void ListView::Materialize() const {
     if (view_) view_->RowsReset();
 }
 
-std::int32_t ListView::DisplayToLogical(std::int32_t display_index1) {
+std::int32_t ListView::DisplayToLogical(std::int32_t display_index1) const {
     if (pending_count_ == 0) return display_index1;
     Materialize();
     if (display_index1 < 1 || display_index1 > static_cast<std::int32_t>(last_positions_.size())) return display_index1;

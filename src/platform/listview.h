@@ -163,7 +163,7 @@ private:
     void RequestSort();
     void Materialize() const;
     // Maps an index a view displays to the index the rows have once sorted.
-    std::int32_t DisplayToLogical(std::int32_t display_index1);
+    std::int32_t DisplayToLogical(std::int32_t display_index1) const;
 
     std::vector<ListColumn> columns_;
     // A deque: rows are appended one by one in the hundreds of thousands,

@@ -87,6 +87,33 @@ TEST_F(ListViewTest, ViewIndexesDuringAPendingSortReachTheRightRow) {
     EXPECT_EQ(list.RowText(2), "b");
 }
 
+// A view that displays rows as added and finds the second one under any point.
+class SecondRowView : public ListViewObserver {
+public:
+    void ColumnsChanged() override {}
+    void RowsAppended(std::int32_t, std::int32_t) override {}
+    void RowAboutToBeRemoved(std::int32_t) override {}
+    void RowRemoved(std::int32_t) override {}
+    void RowsReset() override {}
+    void RowChanged(std::int32_t) override {}
+    void SelectionChanged() override {}
+    void CurrentChanged() override {}
+    void IconsChanged() override {}
+    void StartLabelEdit(std::int32_t) override {}
+    std::int32_t HitTest(int, int) override { return 2; }
+};
+
+TEST_F(ListViewTest, HitTestDuringAPendingSortNamesTheRowTheUserSaw) {
+    SecondRowView view;
+    list.SetViewObserver(&view);
+    Add("b", "");
+    Add("a", "");  // displayed second
+    list.SetSorted(true);
+    const auto row = list.HitTest(10, 10);
+    EXPECT_EQ(list.RowText(row), "a");
+    list.SetViewObserver(nullptr);
+}
+
 TEST_F(ListViewTest, CurrentRowFollowsItsRowThroughASortAndARemoval) {
     Add("b", "");
     Add("a", "");
