@@ -22,13 +22,20 @@ std::string Counts(const SharedState& s, std::int32_t files, double bytes) {
 
 }  // namespace
 
+// Built once per file of a refresh: one allocation for the result.
 std::string SizeText(double size, const std::string& mark) {
-    const std::string text = std::string(kSizeTextWidth, ' ') + FormatNumber(size, "#,##0") + mark;
-    return text.substr(text.size() - kSizeTextWidth);
+    const std::string digits = FormatNumber(size, "#,##0") + mark;
+    const size_t width = kSizeTextWidth;
+    if (digits.size() >= width) return digits.substr(digits.size() - width);
+    std::string text;
+    text.reserve(width);
+    text.append(width - digits.size(), ' ');
+    return text.append(digits);
 }
 
 std::string ModifiedText(std::int64_t mtime_seconds) {
-    return FormatDateTime(ToLocalTime(mtime_seconds), "yyyy/mm/dd HH:MM:SS");
+    static const std::string kPattern = "yyyy/mm/dd HH:MM:SS";
+    return FormatDateTime(ToLocalTime(mtime_seconds), kPattern);
 }
 
 void ShowProgressCount(Program& p) {

@@ -1,6 +1,7 @@
 #include "listview.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 namespace kestrova {
@@ -18,14 +19,12 @@ unsigned char FoldAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? stati
 int CompareListText(std::string_view a, std::string_view b) {
     const size_t n = std::min(a.size(), b.size());
     size_t i = 0;
-    while (i < n) {
-        // Runs of equal bytes need no folding; most keys share long prefixes.
-        const auto [pa, pb] = std::mismatch(a.begin() + static_cast<long>(i), a.begin() + static_cast<long>(n),
-                                            b.begin() + static_cast<long>(i));
-        i = static_cast<size_t>(pa - a.begin());
-        if (i == n) break;
-        const unsigned char x = FoldAscii(static_cast<unsigned char>(*pa));
-        const unsigned char y = FoldAscii(static_cast<unsigned char>(*pb));
+    // Equal keys are common (one folder, one time); memcmp settles them at
+    // once. Where bytes differ, letters are folded before they decide.
+    while (i < n && std::memcmp(a.data() + i, b.data() + i, n - i) != 0) {
+        while (a[i] == b[i]) ++i;
+        const unsigned char x = FoldAscii(static_cast<unsigned char>(a[i]));
+        const unsigned char y = FoldAscii(static_cast<unsigned char>(b[i]));
         if (x != y) return x < y ? -1 : 1;
         ++i;
     }

@@ -119,6 +119,7 @@ std::string FormatNumber(double value, const std::string& pattern) {
 std::string FormatDateTime(const LocalTime& t, const std::string& pattern) {
     auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
     std::string out;
+    out.reserve(pattern.size() + 4);
     bool after_hour = false;  // "mm" right after an hour field means minutes
     std::size_t i = 0;
     while (i < pattern.size()) {
