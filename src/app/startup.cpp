@@ -50,13 +50,7 @@ void RunAutomaticStart(Program& p) {
     SharedState& s = p.state;
     if (IsOn(s.AbortRequested) || (s.StartMode != kStartRefresh && s.StartMode != kStartShowPrevious)) return;
     SelectAll(p);
-    switch (s.AutoRunChoice) {
-        case kAutoRunOpen:
-        case kAutoRunOpenTimed: RunHandoff(p.handoffs.Kest_Open); break;
-        case kAutoRunMediaPlayer: RunHandoff(p.handoffs.MPC_Open); break;
-        case kAutoRunViewer: RunHandoff(p.handoffs.Pem_Open); break;
-        default: break;
-    }
+    RunAutoRunChoice(p);
 }
 
 }  // namespace

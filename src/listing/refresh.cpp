@@ -31,22 +31,8 @@ void StartAutomaticRun(Program& p) {
         ScreenOptionsToSettings(p);
         SaveSettingsFile(s);
     }
-    switch (s.AutoRunChoice) {
-        case kAutoRunOpen:
-        case kAutoRunOpenTimed:
-            SelectAll(p);
-            RunHandoff(p.handoffs.Kest_Open);
-            break;
-        case kAutoRunMediaPlayer:
-            SelectAll(p);
-            RunHandoff(p.handoffs.MPC_Open);
-            break;
-        case kAutoRunViewer:
-            SelectAll(p);
-            RunHandoff(p.handoffs.Pem_Open);
-            break;
-        default: break;
-    }
+    if (s.AutoRunChoice >= kAutoRunOpen && s.AutoRunChoice <= kAutoRunOpenTimed) SelectAll(p);
+    RunAutoRunChoice(p);
 }
 
 }  // namespace
@@ -132,5 +118,15 @@ void ClearSelection(Program& p) {
 }
 
 void SelectAll(Program& p) { p.Form1.ListView1.SetAllSelected(true); }
+
+void RunAutoRunChoice(Program& p) {
+    switch (p.state.AutoRunChoice) {
+        case kAutoRunOpen:
+        case kAutoRunOpenTimed: RunHandoff(p.handoffs.Kest_Open); break;
+        case kAutoRunMediaPlayer: RunHandoff(p.handoffs.MPC_Open); break;
+        case kAutoRunViewer: RunHandoff(p.handoffs.Pem_Open); break;
+        default: break;
+    }
+}
 
 }  // namespace kestrova

@@ -14,6 +14,9 @@ void RefreshList(Program& p);
 // refresh runs; may start the automatic run afterwards.
 void RefreshButtonClick(Program& p);
 void ClearSelection(Program& p);
+// Starts the action AutoRunChoice names on the selected rows; nothing for
+// a choice without one.
+void RunAutoRunChoice(Program& p);
 void SelectAll(Program& p);
 
 }  // namespace kestrova

@@ -27,17 +27,7 @@ void Form_Resize(Program& p) {
     // negative size; those steps are skipped.
     if (w - kListRightMargin >= 0) f.ListView1.SetWidth(w - kListRightMargin);
     if (h - kStatusRoom >= 0) f.ListView1.SetHeight(h - kStatusRoom);
-    if (f.ListView1.ColumnCount() >= 2) {
-        if (IsOn(s.ShowFolderColumn)) {
-            f.ListView1.SetColumnWidth(2, s.CurrentFolderColumnWidth);
-            s.ShownFolderColumnWidth = s.CurrentFolderColumnWidth;
-        } else {
-            f.ListView1.SetColumnWidth(2, 0);
-            s.ShownFolderColumnWidth = 0;
-        }
-        const int name_width = w - (s.ShownFolderColumnWidth + kFixedColumnsRoom);
-        if (name_width >= 0) f.ListView1.SetColumnWidth(1, name_width);
-    }
+    ApplyFolderColumn(p);
     f.Label3.SetTop(h - 600);
     f.Label2.SetTop(h - 340);
     if (f.State() != kNormal || !IsOn(s.LoadCompleted)) return;

@@ -247,6 +247,27 @@ TEST_F(ListingTest, ClicksOnTheProgressWindowLabelAndPictureInterrupt) {
     EXPECT_EQ(p().Form3.Image1.ToolTip(), "ｸﾘｯｸで処理中断");
 }
 
+TEST_F(ListingTest, RefreshButtonHandsOverToTheAutomaticRunWhenAsked) {
+    WriteSized("pics/a.jpg", 1);
+    WriteSized("pics/b.jpg", 2);
+    SetRow(1, dir / "pics");
+    std::int32_t selected_at_start = 0;
+    p().handoffs.Pem_Open = [&] {
+        for (std::int32_t i = 1; i <= list().Count(); ++i) selected_at_start += list().Selected(i);
+    };
+    Refresh();
+    EXPECT_EQ(selected_at_start, 0) << "no automatic run unless the setting asks";
+
+    state().AutoRunAfterRefresh = 1;
+    state().AutoRunChoice = kAutoRunViewer;
+    state().QuitAfterAutoRun = 1;
+    std::filesystem::remove(dir / "Kestrova.ini");
+    Refresh();
+    EXPECT_EQ(selected_at_start, 2) << "the viewer gets every listed file";
+    EXPECT_EQ(state().AutoRunActive, 1);
+    EXPECT_TRUE(dir.Exists("Kestrova.ini")) << "settings are saved before a run that ends the program";
+}
+
 TEST(StatusLine, MatchesTheDocumentedExampleByteForByte) {
     testing::TempDir dir;
     HeadlessServices services;
