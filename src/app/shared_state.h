@@ -76,7 +76,7 @@ struct SharedState {
     // Saved state of the last list.
     std::int32_t ListedFileCount = 0;
     double ListedTotalBytes = 0;
-    std::int16_t SameSizeHitCount = 0;
+    std::int32_t SameSizeHitCount = 0;
     std::string InterruptMark;
     std::string RefreshStamp;
 
@@ -115,8 +115,8 @@ struct SharedState {
 
     // Sequence state of the open, media-player and slideshow sequences.
     std::string CurrentFilePath;
-    std::int16_t SelectedCount = 0;
-    std::int16_t SequencePosition = 0;
+    std::int32_t SelectedCount = 0;
+    std::int32_t SequencePosition = 0;
     Flag16 OpenSequenceActive = 0;
     Flag16 EndRequested = 0;
     std::int16_t StopFlag = 0;
