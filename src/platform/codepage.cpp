@@ -223,7 +223,9 @@ std::string EncodeFileText(const std::string& utf8) {
 
 std::string DecodeFileText(const std::string& bytes) {
     std::string_view view(bytes);
-    if (view.substr(0, kBom.size()) == kBom) return SanitizeUtf8(view.substr(kBom.size()));
+    // File names are bytes: a name that is not UTF-8 comes back as the same
+    // bytes it was written with, so it still points at its file.
+    if (view.substr(0, kBom.size()) == kBom) return std::string(view.substr(kBom.size()));
     return Cp932ToUtf8(bytes);
 }
 

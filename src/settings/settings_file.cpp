@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "field_reader.h"
+#include "platform/quoted_fields.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/textformat.h"
@@ -18,7 +18,11 @@ constexpr std::streamsize kMaxSettingsBytes = 1 << 20;
 class LineWriter {
 public:
     explicit LineWriter(std::string& out) : out_(out) {}
-    LineWriter& Text(const std::string& value) { return Field("\"" + value + "\""); }
+    LineWriter& Text(const std::string& value) {
+        Separate();
+        AppendQuotedField(out_, value);
+        return *this;
+    }
     LineWriter& Int(std::int64_t value) { return Field(FormatIntegerField(value)); }
     LineWriter& Real(double value) { return Field(FormatDoubleField(value)); }
     void EndLine() {
@@ -27,10 +31,13 @@ public:
     }
 
 private:
-    LineWriter& Field(const std::string& text) {
+    void Separate() {
         if (!first_) out_ += ',';
-        out_ += text;
         first_ = false;
+    }
+    LineWriter& Field(const std::string& text) {
+        Separate();
+        out_ += text;
         return *this;
     }
     std::string& out_;
