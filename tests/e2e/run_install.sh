@@ -29,6 +29,9 @@ chmod 755 "$work"
 program="$work/prefix/libexec/kestrova/kestrova"
 [ -x "$program" ] || fail "the program was not installed"
 [ -L "$work/prefix/bin/kestrova" ] && [ -x "$work/prefix/bin/kestrova" ] || fail "bin/kestrova does not lead to the program"
+if [ -e "$build/bin/mplayerc.exe" ]; then
+  [ -x "$work/prefix/libexec/kestrova/mplayerc.exe" ] || fail "the media player launcher is not beside the program"
+fi
 mkdir "$work/home" "$work/portable"
 cp "$program" "$work/portable/kestrova"
 chmod -R a-w "$work/prefix"
