@@ -49,7 +49,7 @@ void RefreshList(Program& p) {
     std::unique_ptr<SizeCheckScratch> size_check;
     if (IsOn(s.SizeCheck)) {
         s.SameSizeHitCount = 0;
-        size_check = std::make_unique<SizeCheckScratch>(s.ProgramFolder + kSizeScratchName);
+        size_check = std::make_unique<SizeCheckScratch>(s.ScratchFolder + kSizeScratchName);
         s.SizeRecordCount = size_check->RecordCount();
         ctx.size_check = size_check.get();
     }

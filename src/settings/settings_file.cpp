@@ -2,10 +2,12 @@
 
 #include <fstream>
 
+#include "data_folders.h"
 #include "platform/quoted_fields.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/textformat.h"
+#include "platform/user_folders.h"
 
 namespace kestrova {
 namespace {
@@ -50,8 +52,11 @@ std::string MakeProgramFolder(const std::string& executable_folder) { return Wit
 
 void SetProgramPaths(SharedState& state, const std::string& executable_folder) {
     state.ProgramFolder = MakeProgramFolder(executable_folder);
-    state.SettingsFilePath = state.ProgramFolder + kSettingsFileName;
-    state.ListFilePath = state.ProgramFolder + kListFileName;
+    const DataFolders folders = ChooseDataFolders(state.ProgramFolder, FolderRefusesWriting(state.ProgramFolder),
+                                                  UserConfigHome(), UserCacheHome());
+    state.SettingsFilePath = folders.settings + kSettingsFileName;
+    state.ListFilePath = folders.settings + kListFileName;
+    state.ScratchFolder = folders.scratch;
 }
 
 std::string FormatSettingsText(const SharedState& s) {

@@ -113,6 +113,7 @@ private:
     mutable const ImageList* icons_for_ = nullptr;
     mutable std::uint64_t icons_version_ = 0;
     mutable QSize icons_size_;
+    mutable qreal icons_ratio_ = 1;
     mutable std::vector<CachedIcon> icons_;
 };
 
