@@ -25,6 +25,7 @@
 #include <ctime>
 #include <map>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -244,8 +245,10 @@ MsgBoxResult QtServices::MsgBox(const std::string& text, int buttons, int icon, 
 // waits for it; openers that have ended are reaped here and at every wait.
 bool QtServices::ShellOpen(const std::string& path, std::string& error) {
     impl_->openers.ReapFinished();
-    if (!QFileInfo::exists(ToQString(path))) {
-        error = std::strerror(ENOENT);
+    // The name's own bytes, which need not be valid UTF-8.
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+        error = std::strerror(errno);
         return false;
     }
     const pid_t pid = SpawnProgram({kDesktopOpener, path}, error);
