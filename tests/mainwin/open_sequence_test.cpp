@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "list_fixture.h"
 #include "listing/refresh.h"
 #include "mainwin/open_items.h"
@@ -13,7 +15,11 @@ using Texts = std::vector<std::string>;
 
 class OpenSequenceTest : public testing::ListFixture {
 protected:
-    void SetUp() override { StartProgram(); }
+    void SetUp() override {
+        StartProgram();
+        // A sequence that never ends fails the test instead of hanging it.
+        services.When([this] { return services.Turns() > 100000; }, [] { throw std::runtime_error("the sequence never ended"); });
+    }
 
     // Presses `button` of the dialog each time its label shows one of `at`,
     // in order, recording what the dialog and the main window showed. The
