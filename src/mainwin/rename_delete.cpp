@@ -68,17 +68,12 @@ void ListView1_AfterLabelEdit(Program& p, int& cancel, const std::optional<std::
         s.RenamePending = 0;
         return;
     }
+    // The new name stays in the folder of the file the command was given
+    // on, even when another row has become the current one meanwhile.
+    s.CurrentFilePath = f.TargetPath.substr(0, f.TargetPath.size() - f.RenameOldName.size());
+    f.RenameNewPath = s.CurrentFilePath + *new_text;
     std::string error;
-    const std::int32_t row = list.SelectedItem();
-    bool renamed = false;
-    if (!HasRow(list, row)) {
-        error = ErrorText(ENOENT);
-    } else if (CheckNewFileName(*new_text, error)) {
-        s.CurrentFilePath = RowFolder(list, row);
-        f.RenameNewPath = s.CurrentFilePath + *new_text;
-        renamed = RenameFile(f.TargetPath, f.RenameNewPath, error);
-    }
-    if (renamed) {
+    if (CheckNewFileName(*new_text, error) && RenameFile(f.TargetPath, f.RenameNewPath, error)) {
         s.RenamePending = 0;
         return;
     }

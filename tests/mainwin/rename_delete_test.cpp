@@ -58,9 +58,18 @@ protected:
 
 TEST_F(RenameDeleteTest, RenameChangesTheFileAndTheRow) {
     AddFile("old name.txt");
-    Rename(1, "新しい名前.txt");
+    dir.Write("elsewhere/x.txt", "x");
+    ListRow elsewhere;
+    elsewhere.text = "x.txt";
+    elsewhere.sub[0] = dir / "elsewhere";
+    list().AddRow(elsewhere);
+    list().SetSelectedItem(1);
+    UserClick(f().Kestren);
+    list().SetSelectedItem(2);  // another row, in another folder, became current
+    list().BackendEndLabelEdit(1, std::string("新しい名前.txt"));
     EXPECT_FALSE(dir.Exists("files/old name.txt"));
     EXPECT_TRUE(dir.Exists("files/新しい名前.txt"));
+    EXPECT_FALSE(dir.Exists("elsewhere/新しい名前.txt"));
     EXPECT_EQ(list().RowText(1), "新しい名前.txt");
     EXPECT_EQ(state().RenamePending, 0);
     EXPECT_EQ(edits.edits, std::vector<std::int32_t>{1});
