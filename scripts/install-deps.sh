@@ -10,6 +10,7 @@ packages=(
   xvfb xauth xdotool x11-utils python3
   fonts-ipafont-gothic
   desktop-file-utils
+  xdg-utils
 )
 
 missing=()

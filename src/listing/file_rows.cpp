@@ -93,9 +93,11 @@ void UpdateRowSummary(Program& p) {
     }
 }
 
+std::string StatusCounts(const SharedState& s) { return s.InterruptMark + Counts(s, s.ListedFileCount, s.ListedTotalBytes); }
+
 void BuildStatusLine(Program& p) {
     SharedState& s = p.state;
-    s.StatusText = s.InterruptMark + Counts(s, s.ListedFileCount, s.ListedTotalBytes);
+    s.StatusText = StatusCounts(s);
     s.RefreshStamp = kStampOpen + FormatDateTime(p.services.Now(), "yy/mm/dd HH:NN:SS") + "]";
     p.Form1.Label3.SetCaption(s.StatusText + s.RefreshStamp);
 }

@@ -20,6 +20,9 @@ void ShowProgressCount(Program& p);
 void AddFileRow(ScanContext& ctx, const std::string& name, const std::string& display_folder, int folder_row,
                 double size, std::int64_t mtime_seconds);
 void UpdateRowSummary(Program& p);
+// The status line without its time stamp: interrupt mark, file count, total
+// bytes and, with the size check on, the same-size hits.
+std::string StatusCounts(const SharedState& s);
 void BuildStatusLine(Program& p);
 
 }  // namespace kestrova

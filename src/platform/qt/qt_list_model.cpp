@@ -243,7 +243,9 @@ bool ListModel::setData(const QModelIndex& index, const QVariant& value, int rol
     const std::int32_t row1 = index.row() + 1;
     editing_ = QPersistentModelIndex();
     editing_row_ = false;
+    ending_edit_ = true;
     list_.BackendEndLabelEdit(row1, FromQString(value.toString()));
+    ending_edit_ = false;
     return true;
 }
 
@@ -333,6 +335,14 @@ void ListModel::IconsChanged() {
 
 void ListModel::StartLabelEdit(std::int32_t index1) {
     if (!view_) return;
+    // Asked while an edit is being ended (a refused rename reopens it): the
+    // view is still closing the old editor, so the new one opens after it.
+    if (ending_edit_) {
+        QTimer::singleShot(0, this, [this, index1] {
+            if (!detached_) StartLabelEdit(index1);
+        });
+        return;
+    }
     // The row is given as displayed: a deferred sort must not move it now.
     FlushAppends();
     if (index1 < 1 || index1 > reported_ || columns_reported_ == 0) return;

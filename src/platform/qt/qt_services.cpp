@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -18,17 +17,15 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
-#include <QUrl>
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <map>
-#include <spawn.h>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -36,8 +33,7 @@
 #include "gvfs_path.h"
 #include "qt_convert.h"
 #include "qt_form_window.h"
-
-extern char** environ;
+#include "spawn_process.h"
 
 namespace kestrova {
 namespace {
@@ -51,6 +47,8 @@ constexpr auto kTurnSlice = std::chrono::milliseconds(5);
 // The longest a waiting loop's turn sleeps when nothing happens.
 constexpr int kWaitTurnMs = 10;
 constexpr int kFontPointSize = 9;
+// The desktop's "open with the default application" command.
+constexpr const char* kDesktopOpener = "xdg-open";
 
 // The window tables were laid out for a tighter look than Qt's: less room
 // between a box and its caption, and list cells without a focus margin, let
@@ -138,6 +136,7 @@ struct QtServices::Impl {
     int cursor_count = 0;
     bool cursor_hidden = false;
     std::unordered_map<pid_t, int> exit_codes;
+    DetachedChildren openers;
     LoopState loop;
 
     FormWindow* WindowFor(const Form& form) const {
@@ -200,6 +199,7 @@ void QtServices::DoEvents() {
 }
 
 void QtServices::WaitTurn() {
+    impl_->openers.ReapFinished();
     impl_->FlushAll(false);
     // The timer only bounds the wait: the turn ends at the first event.
     QTimer wake;
@@ -240,16 +240,20 @@ MsgBoxResult QtServices::MsgBox(const std::string& text, int buttons, int icon, 
     return kCancel;
 }
 
+// The desktop's opener runs as a process of its own with the path as its one
+// argument: no shell, so any byte of a name reaches it unchanged. Nobody
+// waits for it; openers that have ended are reaped here and at every wait.
 bool QtServices::ShellOpen(const std::string& path, std::string& error) {
-    const QString file = ToQString(path);
-    if (!QFileInfo::exists(file)) {
-        error = std::strerror(ENOENT);
+    impl_->openers.ReapFinished();
+    // The name's own bytes, which need not be valid UTF-8.
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+        error = std::strerror(errno);
         return false;
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file))) {
-        error = "No application is associated with this file.";
-        return false;
-    }
+    const pid_t pid = SpawnProgram({kDesktopOpener, path}, error);
+    if (pid < 0) return false;
+    impl_->openers.Add(pid);
     return true;
 }
 
@@ -294,35 +298,8 @@ std::optional<std::string> QtServices::BrowseFolder(const std::string& title, bo
 }
 
 std::optional<ProcessId> QtServices::StartProcess(const std::vector<std::string>& argv, std::string& error) {
-    if (argv.empty() || argv.front().empty()) {
-        error = "No program given.";
-        return std::nullopt;
-    }
-    std::vector<char*> args;
-    args.reserve(argv.size() + 1);
-    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-
-    // The child starts with no signal blocked and default handlers, whatever
-    // this process has set up for itself.
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&attr, &none);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    sigaddset(&defaults, SIGCHLD);
-    posix_spawnattr_setsigdefault(&attr, &defaults);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    pid_t pid = 0;
-    const int rc = posix_spawnp(&pid, args[0], nullptr, &attr, args.data(), environ);
-    posix_spawnattr_destroy(&attr);
-    if (rc != 0) {
-        error = std::strerror(rc);
-        return std::nullopt;
-    }
+    const pid_t pid = SpawnProgram(argv, error);
+    if (pid < 0) return std::nullopt;
     return ProcessId{pid};
 }
 
