@@ -1,5 +1,6 @@
 #include "wiring.h"
 
+#include "listing/list_file.h"
 #include "listing/progress_window.h"
 #include "listing/refresh.h"
 #include "listing/sorting.h"
@@ -56,12 +57,18 @@ void WireProgressWindow(Program& p) {
     progress.KeyDown = [&p](int key, int shift) { ProgressWindowKey(p, key, shift); };
 }
 
+void WireListFile(Program& p) {
+    p.handoffs.LoadListFile = [&p] { LoadListFile(p); };
+    p.handoffs.SaveListFile = [&p] { SaveListFile(p); };
+}
+
 }  // namespace
 
 void WireHandlers(Program& p) {
     WireMainWindow(p);
     WireSettingsScreen(p);
     WireProgressWindow(p);
+    WireListFile(p);
 }
 
 }  // namespace kestrova
