@@ -89,7 +89,10 @@ void IconCache::Append(const std::string& extension, std::int32_t image) {
     std::copy(field.begin(), field.end(), record);
     const auto bits = static_cast<std::uint32_t>(image);
     for (int i = 0; i < 4; ++i) record[kExtensionFieldBytes + i] = static_cast<unsigned char>(bits >> (8 * i));
+    // Written through at once, as a record file is: the file always holds
+    // every record so far.
     std::fwrite(record, 1, sizeof record, file_);
+    std::fflush(file_);
 }
 
 std::shared_ptr<const Picture> IconCache::Shared(Picture picture) {
