@@ -1,6 +1,5 @@
 #include "file_rows.h"
 
-#include "platform/files.h"
 #include "platform/textformat.h"
 
 namespace kestrova {
@@ -76,7 +75,7 @@ void AddFileRow(ScanContext& ctx, const std::string& name, const std::string& di
     row.sub[2] = ModifiedText(mtime_seconds);
     row.sub[3] = FormatNumber(folder_row, "00");
     if (IsOn(s.ShowIcons)) {
-        row.icon = ctx.icon_cache ? GetRowIcon(p, *ctx.icon_cache, WithTrailingSeparator(display_folder) + name, name)
+        row.icon = ctx.icon_cache ? GetRowIcon(p, *ctx.icon_cache, display_folder, name)
                                   : SimpleIcon(row.sub[1], kScannedImage);
     }
     p.Form1.ListView1.AddRow(std::move(row));

@@ -15,11 +15,11 @@ namespace {
 constexpr std::array<std::string_view, 11> kExtractedPerFile{"EXE", "exe", "ICO", "ico", "LNK", "lnk",
                                                              "CUR", "cur", "DAT", "dat", "Dat"};
 
-bool ExtractedPerFile(const std::string& extension) {
+bool ExtractedPerFile(std::string_view extension) {
     return std::find(kExtractedPerFile.begin(), kExtractedPerFile.end(), extension) != kExtractedPerFile.end();
 }
 
-bool IsAscii(const std::string& text) {
+bool IsAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
@@ -32,17 +32,17 @@ std::uint64_t PixelHash(const Picture& picture) {
 
 }  // namespace
 
-std::string FileExtension(const std::string& name) {
+std::string_view FileExtension(std::string_view name) {
     const size_t dot = name.rfind('.');
-    return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+    return dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
 }
 
-std::string ExtensionField(const std::string& extension) {
+std::string ExtensionField(std::string_view extension) {
     std::string field;
     if (IsAscii(extension)) {
         field = extension.substr(0, kExtensionFieldBytes);
     } else {
-        const std::string cut = LeftBytes(extension, 1, kExtensionFieldBytes);
+        const std::string cut = LeftBytes(std::string(extension), 1, kExtensionFieldBytes);
         // A character code page 932 lacks keeps its UTF-8 bytes: the key
         // still tells such extensions apart.
         field = Utf8ToCp932(cut).value_or(cut).substr(0, kExtensionFieldBytes);
@@ -71,7 +71,7 @@ void IconCache::CloseIconCache() {
     DeleteFile(path_, ignored);
 }
 
-std::int32_t IconCache::Find(const std::string& extension) {
+std::int32_t IconCache::Find(std::string_view extension) {
     if (auto known = by_extension_.find(extension); known != by_extension_.end()) return known->second;
     auto recorded = by_field_.find(ExtensionField(extension));
     if (recorded == by_field_.end()) return 0;
@@ -79,7 +79,7 @@ std::int32_t IconCache::Find(const std::string& extension) {
     return recorded->second;
 }
 
-void IconCache::Append(const std::string& extension, std::int32_t image) {
+void IconCache::Append(std::string_view extension, std::int32_t image) {
     const std::string field = ExtensionField(extension);
     // A lookup reads the records in order, so the first one of a key wins.
     by_field_.try_emplace(field, image);
@@ -112,13 +112,14 @@ std::unique_ptr<IconCache> OpenIconCacheWhenUsed(Program& p) {
     return cache;
 }
 
-int GetRowIcon(Program& p, IconCache& cache, const std::string& IconFilePath, const std::string& IconFileName) {
-    const std::string extension = FileExtension(IconFileName);
+int GetRowIcon(Program& p, IconCache& cache, const std::string& folder, const std::string& IconFileName) {
+    const std::string_view extension = FileExtension(IconFileName);
     const std::int32_t cached = ExtractedPerFile(extension) ? 0 : cache.Find(extension);
     p.services.DoEvents();
     if (cached > 0) return cached;
     ImageList& images = p.Form1.ImageList1;
     cache.Append(extension, images.Count() + 1);
+    const std::string IconFilePath = WithTrailingSeparator(folder) + IconFileName;
     images.Add(cache.Shared(p.services.AssociatedIcon(IconFilePath)));
     return images.Count();
 }

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -27,10 +28,10 @@ inline constexpr int kSameSizeImage = 3;
 inline constexpr int kBitmapImage = 4;
 
 // Everything after the name's last ".", empty without one.
-std::string FileExtension(const std::string& name);
+std::string_view FileExtension(std::string_view name);
 // The record's extension field: code page 932, cut to five bytes (never in
 // the middle of a character) and padded with blanks.
-std::string ExtensionField(const std::string& extension);
+std::string ExtensionField(std::string_view extension);
 
 class IconCache {
 public:
@@ -48,21 +49,28 @@ public:
     std::int32_t IconRecordCount() const { return record_count_; }
 
     // The image of the first record for this extension, 0 when none.
-    std::int32_t Find(const std::string& extension);
-    void Append(const std::string& extension, std::int32_t image);
+    std::int32_t Find(std::string_view extension);
+    void Append(std::string_view extension, std::int32_t image);
 
     // One shared picture for equal icons, so files of a type extracted one by
     // one do not each keep their own pixels.
     std::shared_ptr<const Picture> Shared(Picture picture);
 
 private:
+    // Looked up by a view into the file name, without a copy per file.
+    struct Hash {
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
+    using Index = std::unordered_map<std::string, std::int32_t, Hash, std::equal_to<>>;
+
     std::string path_;
     std::FILE* file_ = nullptr;
     std::int32_t record_count_ = 0;
-    std::unordered_map<std::string, std::int32_t> by_field_;
+    Index by_field_;
     // The same answers by the extension as the name has it, which spares the
     // code-page conversion for every file after the first of its kind.
-    std::unordered_map<std::string, std::int32_t> by_extension_;
+    Index by_extension_;
     std::unordered_map<std::uint64_t, std::shared_ptr<const Picture>> pictures_;
 };
 
@@ -71,9 +79,10 @@ private:
 std::unique_ptr<IconCache> OpenIconCacheWhenUsed(Program& p);
 
 // The image of a row with per-file icons: the cached image of its extension,
-// or the desktop's icon for the file, added to the list's image list. Files
-// of the excluded extensions (programs, icons, links, cursors, data) are
-// extracted every time, as their icons may differ file by file.
-int GetRowIcon(Program& p, IconCache& cache, const std::string& IconFilePath, const std::string& IconFileName);
+// or the desktop's icon for the file (in the folder, under IconFileName),
+// added to the list's image list. Files of the excluded extensions
+// (programs, icons, links, cursors, data) are extracted every time, as their
+// icons may differ file by file.
+int GetRowIcon(Program& p, IconCache& cache, const std::string& folder, const std::string& IconFileName);
 
 }  // namespace kestrova

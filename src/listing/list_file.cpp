@@ -52,7 +52,7 @@ ListRow LoadedRow(Program& p, IconCache* icon_cache, ListFields&& fields) {
     row.text = std::move(fields[0]);
     for (int k = 0; k < kSubItemCount; ++k) row.sub[static_cast<size_t>(k)] = std::move(fields[static_cast<size_t>(k + 1)]);
     if (IsOn(p.state.ShowIcons)) {
-        row.icon = icon_cache ? GetRowIcon(p, *icon_cache, WithTrailingSeparator(row.sub[0]) + row.text, row.text)
+        row.icon = icon_cache ? GetRowIcon(p, *icon_cache, row.sub[0], row.text)
                               : SimpleIcon(row.sub[1], kLoadedImage);
     }
     return row;
