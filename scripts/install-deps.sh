@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev
   xvfb xauth xdotool x11-utils python3
   fonts-ipafont-gothic
+  adwaita-icon-theme
 )
 
 missing=()
