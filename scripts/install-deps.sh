@@ -11,6 +11,7 @@ packages=(
   fonts-ipafont-gothic
   desktop-file-utils
   xdg-utils
+  adwaita-icon-theme
 )
 
 missing=()

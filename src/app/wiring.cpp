@@ -1,5 +1,6 @@
 #include "wiring.h"
 
+#include "listing/list_file.h"
 #include "listing/progress_window.h"
 #include "listing/refresh.h"
 #include "listing/sorting.h"
@@ -86,6 +87,11 @@ void WireListActions(Program& p) {
     p.handoffs.Kest_Open = [&p] { Kest_Open_Click(p); };
 }
 
+void WireListFile(Program& p) {
+    p.handoffs.LoadListFile = [&p] { LoadListFile(p); };
+    p.handoffs.SaveListFile = [&p] { SaveListFile(p); };
+}
+
 }  // namespace
 
 void WireHandlers(Program& p) {
@@ -93,6 +99,7 @@ void WireHandlers(Program& p) {
     WireSettingsScreen(p);
     WireProgressWindow(p);
     WireListActions(p);
+    WireListFile(p);
 }
 
 }  // namespace kestrova

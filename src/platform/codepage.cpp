@@ -8,6 +8,8 @@
 #include <string_view>
 #include <utility>
 
+#include "cp932_table.h"
+
 namespace kestrova {
 namespace {
 
@@ -183,6 +185,7 @@ std::optional<std::string> Utf8ToCp932(const std::string& utf8) {
 }
 
 std::string Cp932ToUtf8(const std::string& bytes) {
+    if (auto decoded = Cp932ToUtf8ByTable(bytes)) return *std::move(decoded);
     Converter& conv = FromCp932();
     if (!conv.ok()) return SanitizeUtf8(bytes);
     Sink sink(bytes.size() + bytes.size() / 2);

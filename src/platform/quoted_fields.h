@@ -37,6 +37,9 @@ public:
     void Read(std::int32_t& target);
     void Read(double& target);
 
+    // Bytes consumed so far, for a reader that goes on from here itself.
+    size_t Position() const { return pos_; }
+
 private:
     void ConsumeSeparator();
     std::string_view text_;

@@ -70,6 +70,17 @@ TEST(Codepage, InvalidCodePageBytesBecomeReplacementsButUtf8FilesKeepEveryByte) 
     }
 }
 
+TEST(Codepage, FastDecodingAgreesWithIconvOnEveryCharacter) {
+    // A trailing 0xFD (no character, nor part of one) sends a text down the
+    // iconv road, so each pair of bytes is decoded both ways.
+    for (int lead = 0x00; lead <= 0xFF; ++lead) {
+        for (int trail = 0x00; trail <= 0xFF; ++trail) {
+            const std::string bytes{static_cast<char>(lead), static_cast<char>(trail)};
+            EXPECT_EQ(Cp932ToUtf8(bytes + "\xFD"), Cp932ToUtf8(bytes) + kFffd) << lead << " " << trail;
+        }
+    }
+}
+
 TEST(Codepage, LargeTextConvertsQuickly) {
     std::string text;
     while (text.size() < 50u * 1024 * 1024) text += "私の円盤ｻｲｽﾞﾁｪｯｸ C:\\movies\\file~1.avi\r\n";

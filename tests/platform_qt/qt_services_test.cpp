@@ -255,6 +255,18 @@ TEST_F(QtServicesTest, ShellOpenStartsTheDesktopOpenerWithThePathAsItsOneArgumen
     std::filesystem::remove(awkward);
 }
 
+TEST_F(QtServicesTest, AssociatedIconsComeFromTheThemeByFileType) {
+    const std::vector<std::string> kinds = {"/x/a.txt", "/x/a.jpg", "/x/a.mp4", "/x/a.pdf", "/x/noext"};
+    std::vector<std::vector<std::uint32_t>> seen;
+    for (const std::string& path : kinds) {
+        const Picture icon = services->AssociatedIcon(path);
+        for (const auto& other : seen) EXPECT_NE(icon.pixels, other) << path << " looks like another type";
+        seen.push_back(icon.pixels);
+    }
+    EXPECT_EQ(services->AssociatedIcon("/y/b.JPG").pixels, seen[1]) << "one type, one icon";
+    EXPECT_EQ(services->AssociatedIcon("/y/other").pixels, seen[4]);
+}
+
 TEST_F(QtServicesTest, ShellOpenOfAMissingFileFailsWithAReason) {
     std::string error;
     EXPECT_FALSE(services->ShellOpen("/nowhere/missing.mp4", error));

@@ -16,6 +16,7 @@
 #include <QMimeDatabase>
 #include <QPainter>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTimer>
 #include <cerrno>
 #include <chrono>
@@ -83,17 +84,32 @@ void ApplyApplicationFont() {
     QApplication::setFont(font);
 }
 
-// Icons of file types come from the desktop's theme; without a desktop the
-// installed Adwaita (or another common theme) stands in.
+bool IconThemeInstalled(const QString& name) {
+    for (const QString& root : QIcon::themeSearchPaths()) {
+        if (QFileInfo::exists(root + QLatin1Char('/') + name + QStringLiteral("/index.theme"))) return true;
+    }
+    return false;
+}
+
+// Icons of file types come from the desktop's theme. Without a desktop
+// session (or with one naming a theme that is not installed) Qt knows no
+// theme and often not even the system's icon folders, so those folders are
+// added and the installed Adwaita (or another common theme) stands in.
 void EnsureIconTheme() {
-    if (!QIcon::fallbackThemeName().isEmpty() && QIcon::fallbackThemeName() != QStringLiteral("hicolor")) return;
+    QStringList paths = QIcon::themeSearchPaths();
+    for (const QString& data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+        const QString icons = data + QStringLiteral("/icons");
+        if (!paths.contains(icons)) paths.append(icons);
+    }
+    QIcon::setThemeSearchPaths(paths);
+    const QString current = QIcon::themeName();
+    if (!current.isEmpty() && current != QStringLiteral("hicolor") && IconThemeInstalled(current)) return;
     for (const char* theme : {"Adwaita", "breeze", "gnome", "oxygen", "Tango"}) {
         const QString name = QString::fromLatin1(theme);
-        for (const QString& root : QIcon::themeSearchPaths()) {
-            if (QFileInfo(root + QLatin1Char('/') + name + QStringLiteral("/index.theme")).exists()) {
-                QIcon::setFallbackThemeName(name);
-                return;
-            }
+        if (IconThemeInstalled(name)) {
+            QIcon::setThemeName(name);
+            QIcon::setFallbackThemeName(name);
+            return;
         }
     }
 }
@@ -138,6 +154,7 @@ struct QtServices::Impl {
     std::unordered_map<pid_t, int> exit_codes;
     DetachedChildren openers;
     LoopState loop;
+    std::map<QString, Picture> icons_by_type;
 
     FormWindow* WindowFor(const Form& form) const {
         auto it = windows.find(&form);
@@ -265,22 +282,29 @@ Picture QtServices::AssociatedIcon(const std::string& path) {
     // icons of a large or remote folder slow.
     const QMimeType mime = info.isDir() ? mime_types.mimeTypeForName(QStringLiteral("inode/directory"))
                                         : mime_types.mimeTypeForFile(file, QMimeDatabase::MatchExtension);
+    // The theme's icon depends on the type alone; files asked for one by
+    // one (programs, say) then cost a lookup, not a theme search.
+    auto known = impl_->icons_by_type.find(mime.name());
+    if (known != impl_->icons_by_type.end()) return known->second;
     QIcon icon = QIcon::fromTheme(mime.iconName());
     if (icon.isNull()) icon = QIcon::fromTheme(mime.genericIconName());
     if (icon.isNull()) {
         static QFileIconProvider provider;
-        icon = info.exists() ? provider.icon(info)
-                             : provider.icon(info.isDir() ? QAbstractFileIconProvider::Folder : QAbstractFileIconProvider::File);
+        icon = provider.icon(info.isDir() ? QAbstractFileIconProvider::Folder : QAbstractFileIconProvider::File);
     }
     const QPixmap pixmap = icon.isNull() ? QPixmap() : icon.pixmap(QSize(16, 16), 1.0);
-    if (pixmap.isNull()) return GenericFileIcon();
-    QImage image(16, 16, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    const QImage drawn = pixmap.toImage().scaled(QSize(16, 16), Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    painter.drawImage((16 - drawn.width()) / 2, (16 - drawn.height()) / 2, drawn);
-    painter.end();
-    return FromQImage(image);
+    Picture picture = GenericFileIcon();
+    if (!pixmap.isNull()) {
+        QImage image(16, 16, QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        const QImage drawn = pixmap.toImage().scaled(QSize(16, 16), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        painter.drawImage((16 - drawn.width()) / 2, (16 - drawn.height()) / 2, drawn);
+        painter.end();
+        picture = FromQImage(image);
+    }
+    impl_->icons_by_type.emplace(mime.name(), picture);
+    return picture;
 }
 
 std::optional<std::string> QtServices::BrowseFolder(const std::string& title, bool network) {
