@@ -1,0 +1,19 @@
+#pragma once
+// The selected rows of the main list as the sequences walk them: how many
+// there are and the file each row names.
+#include <cstdint>
+#include <string>
+
+#include "app/program.h"
+
+namespace kestrova {
+
+inline constexpr const char* kFileNotFoundMessage = "ﾌｧｲﾙが見つかりません。開く(実行)できませんでした。";
+
+// Counts the selected rows of the main list into SelectedCount.
+void CountSelected(Program& p);
+
+// The row's folder, a separator when the folder lacks one, and its name.
+std::string RowFilePath(const ListView& list, std::int32_t row);
+
+}  // namespace kestrova
