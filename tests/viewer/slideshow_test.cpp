@@ -151,3 +151,30 @@ TEST_F(SlideshowTest, FinishedAutomaticRunEndsTheProgramUnlessSomethingSaysOther
 
 }  // namespace
 }  // namespace kestrova
+
+namespace kestrova {
+namespace {
+
+TEST_F(SlideshowTest, AutomaticStartShowsEveryPictureOfTheListOnceAndEndsTheProgram) {
+    dir.Write("pics/a.jpg", "x");
+    dir.Write("pics/b.png", "x");
+    services.AddPicture(dir / "pics/a.jpg", Solid(10, 10));
+    services.AddPicture(dir / "pics/b.png", Solid(10, 10));
+    int shown = 0;
+    services.When([&] { return shown == 0 && p().Form4.Drawing().has_value(); }, [&] { ++shown; });
+    services.When([&] { return shown == 1 && p().Form1.Label3.Caption().starts_with("2/2 "); }, [&] { ++shown; });
+    EXPECT_THROW(StartProgram([&](SharedState& s) {
+                     s.StartMode = kStartRefresh;
+                     s.AutoRunChoice = kAutoRunViewer;
+                     s.QuitAfterAutoRun = 1;
+                     s.FullScreenView = 1;
+                     s.ViewSeconds = 1;
+                     s.DisplayEntries[1] = {"pics", dir / "pics", 1, "*.*", 0};
+                 }),
+                 ProgramEnded);
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(state().SelectedCount, 2) << "every row was selected";
+}
+
+}  // namespace
+}  // namespace kestrova
