@@ -121,14 +121,5 @@ TEST_F(MediaPlayerTest, RepeatWithoutASelectedRowEnds) {
     EXPECT_FALSE(p().Form4.Visible());
 }
 
-TEST_F(MediaPlayerTest, AutomaticRunAfterARefreshPlaysTheWholeList) {
-    AddVideo("a.avi", false);
-    AddVideo("b.avi", false);
-    state().AutoRunChoice = kAutoRunMediaPlayer;
-    SelectAll(p());
-    RunAutoRunChoice(p());
-    EXPECT_EQ(Starts().size(), 2u);
-}
-
 }  // namespace
 }  // namespace kestrova

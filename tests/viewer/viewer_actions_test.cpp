@@ -71,14 +71,6 @@ TEST_P(EitherViewerTest, RightButtonEndsOnlyTheSlideshowAndTheAutomaticRun) {
     EXPECT_FALSE(Viewer(full()).Visible());
 }
 
-TEST_P(EitherViewerTest, KeyWithoutModifierEndsTheSlideshow) {
-    Start(full() ? 1 : 0);
-    RunWith(full(), [&] { UserFormKeyDown(Viewer(full()), kKeyA, 0); });
-    EXPECT_EQ(state().EndRequested, 1);
-    EXPECT_FALSE(Viewer(full()).Visible());
-    EXPECT_EQ(state().FullScreenView, full() ? 1 : 0);
-}
-
 TEST_F(ViewerActionsTest, ShiftInFullScreenRedrawsAtOnce) {
     Start(1, 5);
     // Enlarged to the screen's width: 100 x 50 px -> 1920 x 960 px.
