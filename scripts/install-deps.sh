@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Kestrova needs on Debian 12,
 # and only what is missing. Runs apt-get as root, or through sudo otherwise.
+#   install-deps.sh [--with-player]
+# --with-player adds the video player that the program's "mplayerc.exe"
+# starts; only running the program needs it, building and testing do not.
 set -euo pipefail
 
 packages=(
@@ -13,6 +16,9 @@ packages=(
   xdg-utils
   adwaita-icon-theme
 )
+if [ "${1:-}" = "--with-player" ]; then
+  packages+=(mpv)
+fi
 
 missing=()
 for pkg in "${packages[@]}"; do

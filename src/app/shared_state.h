@@ -125,6 +125,12 @@ struct SharedState {
     std::int16_t StopFlag = 0;
     std::int16_t WaitSeconds = 0;
     std::int32_t TickCount = 0;
+    // Form5 has been put at its remembered place during the current pass.
+    Flag16 ViewWindowPlaced = 0;
+    // A picture is being shown (or waited for), and a viewer action asked
+    // for the current picture again meanwhile: that display shows it anew.
+    Flag16 PictureShowing = 0;
+    Flag16 RedisplayRequested = 0;
 };
 
 inline constexpr const char* kProgramTitle = "ケストロヴァ (Kestrova) ZI22";

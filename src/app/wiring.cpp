@@ -10,10 +10,13 @@
 #include "mainwin/open_items.h"
 #include "mainwin/open_sequence.h"
 #include "mainwin/rename_delete.h"
+#include "mainwin/media_player.h"
 #include "settings/pattern_selector.h"
 #include "settings/settings_screen.h"
 #include "settings/settings_transfer.h"
 #include "startup.h"
+#include "viewer/slideshow.h"
+#include "viewer/viewer_actions.h"
 
 namespace kestrova {
 namespace {
@@ -92,6 +95,21 @@ void WireListFile(Program& p) {
     p.handoffs.SaveListFile = [&p] { SaveListFile(p); };
 }
 
+void WireViewer(Program& p) {
+    FullScreenViewerForm& full = p.Form4;
+    full.MouseDown = [&p](int button, int shift, int, int) { Form4_MouseDown(p, button, shift); };
+    full.DblClick = [&p] { Form4_DblClick(p); };
+    full.KeyDown = [&p](int key, int shift) { Form4_KeyDown(p, key, shift); };
+    full.Resize = [&p] { ViewerForm_Resize(p.Form4, p.Form4.Label1); };
+    WindowViewerForm& window = p.Form5;
+    window.MouseDown = [&p](int button, int shift, int, int) { Form5_MouseDown(p, button, shift); };
+    window.DblClick = [&p] { Form5_DblClick(p); };
+    window.KeyDown = [&p](int key, int shift) { Form5_KeyDown(p, key, shift); };
+    window.Resize = [&p] { ViewerForm_Resize(p.Form5, p.Form5.Label1); };
+    p.handoffs.Pem_Open = [&p] { ViewSelectedItems(p); };
+    p.handoffs.MPC_Open = [&p] { MPC_Open_Click(p); };
+}
+
 }  // namespace
 
 void WireHandlers(Program& p) {
@@ -100,6 +118,7 @@ void WireHandlers(Program& p) {
     WireProgressWindow(p);
     WireListActions(p);
     WireListFile(p);
+    WireViewer(p);
 }
 
 }  // namespace kestrova

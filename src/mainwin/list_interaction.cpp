@@ -3,22 +3,10 @@
 #include "help_text.h"
 #include "listing/refresh.h"
 #include "main_window.h"
+#include "viewer/selected_rows.h"
+#include "viewer/slideshow.h"
 
 namespace kestrova {
-namespace {
-
-// The pointer may have been hidden by a full-screen slideshow; the help box
-// must be usable with the mouse.
-void RevealMouseCursor(Program& p) {
-    int count = 0;
-    do {
-        count = p.services.ShowCursor(true);
-        p.services.DoEvents();
-    } while (count <= 0);
-}
-
-}  // namespace
-
 void ListView1_MouseDown(Program& p, int button, int shift, int x, int y) {
     SharedState& s = p.state;
     MainForm& f = p.Form1;
@@ -56,20 +44,12 @@ void ListView1_KeyDown(Program& p, int /*key*/, int shift) {
     SharedState& s = p.state;
     if (shift == 0) {
         if (IsOn(s.QuitAfterAutoRun) && s.Interrupted == 0) p.services.EndProgram();
-        RevealMouseCursor(p);
+        // The pointer may have been hidden by a full-screen slideshow; the
+        // help box must be usable with the mouse.
+        ShowMouseCursor(p);
         Pem_Help_Click(p);
     } else if (shift == kAltMask) {
         Image2_Click(p);
-    }
-}
-
-void CountSelected(Program& p) {
-    SharedState& s = p.state;
-    const ListView& list = p.Form1.ListView1;
-    s.SelectedCount = 0;
-    const std::int32_t rows = list.Count();
-    for (std::int32_t i = 1; i <= rows; ++i) {
-        if (list.Selected(i)) ++s.SelectedCount;
     }
 }
 

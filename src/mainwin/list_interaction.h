@@ -12,6 +12,5 @@ void ListView1_MouseDown(Program& p, int button, int shift, int x, int y);
 // A plain key shows the help (or ends a finished automatic run that nobody
 // touched); Alt flips the folder column.
 void ListView1_KeyDown(Program& p, int key, int shift);
-void CountSelected(Program& p);
 
 }  // namespace kestrova

@@ -81,7 +81,7 @@ bool OpenRow(Program& p, std::int32_t& row, bool timed) {
     SharedState& s = p.state;
     const ListView& list = p.Form1.ListView1;
     ++s.SequencePosition;
-    s.CurrentFilePath = RowPath(list, row);
+    s.CurrentFilePath = RowFilePath(list, row);
     if (ReportMissingFile(p)) return false;
     p.services.DoEvents();
     ShellOpenCurrentFile(p);

@@ -178,6 +178,17 @@ void Form::PopupMenu(Menu& menu) {
     if (observer_) observer_->PopupMenu(*this, menu);
 }
 
+void Form::Cls() {
+    if (!drawing_) return;
+    drawing_.reset();
+    NotifyForm(FormProperty::Drawing);
+}
+
+void Form::PaintPicture(std::shared_ptr<const Picture> picture, const Rect& target) {
+    drawing_ = SurfaceDrawing{std::move(picture), target};
+    NotifyForm(FormProperty::Drawing);
+}
+
 void Form::BackendGeometry(int left, int top, int outer_w, int outer_h, int inner_w, int inner_h, WindowState state) {
     const bool changed = outer_w != width_ || outer_h != height_ || inner_w != scale_width_ ||
                          inner_h != scale_height_ || state != state_;

@@ -23,7 +23,7 @@ enum class FormBorder {
     None,             // full-screen viewer
 };
 
-enum class FormProperty { Caption, Geometry, WindowState, Visible, BackColor, Topmost, Focus };
+enum class FormProperty { Caption, Geometry, WindowState, Visible, BackColor, Topmost, Focus, Drawing };
 
 class FormObserver {
 public:
@@ -32,6 +32,13 @@ public:
     virtual void ControlChanged(Control& control, Property what) = 0;
     // A pop-up menu is shown at the mouse and returns when it closes.
     virtual void PopupMenu(Form& form, Menu& menu) = 0;
+};
+
+// A picture drawn onto the window's own surface, stretched into a
+// rectangle of the client area (twips).
+struct SurfaceDrawing {
+    std::shared_ptr<const Picture> picture;
+    Rect target;
 };
 
 struct FormDesign {
@@ -90,6 +97,12 @@ public:
     void Activate();  // bring to front and give it the focus
 
     void PopupMenu(Menu& menu);
+
+    // The window's drawing surface: Cls clears it to the back colour,
+    // PaintPicture draws a picture stretched into target.
+    void Cls();
+    void PaintPicture(std::shared_ptr<const Picture> picture, const Rect& target);
+    const std::optional<SurfaceDrawing>& Drawing() const { return drawing_; }
 
     const std::vector<std::unique_ptr<Control>>& Controls() const { return controls_; }
     Control* Find(std::string_view name) const;
@@ -150,6 +163,7 @@ private:
     bool ever_shown_ = false;
     bool topmost_ = false;
     std::optional<Color> back_color_;
+    std::optional<SurfaceDrawing> drawing_;
     Control* active_ = nullptr;
     FormObserver* observer_ = nullptr;
     std::vector<std::unique_ptr<Control>> controls_;

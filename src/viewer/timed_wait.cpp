@@ -9,6 +9,7 @@ void TimedWait(Program& p) {
     for (;;) {
         p.services.WaitTurn();
         if (IsOn(s.EndRequested)) break;
+        if (IsOn(s.RedisplayRequested)) break;
         if (s.StopFlag == 1) continue;
         if (s.TickCount >= s.WaitSeconds) break;
     }

@@ -139,15 +139,14 @@ TEST_F(StartupTest, StartModeRefreshRunsUnderTheProgressWindowThenTheAutomaticRu
     ASSERT_TRUE(SaveSettingsFile(saved));
     std::optional<Color> colour_while_scanning;
     services.When([&] { return p().Form3.Visible(); }, [&] { colour_while_scanning = p().Form3.BackColor(); });
-    std::int32_t selected_when_played = 0;
-    p().handoffs.MPC_Open = [&] {
-        for (std::int32_t i = 1; i <= p().Form1.ListView1.Count(); ++i) selected_when_played += p().Form1.ListView1.Selected(i);
-    };
+    dir.Write("mplayerc.exe", "stand-in player");
     Start();
     EXPECT_EQ(colour_while_scanning, Rgb(0, 255, 255)) << "cyan: an automatic run follows";
     EXPECT_FALSE(p().Form3.Visible());
     EXPECT_EQ(p().Form1.ListView1.Count(), 2);
-    EXPECT_EQ(selected_when_played, 2) << "the player gets every listed file";
+    ASSERT_EQ(services.ProcessStarts().size(), 2u) << "the player gets every listed file";
+    EXPECT_EQ(services.ProcessStarts()[0][1], dir / "videos/a.avi");
+    EXPECT_EQ(services.ProcessStarts()[1][1], dir / "videos/b.avi");
     EXPECT_EQ(state().AutoRunActive, 1);
     EXPECT_EQ(p().Form1.Caption(), "ケストロヴァ (Kestrova) ZI22");
 }

@@ -556,6 +556,9 @@ void FormWindow::FormChanged(FormProperty what) {
                 window_->activateWindow();
             }
             break;
+        case FormProperty::Drawing:
+            window_->update();
+            break;
     }
 }
 
@@ -582,6 +585,11 @@ void FormWindow::ApplyWindowState() {
         window_->setWindowState(states);
         return;
     }
+    if (CoversScreen(form_)) {
+        CoverScreen(*window_);
+        window_->showFullScreen();
+        return;
+    }
     switch (form_.State()) {
         case kMinimized: window_->showMinimized(); break;
         case kMaximized: window_->showMaximized(); break;
@@ -603,6 +611,10 @@ void FormWindow::ApplyVisible() {
         Qt::WindowStates states = Qt::WindowNoState;
         if (form_.State() == kMinimized) states = Qt::WindowMinimized;
         if (form_.State() == kMaximized) states = Qt::WindowMaximized;
+        if (CoversScreen(form_)) {
+            states = Qt::WindowFullScreen;
+            CoverScreen(*window_);
+        }
         window_->setWindowState(states);
     }
     window_->show();
@@ -649,7 +661,7 @@ void FormWindow::ReportGeometry() {
     const QSize inner = window_->size();
     WindowState state = kNormal;
     if (window_->isMinimized()) state = kMinimized;
-    else if (window_->isMaximized()) state = kMaximized;
+    else if (window_->isMaximized() || window_->isFullScreen()) state = kMaximized;
     auto keep = [](int twips, int pixels) { return TwipsToPixels(twips) == pixels ? twips : PixelsToTwips(pixels); };
     const int inner_w = keep(form_.ScaleWidth(), inner.width());
     const int inner_h = keep(form_.ScaleHeight(), inner.height());
@@ -701,6 +713,10 @@ void FormWindow::WindowCloseRequested() {
 }
 
 void FormWindow::WindowGeometryChanged() { ReportGeometry(); }
+
+void FormWindow::WindowPaint(QPainter& painter) {
+    if (!detached_) surface_.Paint(painter, form_);
+}
 
 void FormWindow::WindowKeyPressed(QKeyEvent* event) {
     if (detached_) return;

@@ -12,6 +12,7 @@
 
 #include "platform/form.h"
 #include "qt_loop_state.h"
+#include "qt_picture_view.h"
 #include "qt_widgets.h"
 
 class QAction;
@@ -48,6 +49,7 @@ public:
     void WindowGeometryChanged() override;
     void WindowKeyPressed(QKeyEvent* event) override;
     void WindowMouse(QMouseEvent* event) override;
+    void WindowPaint(QPainter& painter) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -99,6 +101,7 @@ private:
     std::unordered_map<const QObject*, Binding*> routes_;
     std::unordered_map<const QAction*, Menu*> menu_items_;
     std::map<std::string, QButtonGroup*> option_groups_;
+    SurfacePainter surface_;
     // Non-zero while a program change is being mirrored to the screen.
     int applying_ = 0;
     bool applying_focus_ = false;

@@ -42,6 +42,11 @@ void FormWidget::mousePressEvent(QMouseEvent* event) { events_.WindowMouse(event
 void FormWidget::mouseReleaseEvent(QMouseEvent* event) { events_.WindowMouse(event); }
 void FormWidget::mouseDoubleClickEvent(QMouseEvent* event) { events_.WindowMouse(event); }
 
+void FormWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    events_.WindowPaint(painter);
+}
+
 PictureWidget::PictureWidget(const ImageControl& control, QWidget* parent) : QWidget(parent), control_(control) {}
 
 void PictureWidget::PictureChanged() {

@@ -9,6 +9,8 @@
 
 #include "platform/controls.h"
 
+class QPainter;
+
 namespace kestrova {
 
 // What a window reports to whoever keeps it in step with its form.
@@ -19,6 +21,8 @@ public:
     virtual void WindowGeometryChanged() = 0;
     virtual void WindowKeyPressed(QKeyEvent* event) = 0;
     virtual void WindowMouse(QMouseEvent* event) = 0;
+    // Paints what the program drew onto the window's own surface.
+    virtual void WindowPaint(QPainter&) {}
 };
 
 class FormWidget : public QWidget {
@@ -37,6 +41,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     WindowEvents& events_;

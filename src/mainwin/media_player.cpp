@@ -1,0 +1,90 @@
+#include "media_player.h"
+
+#include "platform/files.h"
+#include "viewer/selected_rows.h"
+#include "viewer/slideshow.h"
+#include "viewer/viewer_actions.h"
+
+namespace kestrova {
+namespace {
+
+// While a video plays the caption sits higher, clear of the player's own
+// controls; the picture viewer keeps it on the bottom line.
+constexpr int kPlayingCaptionAboveBottom = 740;
+
+void StartPass(Program& p) {
+    SharedState& s = p.state;
+    FullScreenViewerForm& backdrop = p.Form4;
+    s.OpenSequenceActive = 1;
+    backdrop.SetWindowState(kMaximized);
+    backdrop.Label1.SetCaption("");
+    ColorViewerCaptions(p);
+    backdrop.Show();
+    backdrop.Label1.SetTop(backdrop.ScaleHeight() - kPlayingCaptionAboveBottom);
+    CountSelected(p);
+    s.SequencePosition = 0;
+}
+
+enum class PassEnd { Finish, Done };
+
+PassEnd PlayPass(Program& p) {
+    SharedState& s = p.state;
+    ListView& list = p.Form1.ListView1;
+    const std::int32_t rows = list.Count();
+    if (rows == 0) return PassEnd::Finish;
+    const std::string player = s.ProgramFolder + kPlayerFileName;
+    for (std::int32_t i = 1; i <= rows; ++i) {
+        // Rows removed meanwhile are simply not there any more.
+        if (i > list.Count()) break;
+        if (!list.Selected(i)) continue;
+        ++s.SequencePosition;
+        s.CurrentFilePath = RowFilePath(list, i);
+        if (!NormalFileExists(player)) {
+            p.services.MsgBox(player + kPlayerMissingText, kOkOnly, kNoIcon);
+            return PassEnd::Finish;
+        }
+        if (ReportMissingFile(p)) return PassEnd::Finish;
+        p.Form4.Label1.SetCaption(PositionText(s));
+        std::string error;
+        // A player that fails to start has nothing to wait for; the walk
+        // goes on with the next row.
+        if (auto id = p.services.StartProcess(PlayerArguments(s), error)) WaitForProcessEnd(p, *id);
+        p.services.DoEvents();
+        if (IsOn(s.EndRequested)) return PassEnd::Finish;
+    }
+    return PassEnd::Done;
+}
+
+}  // namespace
+
+std::vector<std::string> PlayerArguments(const SharedState& s) {
+    return {s.ProgramFolder + kPlayerFileName, s.CurrentFilePath, "/play", "/fullscreen", "/close"};
+}
+
+void MPC_Open_Click(Program& p) {
+    SharedState& s = p.state;
+    s.EndRequested = 0;
+    for (;;) {
+        StartPass(p);
+        if (PlayPass(p) == PassEnd::Finish || !IsOn(s.LoopMode)) break;
+        // Repeating a pass without a selected row would play nothing for
+        // ever without looking at any request to end: it ends here instead.
+        if (s.SelectedCount == 0) break;
+    }
+    if (QuitAfterAutoRunDue(s)) p.services.EndProgram();
+    s.OpenSequenceActive = 0;
+    ViewerForm_Resize(p.Form4, p.Form4.Label1);
+    p.Form4.Hide();
+}
+
+void WaitForProcessEnd(Program& p, ProcessId id) {
+    // Polls with a waiting turn in between: the windows stay live and the
+    // program sleeps while the video plays.
+    std::optional<int> exit_code;
+    do {
+        exit_code = p.services.ProcessExitCode(id);
+        p.services.WaitTurn();
+    } while (!exit_code);
+}
+
+}  // namespace kestrova

@@ -1,0 +1,22 @@
+#pragma once
+// Videos played one after another, full screen, in the player beside the
+// program, over the black backdrop Form4; the program waits for each.
+#include <string>
+#include <vector>
+
+#include "app/program.h"
+
+namespace kestrova {
+
+inline constexpr const char* kPlayerFileName = "mplayerc.exe";
+inline constexpr const char* kPlayerMissingText = " が見つかりません。開く(実行)できませんでした。";
+
+// The media-player sequence over the selected rows (menu and automatic run).
+void MPC_Open_Click(Program& p);
+// Returns once the process has ended, keeping the windows live meanwhile.
+void WaitForProcessEnd(Program& p, ProcessId id);
+// The player's command line for CurrentFilePath as separate arguments:
+// no shell ever splits it, so no file name can add switches or commands.
+std::vector<std::string> PlayerArguments(const SharedState& s);
+
+}  // namespace kestrova

@@ -1,0 +1,179 @@
+#include "slideshow.h"
+
+#include <memory>
+
+#include "fit_picture.h"
+#include "picture_kind.h"
+#include "platform/files.h"
+#include "selected_rows.h"
+#include "timed_wait.h"
+
+namespace kestrova {
+namespace {
+
+// One pass over the rows; false when the slideshow is to end.
+bool RunPass(Program& p) {
+    SharedState& s = p.state;
+    ListView& list = p.Form1.ListView1;
+    ColorViewerCaptions(p);
+    s.StopFlag = 0;
+    s.ViewWindowPlaced = 0;
+    CountSelected(p);
+    s.SequencePosition = 0;
+    const std::int32_t rows = list.Count();
+    if (rows == 0) return false;
+    for (std::int32_t i = 1; i <= rows; ++i) {
+        p.services.DoEvents();
+        if (IsOn(s.EndRequested)) return false;
+        // Rows removed meanwhile are simply not there any more.
+        if (i > list.Count()) break;
+        if (!list.Selected(i)) continue;
+        ++s.SequencePosition;
+        s.CurrentFilePath = RowFilePath(list, i);
+        if (ReportMissingFile(p)) continue;
+        p.services.DoEvents();
+        if (IsOn(s.EndRequested)) return false;
+        p.Form1.Label3.SetCaption(PositionText(s));
+        p.services.DoEvents();
+        ShowPicture(p);
+    }
+    return IsOn(s.LoopMode);
+}
+
+void ClearAndHide(Form& form) {
+    form.Cls();
+    form.Hide();
+}
+
+// Draws the picture; false when there is nothing to show or wait for.
+bool DisplayPicture(Program& p) {
+    SharedState& s = p.state;
+    if (PictureKindOf(s.CurrentFilePath) == PictureKind::None) return false;
+    const bool full_screen = IsOn(s.FullScreenView);
+    Form& target = full_screen ? static_cast<Form&>(p.Form4) : static_cast<Form&>(p.Form5);
+    Form& partner = full_screen ? static_cast<Form&>(p.Form5) : static_cast<Form&>(p.Form4);
+    PictureBox& holder = full_screen ? p.Form4.Picture1 : p.Form5.Picture1;
+    Label& caption = full_screen ? p.Form4.Label1 : p.Form5.Label1;
+
+    holder.SetPicture(nullptr);
+    // PNG and the other kinds go through the same readers here; a picture
+    // that cannot be read is passed over without a wait.
+    std::optional<Picture> loaded = p.services.LoadPicture(s.CurrentFilePath);
+    if (!loaded || loaded->Empty()) return false;
+    auto picture = std::make_shared<const Picture>(std::move(*loaded));
+    holder.SetPicture(picture);
+    holder.SetWidth(picture->width * kTwipsPerPixel);
+    holder.SetHeight(picture->height * kTwipsPerPixel);
+
+    target.Cls();
+    target.Show();
+    if (full_screen) {
+        HideMouseCursor(p);
+    } else {
+        ShowMouseCursor(p);
+        if (s.ViewWindowPlaced == 0) {
+            MoveViewWindowToRememberedPlace(p);
+            s.ViewWindowPlaced = 1;
+        }
+        RememberViewWindowPlace(p);
+    }
+
+    // The drawing area is the client area: the outer size of a framed
+    // window would push the picture under its frame and off centre.
+    FitValues fit;
+    fit.AreaWidth = fit.DrawnWidth = target.ScaleWidth();
+    fit.AreaHeight = fit.DrawnHeight = target.ScaleHeight();
+    fit.PictureWidth = holder.Width();
+    fit.PictureHeight = holder.Height();
+    FitPicture(fit, s.ZoomMode);
+    partner.Hide();
+    target.PaintPicture(picture, {fit.OffsetX, fit.OffsetY, fit.DrawnWidth, fit.DrawnHeight});
+
+    caption.SetCaption(s.StopFlag == 1 ? "[Stop] " + s.CurrentFilePath : PositionText(s));
+    return true;
+}
+
+}  // namespace
+
+std::string PositionText(const SharedState& s) {
+    return std::to_string(s.SequencePosition) + "/" + std::to_string(s.SelectedCount) + " " + s.CurrentFilePath;
+}
+
+void ColorViewerCaptions(Program& p) {
+    const Color colour = IsOn(p.state.LoopMode) ? kViewerLoopCaptionColor : kViewerCaptionColor;
+    p.Form4.Label1.SetForeColor(colour);
+    p.Form5.Label1.SetForeColor(colour);
+}
+
+bool QuitAfterAutoRunDue(const SharedState& s) {
+    return IsOn(s.QuitAfterAutoRun) && s.LoopMode == 0 && s.Interrupted == 0 && IsOn(s.AutoRunActive);
+}
+
+void RememberViewWindowPlace(Program& p) {
+    SharedState& s = p.state;
+    const Form& f = p.Form5;
+    s.ViewWindowTop = static_cast<std::int16_t>(f.Top());
+    s.ViewWindowLeft = static_cast<std::int16_t>(f.Left());
+    s.ViewWindowHeight = static_cast<std::int16_t>(f.Height());
+    s.ViewWindowWidth = static_cast<std::int16_t>(f.Width());
+}
+
+void MoveViewWindowToRememberedPlace(Program& p) {
+    const SharedState& s = p.state;
+    p.Form5.Move(s.ViewWindowLeft, s.ViewWindowTop, s.ViewWindowWidth, s.ViewWindowHeight);
+}
+
+void ViewSelectedItems(Program& p) {
+    SharedState& s = p.state;
+    s.EndRequested = 0;
+    while (RunPass(p)) {
+        // A repeated pass that had nothing to show would otherwise spin;
+        // one waiting turn keeps it cheap and changes nothing else.
+        p.services.WaitTurn();
+    }
+    if (QuitAfterAutoRunDue(s)) {
+        ShowMouseCursor(p);
+        p.services.EndProgram();
+    }
+    if (s.FullScreenView == 0) RememberViewWindowPlace(p);
+    ShowMouseCursor(p);
+    ClearAndHide(p.Form4);
+    ClearAndHide(p.Form5);
+}
+
+void ShowPicture(Program& p) {
+    SharedState& s = p.state;
+    const Flag16 outer = s.PictureShowing;
+    s.PictureShowing = 1;
+    do {
+        s.RedisplayRequested = 0;
+        if (!DisplayPicture(p)) break;
+        p.services.DoEvents();
+        s.WaitSeconds = s.ViewSeconds;
+        TimedWait(p);
+    } while (IsOn(s.RedisplayRequested) && !IsOn(s.EndRequested));
+    s.RedisplayRequested = 0;
+    s.PictureShowing = outer;
+}
+
+// An action while a picture is shown does not nest a display of its own:
+// the wait ends and the display runs again, with its full wait, in the
+// window FullScreenView now picks. A display nested inside the one-second
+// tick that counts the wait would never see its own wait counted.
+void RedisplayPicture(Program& p) {
+    if (IsOn(p.state.PictureShowing)) {
+        p.state.RedisplayRequested = 1;
+    } else {
+        ShowPicture(p);
+    }
+}
+
+void HideMouseCursor(Program& p) {
+    while (p.services.ShowCursor(false) >= 0) p.services.DoEvents();
+}
+
+void ShowMouseCursor(Program& p) {
+    while (p.services.ShowCursor(true) <= 0) p.services.DoEvents();
+}
+
+}  // namespace kestrova

@@ -1,0 +1,180 @@
+#include "viewer/slideshow.h"
+
+#include <gtest/gtest.h>
+
+#include "mainwin/main_window.h"
+#include "viewer_fixture.h"
+
+namespace kestrova {
+namespace {
+
+class SlideshowTest : public testing::ViewerTest {};
+
+TEST_F(SlideshowTest, EmptyListEndsAtOnceWithWindowsHiddenAndCursorShown) {
+    StartProgram([](SharedState& s) { s.FullScreenView = 1; });
+    ViewSelectedItems(p());
+    EXPECT_FALSE(p().Form4.Visible());
+    EXPECT_FALSE(p().Form5.Visible());
+    EXPECT_GT(services.CursorCount(), 0);
+    EXPECT_EQ(state().SelectedCount, 0);
+}
+
+TEST_F(SlideshowTest, EveryRowCountsButOnlyPicturesAreShownAndWaitedFor) {
+    StartProgram([](SharedState& s) { s.FullScreenView = 1; s.ViewSeconds = 3; });
+    const std::string a = AddFile("a.JPG", 40, 30);
+    const std::string b = AddFile("b.txt");
+    const std::string c = AddFile("c.Png", 40, 30);
+    Watch(p().Form1.Label3);
+    long shown_at = -1;
+    long cursor_while_shown = 0;
+    When([&] { return p().Form4.Drawing().has_value(); }, [&] {
+        shown_at = services.ClockMilliseconds();
+        cursor_while_shown = services.CursorCount();
+        EXPECT_EQ(p().Form4.Label1.Caption(), "1/3 " + a);
+    });
+    ViewSelectedItems(p());
+    EXPECT_EQ(seen, (std::vector<std::string>{"", "1/3 " + a, "2/3 " + b, "3/3 " + c}));
+    ASSERT_GE(shown_at, 0) << "a.JPG was shown";
+    EXPECT_LT(cursor_while_shown, 0) << "the cursor is hidden over the full-screen window";
+    // One picture waited three ticks; the others passed without a wait.
+    EXPECT_GE(services.ClockMilliseconds() - shown_at, 3000);
+    EXPECT_LT(services.ClockMilliseconds() - shown_at, 4000);
+    EXPECT_FALSE(p().Form4.Visible());
+    EXPECT_FALSE(p().Form4.Drawing().has_value()) << "the window is cleared at the end";
+    EXPECT_GT(services.CursorCount(), 0);
+}
+
+TEST_F(SlideshowTest, FullScreenPictureIsFittedIntoTheWholeScreen) {
+    StartProgram([](SharedState& s) { s.FullScreenView = 1; s.ViewSeconds = 1; });
+    AddFile("big.jpg", 4000, 3000);
+    std::optional<SurfaceDrawing> drawn;
+    When([&] { return p().Form4.Drawing().has_value(); }, [&] { drawn = p().Form4.Drawing(); });
+    ViewSelectedItems(p());
+    ASSERT_TRUE(drawn);
+    EXPECT_EQ(drawn->target, (Rect{240 * 15, 0, 1440 * 15, 1080 * 15}));
+    EXPECT_EQ(drawn->picture->width, 4000);
+}
+
+TEST_F(SlideshowTest, ZeroSecondsReplacesEachPictureAtTheFirstTurnOfTheWait) {
+    StartProgram([](SharedState& s) { s.FullScreenView = 1; s.ViewSeconds = 0; });
+    AddFile("a.jpg", 10, 10);
+    AddFile("b.jpg", 10, 10);
+    AddFile("c.jpg", 10, 10);
+    ViewSelectedItems(p());
+    EXPECT_LT(services.ClockMilliseconds(), 1000);
+    EXPECT_EQ(state().SequencePosition, 3);
+}
+
+TEST_F(SlideshowTest, MissingAndUnreadableFilesArePassedOver) {
+    StartProgram([](SharedState& s) { s.FullScreenView = 1; s.ViewSeconds = 2; });
+    AddRow("gone.jpg");
+    AddFile("broken.jpg");  // exists, but no reader understands it
+    AddFile("ok.jpg", 10, 10);
+    ViewSelectedItems(p());
+    ASSERT_EQ(services.MessageBoxes().size(), 1u);
+    EXPECT_EQ(services.MessageBoxes()[0].text, "ﾌｧｲﾙが見つかりません。開く(実行)できませんでした。");
+    EXPECT_EQ(services.MessageBoxes()[0].icon, kNoIcon);
+    EXPECT_EQ(services.MessageBoxes()[0].title, "Kestrova");
+    EXPECT_EQ(state().SequencePosition, 3);
+    EXPECT_LT(services.ClockMilliseconds(), 3000) << "only ok.jpg waited";
+}
+
+TEST_F(SlideshowTest, RepeatRestartsThePositionUntilAnEndIsAsked) {
+    StartProgram([](SharedState& s) { s.FullScreenView = 1; s.ViewSeconds = 1; s.LoopSetting = 1; });
+    const std::string a = AddFile("a.jpg", 10, 10);
+    const std::string b = AddFile("b.jpg", 10, 10);
+    Watch(p().Form1.Label3);
+    When([&] { return seen.size() >= 4; }, [&] { Image1_Click(p()); });
+    ViewSelectedItems(p());
+    ASSERT_GE(seen.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(seen.begin() + 1, seen.begin() + 4),
+              (std::vector<std::string>{"1/2 " + a, "2/2 " + b, "1/2 " + a}));
+    EXPECT_EQ(p().Form4.Label1.ForeColor(), kViewerLoopCaptionColor);
+}
+
+TEST_F(SlideshowTest, WindowedViewerOpensAtItsRememberedPlaceAndRemembersWhereItWas) {
+    StartProgram([](SharedState& s) {
+        s.FullScreenView = 0;
+        s.ViewSeconds = 2;
+        s.ViewWindowTop = 1500;
+        s.ViewWindowLeft = 3000;
+        s.ViewWindowHeight = 4500;
+        s.ViewWindowWidth = 6000;
+    });
+    const std::string a = AddFile("a.gif", 40, 30);
+    When([&] { return p().Form5.Visible(); }, [&] {
+        EXPECT_EQ(p().Form5.Left(), 3000);
+        EXPECT_EQ(p().Form5.Top(), 1500);
+        EXPECT_EQ(p().Form5.Width(), 6000);
+        EXPECT_EQ(p().Form5.Label1.Caption(), "1/1 " + a);
+        EXPECT_GE(services.CursorCount(), 0);
+        p().Form5.Move(600, 700, 5000, 4000);  // the user moves and sizes it
+    });
+    ViewSelectedItems(p());
+    EXPECT_FALSE(p().Form5.Visible());
+    EXPECT_EQ(state().ViewWindowLeft, 600);
+    EXPECT_EQ(state().ViewWindowTop, 700);
+    EXPECT_EQ(state().ViewWindowWidth, 5000);
+    EXPECT_EQ(state().ViewWindowHeight, 4000);
+}
+
+TEST_F(SlideshowTest, FinishedAutomaticRunEndsTheProgramUnlessSomethingSaysOtherwise) {
+    struct Case {
+        const char* what;
+        Flag16 quit, interrupted, auto_run;
+        bool ends;
+    };
+    const Case cases[] = {
+        {"automatic, quit after it", 1, 0, 1, true},
+        {"the user clicked in the list", 1, 1, 1, false},
+        {"not asked to quit", 0, 0, 1, false},
+        {"started by hand", 1, 0, 0, false},
+    };
+    StartProgram([](SharedState& s) { s.FullScreenView = 1; s.ViewSeconds = 1; });
+    AddFile("a.jpg", 10, 10);
+    for (const Case& c : cases) {
+        state().QuitAfterAutoRun = c.quit;
+        state().Interrupted = c.interrupted;
+        state().AutoRunActive = c.auto_run;
+        bool ended = false;
+        try {
+            ViewSelectedItems(p());
+        } catch (const ProgramEnded&) {
+            ended = true;
+        }
+        EXPECT_EQ(ended, c.ends) << c.what;
+        if (ended) {
+            EXPECT_GT(services.CursorCount(), 0) << "the cursor comes back first";
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kestrova
+
+namespace kestrova {
+namespace {
+
+TEST_F(SlideshowTest, AutomaticStartShowsEveryPictureOfTheListOnceAndEndsTheProgram) {
+    dir.Write("pics/a.jpg", "x");
+    dir.Write("pics/b.png", "x");
+    services.AddPicture(dir / "pics/a.jpg", Solid(10, 10));
+    services.AddPicture(dir / "pics/b.png", Solid(10, 10));
+    int shown = 0;
+    services.When([&] { return shown == 0 && p().Form4.Drawing().has_value(); }, [&] { ++shown; });
+    services.When([&] { return shown == 1 && p().Form1.Label3.Caption().starts_with("2/2 "); }, [&] { ++shown; });
+    EXPECT_THROW(StartProgram([&](SharedState& s) {
+                     s.StartMode = kStartRefresh;
+                     s.AutoRunChoice = kAutoRunViewer;
+                     s.QuitAfterAutoRun = 1;
+                     s.FullScreenView = 1;
+                     s.ViewSeconds = 1;
+                     s.DisplayEntries[1] = {"pics", dir / "pics", 1, "*.*", 0};
+                 }),
+                 ProgramEnded);
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(state().SelectedCount, 2) << "every row was selected";
+}
+
+}  // namespace
+}  // namespace kestrova
