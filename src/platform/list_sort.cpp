@@ -1,6 +1,7 @@
 #include "list_sort.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -23,17 +24,28 @@ constexpr size_t kSmallRange = 64;
 
 unsigned char FoldAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
 
+// Letters A-Z of eight bytes at once made lower case; bytes from 0x80 on
+// (parts of UTF-8 characters) are left alone.
+std::uint64_t FoldAscii8(std::uint64_t x) {
+    constexpr std::uint64_t ones = 0x0101010101010101ULL;
+    constexpr std::uint64_t high = 0x8080808080808080ULL;
+    const std::uint64_t seven = x & ~high;
+    const std::uint64_t at_least_a = seven + (0x80 - 'A') * ones;
+    const std::uint64_t beyond_z = seven + (0x80 - 'Z' - 1) * ones;
+    const std::uint64_t upper = at_least_a & ~beyond_z & ~x & high;
+    return x | (upper >> 2);
+}
+
 // The folded bytes depth*8 .. depth*8+7 of text, big-endian, padded with
 // zero bytes: keys order as the texts' prefixes do, a shorter text first.
 std::uint64_t Chunk(std::string_view text, size_t depth) {
-    std::uint64_t key = 0;
     const size_t from = depth * kChunk;
-    for (size_t i = 0; i < kChunk; ++i) {
-        const size_t at = from + i;
-        const unsigned char c = at < text.size() ? FoldAscii(static_cast<unsigned char>(text[at])) : 0;
-        key = (key << 8) | c;
-    }
-    return key;
+    unsigned char bytes[kChunk] = {};
+    if (from < text.size()) std::memcpy(bytes, text.data() + from, std::min(kChunk, text.size() - from));
+    std::uint64_t x;
+    std::memcpy(&x, bytes, kChunk);
+    if constexpr (std::endian::native == std::endian::little) return __builtin_bswap64(FoldAscii8(x));
+    return FoldAscii8(x);
 }
 
 void InsertionSort(Keyed* a, size_t n) {
