@@ -9,6 +9,9 @@ packages=(
   libgtest-dev libgmock-dev
   xvfb xauth xdotool x11-utils python3
   fonts-ipafont-gothic
+  desktop-file-utils
+  xdg-utils
+  adwaita-icon-theme
 )
 
 missing=()

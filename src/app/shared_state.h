@@ -85,6 +85,9 @@ struct SharedState {
     std::string ProgramFolder;
     std::string SettingsFilePath;
     std::string ListFilePath;
+    // Where the scratch files of a refresh or list load go: the program
+    // folder, or the user's cache folder for an installed copy.
+    std::string ScratchFolder;
     Flag16 LoadCompleted = 0;
     Flag16 AbortRequested = 0;
     Flag16 RefreshRunning = 0;

@@ -1,10 +1,15 @@
 #include "wiring.h"
 
+#include "listing/list_file.h"
 #include "listing/progress_window.h"
 #include "listing/refresh.h"
 #include "listing/sorting.h"
 #include "mainwin/help_text.h"
+#include "mainwin/list_interaction.h"
 #include "mainwin/main_window.h"
+#include "mainwin/open_items.h"
+#include "mainwin/open_sequence.h"
+#include "mainwin/rename_delete.h"
 #include "settings/pattern_selector.h"
 #include "settings/settings_screen.h"
 #include "settings/settings_transfer.h"
@@ -56,12 +61,45 @@ void WireProgressWindow(Program& p) {
     progress.KeyDown = [&p](int key, int shift) { ProgressWindowKey(p, key, shift); };
 }
 
+// The list's mouse, keys and menu, the next-item dialog, and the open
+// sequence the automatic runs hand over to.
+void WireListActions(Program& p) {
+    MainForm& f = p.Form1;
+    ListView& list = f.ListView1;
+    list.MouseDown = [&p](int button, int shift, int x, int y) { ListView1_MouseDown(p, button, shift, x, y); };
+    list.KeyDown = [&p](int key, int shift) { ListView1_KeyDown(p, key, shift); };
+    list.DblClick = [&p] { ListView1_DblClick(p); };
+    list.AfterLabelEdit = [&p](int& cancel, const std::optional<std::string>& new_text) {
+        ListView1_AfterLabelEdit(p, cancel, new_text);
+    };
+    f.Kest_Open.Click = [&p] { Kest_Open_Click(p); };
+    f.Kestren.Click = [&p] { Kestren_Click(p); };
+    f.KestDel.Click = [&p] { KestDel_Click(p); };
+    f.MPC_Open.Click = [&p] { RunHandoff(p.handoffs.MPC_Open); };
+    f.Pem_Open.Click = [&p] { RunHandoff(p.handoffs.Pem_Open); };
+    NextItemForm& dialog = p.Form6;
+    dialog.Command1.Click = [&p] { NextItemCommand1_Click(p); };
+    dialog.Command2.Click = [&p] { NextItemCommand2_Click(p); };
+    dialog.Command3.Click = [&p] { NextItemCommand3_Click(p); };
+    // Closed by its frame, the dialog ends the sequence: otherwise the walk
+    // would wait for ever with the main window hidden.
+    dialog.QueryUnload = [&p] { NextItemCommand3_Click(p); };
+    p.handoffs.Kest_Open = [&p] { Kest_Open_Click(p); };
+}
+
+void WireListFile(Program& p) {
+    p.handoffs.LoadListFile = [&p] { LoadListFile(p); };
+    p.handoffs.SaveListFile = [&p] { SaveListFile(p); };
+}
+
 }  // namespace
 
 void WireHandlers(Program& p) {
     WireMainWindow(p);
     WireSettingsScreen(p);
     WireProgressWindow(p);
+    WireListActions(p);
+    WireListFile(p);
 }
 
 }  // namespace kestrova

@@ -10,10 +10,6 @@ constexpr const char* kBytesClose = " Byte)";
 constexpr const char* kHitsLabel = "    ChkHit(*) ";
 constexpr const char* kStampOpen = "         [";
 
-// Simple icons: a scanned file, or one whose size was seen before.
-constexpr int kScannedFileIcon = 1;
-constexpr int kSameSizeIcon = 3;
-
 std::string Counts(const SharedState& s, std::int32_t files, double bytes) {
     std::string text = std::to_string(files) + kFilesShown + FormatNumber(bytes, "##,##0") + kBytesClose;
     if (IsOn(s.SizeCheck)) text += kHitsLabel + std::to_string(s.SameSizeHitCount);
@@ -78,9 +74,16 @@ void AddFileRow(ScanContext& ctx, const std::string& name, const std::string& di
     row.sub[1] = SizeText(size, s.SizeMark);
     row.sub[2] = ModifiedText(mtime_seconds);
     row.sub[3] = FormatNumber(folder_row, "00");
-    if (IsOn(s.ShowIcons)) row.icon = row.sub[1].back() == '*' ? kSameSizeIcon : kScannedFileIcon;
+    if (IsOn(s.ShowIcons)) {
+        row.icon = ctx.icon_cache ? GetRowIcon(p, *ctx.icon_cache, display_folder, name)
+                                  : SimpleIcon(row.sub[1], kScannedImage);
+    }
     p.Form1.ListView1.AddRow(std::move(row));
     p.services.DoEvents();
+}
+
+int SimpleIcon(const std::string& size_text, int plain_image) {
+    return !size_text.empty() && size_text.back() == '*' ? kSameSizeImage : plain_image;
 }
 
 void UpdateRowSummary(Program& p) {
@@ -93,9 +96,13 @@ void UpdateRowSummary(Program& p) {
     }
 }
 
+std::string StatusCounts(const SharedState& s) { return s.InterruptMark + Counts(s, s.ListedFileCount, s.ListedTotalBytes); }
+
+void BuildStatusText(Program& p) { p.state.StatusText = StatusCounts(p.state); }
+
 void BuildStatusLine(Program& p) {
     SharedState& s = p.state;
-    s.StatusText = s.InterruptMark + Counts(s, s.ListedFileCount, s.ListedTotalBytes);
+    BuildStatusText(p);
     s.RefreshStamp = kStampOpen + FormatDateTime(p.services.Now(), "yy/mm/dd HH:NN:SS") + "]";
     p.Form1.Label3.SetCaption(s.StatusText + s.RefreshStamp);
 }

@@ -19,7 +19,15 @@ void ShowProgressCount(Program& p);
 
 void AddFileRow(ScanContext& ctx, const std::string& name, const std::string& display_folder, int folder_row,
                 double size, std::int64_t mtime_seconds);
+// A row's image with simple icons: the same-size image when the size text
+// ends in the mark, otherwise plain_image (scanned or loaded).
+int SimpleIcon(const std::string& size_text, int plain_image);
 void UpdateRowSummary(Program& p);
+// The status line without its time stamp: interrupt mark, file count, total
+// bytes and, with the size check on, the same-size hits.
+std::string StatusCounts(const SharedState& s);
+// StatusText from the remembered counters.
+void BuildStatusText(Program& p);
 void BuildStatusLine(Program& p);
 
 }  // namespace kestrova

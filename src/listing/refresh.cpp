@@ -49,10 +49,12 @@ void RefreshList(Program& p) {
     std::unique_ptr<SizeCheckScratch> size_check;
     if (IsOn(s.SizeCheck)) {
         s.SameSizeHitCount = 0;
-        size_check = std::make_unique<SizeCheckScratch>(s.ProgramFolder + kSizeScratchName);
+        size_check = std::make_unique<SizeCheckScratch>(s.ScratchFolder + kSizeScratchName);
         s.SizeRecordCount = size_check->RecordCount();
         ctx.size_check = size_check.get();
     }
+    std::unique_ptr<IconCache> icon_cache = OpenIconCacheWhenUsed(p);
+    ctx.icon_cache = icon_cache.get();
     ScreenOptionsToSettings(p);
     ZeroCounters(s);
     f.ListView1.SetSmallIcons(nullptr);
@@ -83,6 +85,7 @@ void RefreshList(Program& p) {
     BuildStatusLine(p);
     f.Label2.SetCaption("");
     if (size_check) size_check->Finish();
+    if (icon_cache) icon_cache->CloseIconCache();
     if (s.StartMode != kStartRefresh) f.Command2.SetFocus();
     ClearSelection(p);
 }

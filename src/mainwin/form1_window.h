@@ -1,6 +1,8 @@
 #pragma once
 // The main window: the row check boxes, the pattern selector, the command
 // and picture buttons on the left, the file list and two status lines.
+#include <string>
+
 #include "platform/file_list_controls.h"
 #include "platform/form.h"
 #include "platform/listview.h"
@@ -39,6 +41,12 @@ public:
     Menu& MPC_Open;
     Menu& Pem_Open;
     Menu& Pem_Help;
+
+    // The file a rename or delete acts on, and the rename's new path and
+    // old name, kept from the menu command to the end of the edit.
+    std::string TargetPath;
+    std::string RenameNewPath;
+    std::string RenameOldName;
 };
 
 }  // namespace kestrova

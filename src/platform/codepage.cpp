@@ -8,6 +8,8 @@
 #include <string_view>
 #include <utility>
 
+#include "cp932_table.h"
+
 namespace kestrova {
 namespace {
 
@@ -183,6 +185,7 @@ std::optional<std::string> Utf8ToCp932(const std::string& utf8) {
 }
 
 std::string Cp932ToUtf8(const std::string& bytes) {
+    if (auto decoded = Cp932ToUtf8ByTable(bytes)) return *std::move(decoded);
     Converter& conv = FromCp932();
     if (!conv.ok()) return SanitizeUtf8(bytes);
     Sink sink(bytes.size() + bytes.size() / 2);
@@ -223,7 +226,9 @@ std::string EncodeFileText(const std::string& utf8) {
 
 std::string DecodeFileText(const std::string& bytes) {
     std::string_view view(bytes);
-    if (view.substr(0, kBom.size()) == kBom) return SanitizeUtf8(view.substr(kBom.size()));
+    // File names are bytes: a name that is not UTF-8 comes back as the same
+    // bytes it was written with, so it still points at its file.
+    if (view.substr(0, kBom.size()) == kBom) return std::string(view.substr(kBom.size()));
     return Cp932ToUtf8(bytes);
 }
 

@@ -13,9 +13,10 @@
 #include <ctime>
 
 namespace kestrova {
-namespace {
 
-std::string ErrorText(int err) { return std::strerror(err); }
+std::string ErrorText(int error_number) { return std::strerror(error_number); }
+
+namespace {
 
 std::string BaseName(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
@@ -204,27 +205,75 @@ bool DeleteFile(const std::string& path, std::string& error) {
     return true;
 }
 
+namespace {
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa;
+    struct stat sb;
+    return ::lstat(a.c_str(), &sa) == 0 && ::lstat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// The target name is taken. Another spelling of the same file (or the same
+// path) is no other file: rename() leaves it alone or changes the spelling.
+bool RenameOntoExisting(const std::string& from, const std::string& to, std::string& error) {
+    if (SameFile(from, to) && ::rename(from.c_str(), to.c_str()) == 0) return true;
+    error = ErrorText(EEXIST);
+    return false;
+}
+
+bool NoReplaceUnsupported(int err) { return err == EINVAL || err == ENOSYS || err == ENOTSUP || err == EOPNOTSUPP; }
+
+}  // namespace
+
+// rename() would silently replace an existing target, where the program
+// expects the refusal a Windows rename gives. RENAME_NOREPLACE refuses
+// atomically; on a file system without it a hard link refuses an existing
+// name just as atomically before the old name goes. Only where neither
+// exists is the target checked just before a plain rename.
 bool RenameFile(const std::string& from, const std::string& to, std::string& error) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    int err = errno;
+    if (err == EEXIST) return RenameOntoExisting(from, to, error);
+    if (!NoReplaceUnsupported(err)) {
+        error = ErrorText(err);
+        return false;
+    }
     struct stat src;
     if (::lstat(from.c_str(), &src) != 0) {
         error = ErrorText(errno);
         return false;
     }
-    // rename() would silently replace the target; the program expects the
-    // Windows behaviour of refusing. Renaming onto the same file (another
-    // spelling of the same path) is allowed.
-    struct stat dst;
-    if (::lstat(to.c_str(), &dst) == 0) {
-        if (dst.st_dev != src.st_dev || dst.st_ino != src.st_ino) {
-            error = ErrorText(EEXIST);
+    if (S_ISREG(src.st_mode)) {
+        if (::link(from.c_str(), to.c_str()) == 0) {
+            if (::unlink(from.c_str()) == 0) return true;
+            err = errno;
+            ::unlink(to.c_str());
+            error = ErrorText(err);
             return false;
         }
-    } else if (errno != ENOENT) {
+        err = errno;
+        if (err == EEXIST) return RenameOntoExisting(from, to, error);
+        if (err != EPERM && !NoReplaceUnsupported(err) && err != EMLINK) {
+            error = ErrorText(err);
+            return false;
+        }
+    }
+    struct stat dst;
+    if (::lstat(to.c_str(), &dst) == 0) return RenameOntoExisting(from, to, error);
+    if (errno != ENOENT) {
         error = ErrorText(errno);
         return false;
     }
     if (::rename(from.c_str(), to.c_str()) != 0) {
         error = ErrorText(errno);
+        return false;
+    }
+    return true;
+}
+
+bool CheckNewFileName(const std::string& name, std::string& error) {
+    if (name.find(kPathSeparator) != std::string::npos || name == "." || name == "..") {
+        error = ErrorText(EINVAL);
         return false;
     }
     return true;

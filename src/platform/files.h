@@ -79,8 +79,15 @@ std::optional<std::int64_t> FileLength(const std::string& path);
 std::optional<LocalTime> FileModified(const std::string& path);
 LocalTime ToLocalTime(std::int64_t seconds_since_epoch);
 
+// The system's description of an error number.
+std::string ErrorText(int error_number);
+
 bool DeleteFile(const std::string& path, std::string& error);
+// Never replaces another file: an existing target name is refused.
 bool RenameFile(const std::string& from, const std::string& to, std::string& error);
+// A new name for a file in its folder; a name that would lead to another
+// folder is refused with the system's text for an invalid argument.
+bool CheckNewFileName(const std::string& name, std::string& error);
 
 // Reads at most max_bytes of a file; nullopt with the error text on failure.
 std::optional<std::string> ReadFileBytes(const std::string& path, std::string& error,

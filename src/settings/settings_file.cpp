@@ -2,10 +2,12 @@
 
 #include <fstream>
 
-#include "field_reader.h"
+#include "data_folders.h"
+#include "platform/quoted_fields.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/textformat.h"
+#include "platform/user_folders.h"
 
 namespace kestrova {
 namespace {
@@ -18,7 +20,11 @@ constexpr std::streamsize kMaxSettingsBytes = 1 << 20;
 class LineWriter {
 public:
     explicit LineWriter(std::string& out) : out_(out) {}
-    LineWriter& Text(const std::string& value) { return Field("\"" + value + "\""); }
+    LineWriter& Text(const std::string& value) {
+        Separate();
+        AppendQuotedField(out_, value);
+        return *this;
+    }
     LineWriter& Int(std::int64_t value) { return Field(FormatIntegerField(value)); }
     LineWriter& Real(double value) { return Field(FormatDoubleField(value)); }
     void EndLine() {
@@ -27,10 +33,13 @@ public:
     }
 
 private:
-    LineWriter& Field(const std::string& text) {
+    void Separate() {
         if (!first_) out_ += ',';
-        out_ += text;
         first_ = false;
+    }
+    LineWriter& Field(const std::string& text) {
+        Separate();
+        out_ += text;
         return *this;
     }
     std::string& out_;
@@ -43,8 +52,11 @@ std::string MakeProgramFolder(const std::string& executable_folder) { return Wit
 
 void SetProgramPaths(SharedState& state, const std::string& executable_folder) {
     state.ProgramFolder = MakeProgramFolder(executable_folder);
-    state.SettingsFilePath = state.ProgramFolder + kSettingsFileName;
-    state.ListFilePath = state.ProgramFolder + kListFileName;
+    const DataFolders folders = ChooseDataFolders(state.ProgramFolder, FolderRefusesWriting(state.ProgramFolder),
+                                                  UserConfigHome(), UserCacheHome());
+    state.SettingsFilePath = folders.settings + kSettingsFileName;
+    state.ListFilePath = folders.settings + kListFileName;
+    state.ScratchFolder = folders.scratch;
 }
 
 std::string FormatSettingsText(const SharedState& s) {

@@ -14,7 +14,9 @@ inline constexpr const char* kListFileName = "Kestrova.csv";
 // The program folder with its separator at the end: the executable's folder
 // gets one appended unless it already ends in one (a drive root).
 std::string MakeProgramFolder(const std::string& executable_folder);
-// Sets ProgramFolder, SettingsFilePath and ListFilePath.
+// Sets ProgramFolder, SettingsFilePath, ListFilePath and ScratchFolder: the
+// files stay beside the program unless it may not write there (see
+// ChooseDataFolders).
 void SetProgramPaths(SharedState& state, const std::string& executable_folder);
 
 // The file's text (UTF-8, CR LF line ends) for the current state.

@@ -2,7 +2,9 @@
 # End-to-end checks of the real program under Xvfb: it starts in an empty
 # program folder, shows its main window, and writes Kestrova.ini when it is
 # closed by the close box or by "終了" answered with Yes (and not with No).
-#   run_e2e.sh <kestrova binary> close|exit|refresh [screenshot.png]
+# "previous" starts by showing the saved list (in name order, as the settings
+# sort it) and must write it back as it was.
+#   run_e2e.sh <kestrova binary> close|exit|refresh|previous [screenshot.png]
 set -euo pipefail
 
 binary=$1
@@ -39,6 +41,26 @@ lines.append('0,0,0,"",""')
 lines.append('1,0,3,0,0,0')
 open(work + "/Kestrova.ini", "wb").write(("\r\n".join(lines) + "\r\n").encode("cp932"))
 PY
+fi
+
+list="$work/Kestrova.csv"
+if [ "$mode" = previous ]; then
+  python3 - "$work" <<'PY'
+import sys
+work = sys.argv[1]
+lines = ['"テスト","%s/gone",1,0' % work] + ['"","",0,0'] * 15
+lines.append('0,0,0,2,10335,5880,10215,5202,"*.*"')
+lines.append('2000,1,1,1,0,0,3582,4762,4350,5835,1')
+lines += ['"*.*"'] + ['""'] * 15
+lines.append('2,12,0,"","         [07/11/23 01:08:15]"')
+lines.append('0,0,3,0,0,0')
+open(work + "/Kestrova.ini", "wb").write(("\r\n".join(lines) + "\r\n").encode("cp932"))
+rows = ['"","","","",""',
+        '"a, ""b"".txt","/pics","                  7 ","2007/11/23 01:08:16","02"',
+        '"写真 1.jpg","/pics","                  5 ","2007/11/23 01:08:15","01"']
+open(work + "/Kestrova.csv", "wb").write(("\r\n".join(rows) + "\r\n").encode("cp932"))
+PY
+  cp "$list" "$work/expected.csv"
 fi
 
 "$work/kestrova" &
@@ -83,7 +105,7 @@ case "$mode" in
     [ -n "$box" ] || fail "no question box the second time"
     xdotool key Return
     ;;
-  refresh)
+  refresh|previous)
     python3 "$here/x11_close.py" "$window"
     ;;
 esac
@@ -113,10 +135,15 @@ if mode in ("close", "exit"):
     for number, text in expected.items():
         got = lines[number - 1]
         assert got == text.encode("cp932"), "line %d is %r" % (number, got)
+elif mode == "previous":
+    assert lines[34] == b'2,12,0,"","         [07/11/23 01:08:15]"', "line 35 is %r" % lines[34]
 else:
     fields = lines[34].decode("cp932").split(",")
     assert fields[0] == "3", "three files listed, line 35 is %r" % lines[34]
     assert fields[1] == "11", "eleven bytes, line 35 is %r" % lines[34]
 print("Kestrova.ini checked: %s" % mode)
 PY
+if [ "$mode" = previous ]; then
+  cmp "$list" "$work/expected.csv" || fail "Kestrova.csv was not written back as it was"
+fi
 echo "PASS: $mode"

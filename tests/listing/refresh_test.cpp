@@ -61,6 +61,23 @@ TEST_F(ListingTest, SizeCheckMarksEveryLaterFileOfASeenSizeAcrossRows) {
     EXPECT_EQ(Status().find("ChkHit"), std::string::npos);
 }
 
+TEST_F(ListingTest, SizeCheckScratchFileGoesToTheScratchFolder) {
+    // An installed copy keeps its scratch files in the user's cache folder.
+    WriteSized("one/a.txt", 5);
+    WriteSized("one/b.txt", 5);
+    SetRow(1, dir / "one");
+    SizeCheck(true);
+    std::filesystem::create_directory(dir / "cache");
+    state().ScratchFolder = dir / "cache/";
+    bool scratch_seen_during_scan = false;
+    services.When([&] { return list().Count() == 1; },
+                  [&] { scratch_seen_during_scan = dir.Exists("cache/Kestrova.Ck1") && !dir.Exists("Kestrova.Ck1"); });
+    Refresh();
+    EXPECT_TRUE(scratch_seen_during_scan);
+    EXPECT_FALSE(dir.Exists("cache/Kestrova.Ck1"));
+    EXPECT_EQ(state().SameSizeHitCount, 1);
+}
+
 TEST_F(ListingTest, ThreeFilesOfOneSizeGiveTwoMarks) {
     for (const char* name : {"a", "b", "c"}) WriteSized(std::string("same/") + name, 100);
     SetRow(1, dir / "same");

@@ -52,7 +52,7 @@ TEST(Codepage, UnencodableTextFallsBackToUtf8WithBom) {
     }
 }
 
-TEST(Codepage, InvalidBytesBecomeReplacementCharacters) {
+TEST(Codepage, InvalidCodePageBytesBecomeReplacementsButUtf8FilesKeepEveryByte) {
     const Pair cp932[] = {
         {"a" + kFffd + "b", "a\x80" "b"},
         {kFffd + kFffd + kFffd, "\xA0\xFD\xFF"},
@@ -62,14 +62,23 @@ TEST(Codepage, InvalidBytesBecomeReplacementCharacters) {
     };
     for (const auto& c : cp932) EXPECT_EQ(DecodeFileText(c.cp932), c.utf8) << c.cp932;
 
-    const Pair utf8[] = {
-        {"a" + kFffd + "(b", "a\xC3(b"},
-        {"end" + kFffd, "end\xE3\x81"},
-        {kFffd + kFffd + kFffd, "\xED\xA0\x80"},  // encoded surrogate
-        {kFffd + kFffd, "\xC0\xAF"},              // overlong
-        {"ok 😀", "ok 😀"},
-    };
-    for (const auto& c : utf8) EXPECT_EQ(DecodeFileText(kBom + c.cp932), c.utf8) << c.cp932;
+    // In the UTF-8 form a file name that is not UTF-8 must come back as the
+    // bytes that name the file.
+    for (const std::string bytes : {"a\xC3(b", "end\xE3\x81", "\xED\xA0\x80", "\xC0\xAF", "Fotos-\xE9t\xE9", "ok 😀"}) {
+        EXPECT_EQ(DecodeFileText(kBom + bytes), bytes) << bytes;
+        EXPECT_EQ(DecodeFileText(EncodeFileText(bytes)), bytes) << bytes;
+    }
+}
+
+TEST(Codepage, FastDecodingAgreesWithIconvOnEveryCharacter) {
+    // A trailing 0xFD (no character, nor part of one) sends a text down the
+    // iconv road, so each pair of bytes is decoded both ways.
+    for (int lead = 0x00; lead <= 0xFF; ++lead) {
+        for (int trail = 0x00; trail <= 0xFF; ++trail) {
+            const std::string bytes{static_cast<char>(lead), static_cast<char>(trail)};
+            EXPECT_EQ(Cp932ToUtf8(bytes + "\xFD"), Cp932ToUtf8(bytes) + kFffd) << lead << " " << trail;
+        }
+    }
 }
 
 TEST(Codepage, LargeTextConvertsQuickly) {

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
@@ -367,6 +369,38 @@ TEST_F(QtListTest, LabelEditCommitAndCancelReachAfterLabelEdit) {
 
     // Outside an edit the rows are not editable.
     EXPECT_FALSE(view->model()->flags(view->model()->index(0, 0)).testFlag(Qt::ItemIsEditable));
+}
+
+TEST_F(QtListTest, EditReopenedFromTheEndOfAnEditOpensOnceTheOldOneIsClosed) {
+    AddRows({"old.txt"});
+    Show();
+    std::vector<std::optional<std::string>> seen;
+    list->AfterLabelEdit = [&](int& cancel, const std::optional<std::string>& text) {
+        seen.push_back(text);
+        if (seen.size() > 1) return;
+        // Refused, as a rename onto a taken name is: told, then asked again.
+        cancel = 1;
+        QTimer::singleShot(0, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->accept();
+        });
+        QMessageBox box(QMessageBox::NoIcon, "t", "refused", QMessageBox::Ok, view);
+        box.exec();
+        list->StartLabelEdit();
+    };
+    auto editor = [&] { return qobject_cast<QLineEdit*>(view->indexWidget(view->model()->index(0, 0))); };
+    list->SetSelectedItem(1);
+    list->StartLabelEdit();
+    ASSERT_NE(editor(), nullptr);
+    editor()->setText("taken.txt");
+    QTest::keyClick(editor(), Qt::Key_Return);
+    ASSERT_TRUE(qt_test::ProcessUntil([&] { return seen.size() == 1 && editor() != nullptr; }));
+    EXPECT_EQ(editor()->text(), QString("old.txt")) << "the reopened edit starts from the old name";
+    EXPECT_EQ(list->RowText(1), "old.txt");
+    editor()->setText("free.txt");
+    QTest::keyClick(editor(), Qt::Key_Return);
+    ASSERT_TRUE(qt_test::ProcessUntil([&] { return seen.size() == 2; }));
+    EXPECT_EQ(seen[1], std::optional<std::string>("free.txt"));
+    EXPECT_EQ(list->RowText(1), "free.txt");
 }
 
 TEST_F(QtListTest, RowIconsComeFromTheImageListAndFollowItsChanges) {

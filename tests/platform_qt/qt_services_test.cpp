@@ -13,8 +13,10 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <filesystem>
 #include <sstream>
 #include <thread>
+#include <unistd.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -204,6 +206,65 @@ TEST_F(QtServicesTest, AssociatedIconsAreSmallAndDrawn) {
         ASSERT_EQ(icon.pixels.size(), 256u) << path;
         EXPECT_TRUE(HasVisiblePixel(icon)) << path;
     }
+}
+
+// Child processes of this test in state Z whose command is `name`.
+int ZombieChildren(const std::string& name) {
+    int zombies = 0;
+    std::ifstream children("/proc/self/task/" + std::to_string(::gettid()) + "/children");
+    for (pid_t pid; children >> pid;) {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        const std::string line((std::istreambuf_iterator<char>(stat)), {});
+        const auto close = line.rfind(')');
+        const auto open = line.find('(');
+        if (open == std::string::npos || close == std::string::npos || close + 2 >= line.size()) continue;
+        if (line.substr(open + 1, close - open - 1) == name && line[close + 2] == 'Z') ++zombies;
+    }
+    return zombies;
+}
+
+TEST_F(QtServicesTest, ShellOpenStartsTheDesktopOpenerWithThePathAsItsOneArgument) {
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString();
+    const std::string record = folder + "/opened.txt";
+    // A stand-in opener that records how many arguments it got and the first.
+    {
+        std::ofstream script(folder + "/xdg-open");
+        script << "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > \"" << record << ".tmp\"\nmv \"" << record << ".tmp\" \"" << record << "\"\n";
+    }
+    std::filesystem::permissions(folder + "/xdg-open", std::filesystem::perms::owner_all);
+    const std::string old_path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    ::setenv("PATH", (folder + ":" + old_path).c_str(), 1);
+    const std::string awkward = folder + "/it's a \"quoted\" name; $HOME *.jpg \xff";
+    std::ofstream(awkward) << "x";
+
+    std::string error;
+    const bool started = services->ShellOpen(awkward, error);
+    ::setenv("PATH", old_path.c_str(), 1);
+    ASSERT_TRUE(started) << error;
+    for (int i = 0; i < 500 && ReadAll(record).empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(ReadAll(record), "1|" + awkward);
+    // The opener is not waited for, but once it has ended it is reaped.
+    bool reaped = false;
+    for (int i = 0; i < 500 && !reaped; ++i) {
+        services->WaitTurn();
+        reaped = ZombieChildren("xdg-open") == 0;
+    }
+    EXPECT_TRUE(reaped);
+    // Not a name the temporary folder can remove by itself.
+    std::filesystem::remove(awkward);
+}
+
+TEST_F(QtServicesTest, AssociatedIconsComeFromTheThemeByFileType) {
+    const std::vector<std::string> kinds = {"/x/a.txt", "/x/a.jpg", "/x/a.mp4", "/x/a.pdf", "/x/noext"};
+    std::vector<std::vector<std::uint32_t>> seen;
+    for (const std::string& path : kinds) {
+        const Picture icon = services->AssociatedIcon(path);
+        for (const auto& other : seen) EXPECT_NE(icon.pixels, other) << path << " looks like another type";
+        seen.push_back(icon.pixels);
+    }
+    EXPECT_EQ(services->AssociatedIcon("/y/b.JPG").pixels, seen[1]) << "one type, one icon";
+    EXPECT_EQ(services->AssociatedIcon("/y/other").pixels, seen[4]);
 }
 
 TEST_F(QtServicesTest, ShellOpenOfAMissingFileFailsWithAReason) {

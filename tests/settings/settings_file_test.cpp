@@ -99,16 +99,27 @@ TEST(SettingsFile, DefaultsRoundTripThroughAFile) {
     EXPECT_EQ(back.MainScaleHeight, 5202);
 }
 
-TEST(SettingsFile, TitlesSurviveCommasButNotDoubleQuotes) {
+TEST(SettingsFile, HostileTextsRoundTripByteForByteAndLeaveLaterSettingsInPlace) {
+    TempDir dir;
     SharedState s = Defaults();
+    SetProgramPaths(s, dir.path());
     s.DisplayEntries[2].Title = "写真, 2004";
-    s.DisplayEntries[2].Folder = "/home/a";
-    s.DisplayEntries[3].Title = "say \"hi\"";
+    s.DisplayEntries[2].Folder = "/home/a\",0,\"b";
+    s.DisplayEntries[3].Title = "say \"hi\"\r\nand \"\"";
+    s.DisplayEntries[4].Folder = "/media/Fotos-\xE9t\xE9";  // ISO-8859-1 bytes, not UTF-8
+    s.DisplayEntries[5].Pattern = "\"";
+    s.SelectedPattern = "*.jpg";
+    s.ViewSeconds = 7;
+    ASSERT_TRUE(SaveSettingsFile(s));
     SharedState back;
-    ParseSettingsText(FormatSettingsText(s), back);
-    EXPECT_EQ(back.DisplayEntries[2].Title, "写真, 2004");
-    EXPECT_EQ(back.DisplayEntries[2].Folder, "/home/a");
-    EXPECT_NE(back.DisplayEntries[3].Title, "say \"hi\"");
+    SetProgramPaths(back, dir.path());
+    ASSERT_TRUE(ReadSettingsFile(back));
+    ExpectSameSettings(s, back);
+    EXPECT_EQ(back.SelectedPattern, "*.jpg");
+    EXPECT_EQ(back.ViewSeconds, 7);
+
+    // A text without a double quote is written exactly as it always was.
+    EXPECT_TRUE(Lines(FormatSettingsText(s))[1].starts_with("\"写真, 2004\",\"/home/a\"\",0,\"\"b\","));
 }
 
 TEST(SettingsFile, TitleOutsideCodePage932SurvivesASaveAndALoad) {

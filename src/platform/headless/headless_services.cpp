@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "platform/controls.h"
+#include "platform/user_input.h"
 
 namespace kestrova {
 namespace {
@@ -19,6 +20,7 @@ HeadlessServices::HeadlessServices() = default;
 void HeadlessServices::AttachForm(Form& form) {
     form.SetScreenSize(kScreenWidthPx * kTwipsPerPixel, kScreenHeightPx * kTwipsPerPixel);
     forms_.push_back(&form);
+    form.SetObserver(this);
     for (const auto& control : form.Controls()) {
         if (auto* timer = dynamic_cast<Timer*>(control.get())) timers_.push_back(timer);
     }
@@ -177,6 +179,17 @@ std::optional<Picture> HeadlessServices::LoadPicture(const std::string& path) {
     auto it = pictures_.find(path);
     if (it == pictures_.end()) return std::nullopt;
     return it->second;
+}
+
+void HeadlessServices::PopupMenu(Form& form, Menu& menu) {
+    popup_menus_.push_back(menu.Name());
+    if (menu_choices_.empty()) return;
+    const std::string choice = std::move(menu_choices_.front());
+    menu_choices_.pop_front();
+    if (choice.empty()) return;
+    auto* item = dynamic_cast<Menu*>(form.Find(choice));
+    if (!item) throw std::logic_error("no menu item " + choice);
+    UserClick(*item);
 }
 
 void HeadlessServices::EndProgram() { throw ProgramEnded(); }

@@ -23,7 +23,7 @@ struct RecordedMsgBox {
     std::string title;
 };
 
-class HeadlessServices : public Services {
+class HeadlessServices : public Services, public FormObserver {
 public:
     HeadlessServices();
 
@@ -42,6 +42,11 @@ public:
     std::optional<Picture> LoadPicture(const std::string& path) override;
     [[noreturn]] void EndProgram() override;
 
+    void FormChanged(Form&, FormProperty) override {}
+    void ControlChanged(Control&, Property) override {}
+    // Records the menu and clicks the item queued for it, if any.
+    void PopupMenu(Form& form, Menu& menu) override;
+
     // ---- scripting ----
     // Runs action during turn number `turn` (1-based count of DoEvents/WaitTurn).
     // Busy turns (DoEvents) take no virtual time unless SetTurnMilliseconds
@@ -51,6 +56,8 @@ public:
     void When(std::function<bool()> condition, std::function<void()> action);
     // Answers the next question box (buttons other than OK only).
     void QueueAnswer(MsgBoxResult answer) { answers_.push_back(answer); }
+    // The item the next pop-up menu's user chooses by name; "" closes it.
+    void QueueMenuChoice(std::string item) { menu_choices_.push_back(std::move(item)); }
     void QueueFolderChoice(std::optional<std::string> folder) { folder_choices_.push_back(std::move(folder)); }
     // Pictures LoadPicture will find, by path.
     void AddPicture(const std::string& path, Picture picture) { pictures_[path] = std::move(picture); }
@@ -64,6 +71,7 @@ public:
     long ClockMilliseconds() const { return clock_ms_; }
     const std::vector<RecordedMsgBox>& MessageBoxes() const { return message_boxes_; }
     const std::vector<std::string>& ShellOpens() const { return shell_opens_; }
+    const std::vector<std::string>& PopupMenus() const { return popup_menus_; }
     const std::vector<std::vector<std::string>>& ProcessStarts() const { return process_starts_; }
     int CursorCount() const { return cursor_count_; }
     const std::vector<Form*>& Forms() const { return forms_; }
@@ -93,6 +101,8 @@ private:
     std::vector<ConditionalAction> conditional_;
     std::deque<MsgBoxResult> answers_;
     std::deque<std::optional<std::string>> folder_choices_;
+    std::deque<std::string> menu_choices_;
+    std::vector<std::string> popup_menus_;
     std::map<std::string, Picture> pictures_;
     std::map<std::int64_t, RunningProcess> processes_;
     std::vector<RecordedMsgBox> message_boxes_;

@@ -50,4 +50,18 @@ Picture FromQImage(const QImage& image) {
     return picture;
 }
 
+QPixmap PixmapAt(const Picture& picture, QSize size, qreal ratio, Qt::AspectRatioMode aspect) {
+    const QSize device = (QSizeF(size) * ratio).toSize();
+    const Picture* best = &picture;
+    for (const Picture& denser : picture.denser) {
+        if (best->width >= device.width() && best->height >= device.height()) break;
+        best = &denser;
+    }
+    const QImage view = ViewOf(*best);
+    if (view.isNull() || device.isEmpty()) return {};
+    QPixmap pixmap = QPixmap::fromImage(view.size() == device ? view : view.scaled(device, aspect, Qt::SmoothTransformation));
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
+}
+
 }  // namespace kestrova

@@ -2,6 +2,7 @@
 // Conversions between the platform layer's plain types and Qt's.
 #include <QColor>
 #include <QImage>
+#include <QPixmap>
 #include <QRect>
 #include <QString>
 #include <string>
@@ -28,5 +29,11 @@ QImage ToQImage(const Picture& picture);
 // A read-only view on the picture's pixels; valid while the picture lives.
 QImage ViewOf(const Picture& picture);
 Picture FromQImage(const QImage& image);
+// The picture as a pixmap of `size` logical pixels for a screen of the given
+// device pixel ratio, made from the least dense rendering that has pixels
+// enough, so a scaled screen gets a picture drawn for it, not enlarged.
+// Scaled smoothly only when no rendering fits exactly.
+QPixmap PixmapAt(const Picture& picture, QSize size, qreal ratio,
+                 Qt::AspectRatioMode aspect = Qt::IgnoreAspectRatio);
 
 }  // namespace kestrova

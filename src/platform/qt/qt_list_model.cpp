@@ -244,7 +244,9 @@ bool ListModel::setData(const QModelIndex& index, const QVariant& value, int rol
     const std::int32_t row1 = index.row() + 1;
     editing_ = QPersistentModelIndex();
     editing_row_ = false;
+    ending_edit_ = true;
     list_.BackendEndLabelEdit(row1, FromQString(value.toString()));
+    ending_edit_ = false;
     return true;
 }
 
@@ -334,6 +336,14 @@ void ListModel::IconsChanged() {
 
 void ListModel::StartLabelEdit(std::int32_t index1) {
     if (!view_) return;
+    // Asked while an edit is being ended (a refused rename reopens it): the
+    // view is still closing the old editor, so the new one opens after it.
+    if (ending_edit_) {
+        QTimer::singleShot(0, this, [this, index1] {
+            if (!detached_) StartLabelEdit(index1);
+        });
+        return;
+    }
     // The row is given as displayed: a deferred sort must not move it now.
     FlushAppends();
     if (index1 < 1 || index1 > reported_ || columns_reported_ == 0) return;
@@ -412,8 +422,10 @@ QPixmap ListModel::IconPixmap(int icon1) const {
     const ImageList* icons = list_.SmallIcons();
     if (!icons || icon1 < 1 || icon1 > icons->Count()) return {};
     const QSize size(icons->ImageWidth(), icons->ImageHeight());
-    if (icons != icons_for_ || icons->Version() != icons_version_ || size != icons_size_) {
-        if (icons != icons_for_ || size != icons_size_) icons_.clear();
+    // Icons are made for the screen's density: sharp on a scaled screen.
+    const qreal ratio = view_ ? view_->devicePixelRatioF() : 1.0;
+    if (icons != icons_for_ || icons->Version() != icons_version_ || size != icons_size_ || ratio != icons_ratio_) {
+        if (icons != icons_for_ || size != icons_size_ || ratio != icons_ratio_) icons_.clear();
         icons_.resize(static_cast<size_t>(icons->Count()));
         for (int i = 0; i < icons->Count(); ++i) {
             CachedIcon& cached = icons_[static_cast<size_t>(i)];
@@ -425,12 +437,12 @@ QPixmap ListModel::IconPixmap(int icon1) const {
         icons_for_ = icons;
         icons_version_ = icons->Version();
         icons_size_ = size;
+        icons_ratio_ = ratio;
     }
     CachedIcon& cached = icons_[static_cast<size_t>(icon1 - 1)];
     if (cached.pixmap.isNull() && cached.picture && !cached.picture->Empty()) {
-        QImage image = ViewOf(*cached.picture);
-        if (image.size() != size && size.isValid()) image = image.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        cached.pixmap = QPixmap::fromImage(image);
+        cached.pixmap = size.isValid() ? PixmapAt(*cached.picture, size, ratio, Qt::KeepAspectRatio)
+                                       : QPixmap::fromImage(ViewOf(*cached.picture));
     }
     return cached.pixmap;
 }

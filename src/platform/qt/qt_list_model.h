@@ -109,10 +109,13 @@ private:
     // itself was removed meanwhile, so the editor's close still ends the edit.
     QPersistentModelIndex editing_;
     bool editing_row_ = false;
+    // Set while the end of an edit is reported to the list.
+    bool ending_edit_ = false;
 
     mutable const ImageList* icons_for_ = nullptr;
     mutable std::uint64_t icons_version_ = 0;
     mutable QSize icons_size_;
+    mutable qreal icons_ratio_ = 1;
     mutable std::vector<CachedIcon> icons_;
 };
 

@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -17,18 +16,17 @@
 #include <QMimeDatabase>
 #include <QPainter>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTimer>
-#include <QUrl>
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <map>
-#include <spawn.h>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -36,8 +34,7 @@
 #include "gvfs_path.h"
 #include "qt_convert.h"
 #include "qt_form_window.h"
-
-extern char** environ;
+#include "spawn_process.h"
 
 namespace kestrova {
 namespace {
@@ -51,6 +48,8 @@ constexpr auto kTurnSlice = std::chrono::milliseconds(5);
 // The longest a waiting loop's turn sleeps when nothing happens.
 constexpr int kWaitTurnMs = 10;
 constexpr int kFontPointSize = 9;
+// The desktop's "open with the default application" command.
+constexpr const char* kDesktopOpener = "xdg-open";
 
 // The window tables were laid out for a tighter look than Qt's: less room
 // between a box and its caption, and list cells without a focus margin, let
@@ -85,17 +84,32 @@ void ApplyApplicationFont() {
     QApplication::setFont(font);
 }
 
-// Icons of file types come from the desktop's theme; without a desktop the
-// installed Adwaita (or another common theme) stands in.
+bool IconThemeInstalled(const QString& name) {
+    for (const QString& root : QIcon::themeSearchPaths()) {
+        if (QFileInfo::exists(root + QLatin1Char('/') + name + QStringLiteral("/index.theme"))) return true;
+    }
+    return false;
+}
+
+// Icons of file types come from the desktop's theme. Without a desktop
+// session (or with one naming a theme that is not installed) Qt knows no
+// theme and often not even the system's icon folders, so those folders are
+// added and the installed Adwaita (or another common theme) stands in.
 void EnsureIconTheme() {
-    if (!QIcon::fallbackThemeName().isEmpty() && QIcon::fallbackThemeName() != QStringLiteral("hicolor")) return;
+    QStringList paths = QIcon::themeSearchPaths();
+    for (const QString& data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+        const QString icons = data + QStringLiteral("/icons");
+        if (!paths.contains(icons)) paths.append(icons);
+    }
+    QIcon::setThemeSearchPaths(paths);
+    const QString current = QIcon::themeName();
+    if (!current.isEmpty() && current != QStringLiteral("hicolor") && IconThemeInstalled(current)) return;
     for (const char* theme : {"Adwaita", "breeze", "gnome", "oxygen", "Tango"}) {
         const QString name = QString::fromLatin1(theme);
-        for (const QString& root : QIcon::themeSearchPaths()) {
-            if (QFileInfo(root + QLatin1Char('/') + name + QStringLiteral("/index.theme")).exists()) {
-                QIcon::setFallbackThemeName(name);
-                return;
-            }
+        if (IconThemeInstalled(name)) {
+            QIcon::setThemeName(name);
+            QIcon::setFallbackThemeName(name);
+            return;
         }
     }
 }
@@ -138,7 +152,9 @@ struct QtServices::Impl {
     int cursor_count = 0;
     bool cursor_hidden = false;
     std::unordered_map<pid_t, int> exit_codes;
+    DetachedChildren openers;
     LoopState loop;
+    std::map<QString, Picture> icons_by_type;
 
     FormWindow* WindowFor(const Form& form) const {
         auto it = windows.find(&form);
@@ -200,6 +216,7 @@ void QtServices::DoEvents() {
 }
 
 void QtServices::WaitTurn() {
+    impl_->openers.ReapFinished();
     impl_->FlushAll(false);
     // The timer only bounds the wait: the turn ends at the first event.
     QTimer wake;
@@ -240,16 +257,20 @@ MsgBoxResult QtServices::MsgBox(const std::string& text, int buttons, int icon, 
     return kCancel;
 }
 
+// The desktop's opener runs as a process of its own with the path as its one
+// argument: no shell, so any byte of a name reaches it unchanged. Nobody
+// waits for it; openers that have ended are reaped here and at every wait.
 bool QtServices::ShellOpen(const std::string& path, std::string& error) {
-    const QString file = ToQString(path);
-    if (!QFileInfo::exists(file)) {
-        error = std::strerror(ENOENT);
+    impl_->openers.ReapFinished();
+    // The name's own bytes, which need not be valid UTF-8.
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+        error = std::strerror(errno);
         return false;
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file))) {
-        error = "No application is associated with this file.";
-        return false;
-    }
+    const pid_t pid = SpawnProgram({kDesktopOpener, path}, error);
+    if (pid < 0) return false;
+    impl_->openers.Add(pid);
     return true;
 }
 
@@ -261,22 +282,29 @@ Picture QtServices::AssociatedIcon(const std::string& path) {
     // icons of a large or remote folder slow.
     const QMimeType mime = info.isDir() ? mime_types.mimeTypeForName(QStringLiteral("inode/directory"))
                                         : mime_types.mimeTypeForFile(file, QMimeDatabase::MatchExtension);
+    // The theme's icon depends on the type alone; files asked for one by
+    // one (programs, say) then cost a lookup, not a theme search.
+    auto known = impl_->icons_by_type.find(mime.name());
+    if (known != impl_->icons_by_type.end()) return known->second;
     QIcon icon = QIcon::fromTheme(mime.iconName());
     if (icon.isNull()) icon = QIcon::fromTheme(mime.genericIconName());
     if (icon.isNull()) {
         static QFileIconProvider provider;
-        icon = info.exists() ? provider.icon(info)
-                             : provider.icon(info.isDir() ? QAbstractFileIconProvider::Folder : QAbstractFileIconProvider::File);
+        icon = provider.icon(info.isDir() ? QAbstractFileIconProvider::Folder : QAbstractFileIconProvider::File);
     }
     const QPixmap pixmap = icon.isNull() ? QPixmap() : icon.pixmap(QSize(16, 16), 1.0);
-    if (pixmap.isNull()) return GenericFileIcon();
-    QImage image(16, 16, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    const QImage drawn = pixmap.toImage().scaled(QSize(16, 16), Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    painter.drawImage((16 - drawn.width()) / 2, (16 - drawn.height()) / 2, drawn);
-    painter.end();
-    return FromQImage(image);
+    Picture picture = GenericFileIcon();
+    if (!pixmap.isNull()) {
+        QImage image(16, 16, QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        const QImage drawn = pixmap.toImage().scaled(QSize(16, 16), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        painter.drawImage((16 - drawn.width()) / 2, (16 - drawn.height()) / 2, drawn);
+        painter.end();
+        picture = FromQImage(image);
+    }
+    impl_->icons_by_type.emplace(mime.name(), picture);
+    return picture;
 }
 
 std::optional<std::string> QtServices::BrowseFolder(const std::string& title, bool network) {
@@ -294,35 +322,8 @@ std::optional<std::string> QtServices::BrowseFolder(const std::string& title, bo
 }
 
 std::optional<ProcessId> QtServices::StartProcess(const std::vector<std::string>& argv, std::string& error) {
-    if (argv.empty() || argv.front().empty()) {
-        error = "No program given.";
-        return std::nullopt;
-    }
-    std::vector<char*> args;
-    args.reserve(argv.size() + 1);
-    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-
-    // The child starts with no signal blocked and default handlers, whatever
-    // this process has set up for itself.
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&attr, &none);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    sigaddset(&defaults, SIGCHLD);
-    posix_spawnattr_setsigdefault(&attr, &defaults);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    pid_t pid = 0;
-    const int rc = posix_spawnp(&pid, args[0], nullptr, &attr, args.data(), environ);
-    posix_spawnattr_destroy(&attr);
-    if (rc != 0) {
-        error = std::strerror(rc);
-        return std::nullopt;
-    }
+    const pid_t pid = SpawnProgram(argv, error);
+    if (pid < 0) return std::nullopt;
     return ProcessId{pid};
 }
 

@@ -59,12 +59,14 @@ void PictureWidget::paintEvent(QPaintEvent*) {
     if (!picture || picture->Empty()) return;
     const bool stretch = control_.Stretch();
     const QSize target = stretch ? size() : QSize(picture->width, picture->height);
-    if (picture != cached_for_ || target != cached_size_ || stretch != cached_stretch_ || cached_.isNull()) {
-        const QImage view = ViewOf(*picture);
-        cached_ = QPixmap::fromImage(stretch ? view.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation) : view);
+    const qreal ratio = devicePixelRatioF();
+    if (picture != cached_for_ || target != cached_size_ || stretch != cached_stretch_ || ratio != cached_ratio_ ||
+        cached_.isNull()) {
+        cached_ = PixmapAt(*picture, target, ratio);
         cached_for_ = picture;
         cached_size_ = target;
         cached_stretch_ = stretch;
+        cached_ratio_ = ratio;
     }
     painter.drawPixmap(0, 0, cached_);
 }

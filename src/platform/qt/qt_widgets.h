@@ -61,6 +61,7 @@ private:
     std::shared_ptr<const Picture> cached_for_;
     QSize cached_size_;
     bool cached_stretch_ = false;
+    qreal cached_ratio_ = 0;
     QPixmap cached_;
 };
 

@@ -1,6 +1,6 @@
-#include "field_reader.h"
+#include "quoted_fields.h"
 
-#include "platform/textformat.h"
+#include "textformat.h"
 
 namespace kestrova {
 namespace {
@@ -9,6 +9,21 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
 }  // namespace
+
+void AppendQuotedField(std::string& out, std::string_view text) {
+    out += '"';
+    for (size_t start = 0;;) {
+        const size_t quote = text.find('"', start);
+        if (quote == std::string_view::npos) {
+            out.append(text.substr(start));
+            break;
+        }
+        out.append(text.substr(start, quote + 1 - start));
+        out += '"';
+        start = quote + 1;
+    }
+    out += '"';
+}
 
 void FieldReader::ConsumeSeparator() {
     if (pos_ >= text_.size()) return;
@@ -25,11 +40,20 @@ std::optional<std::string> FieldReader::Next() {
     if (pos_ >= text_.size()) return std::nullopt;
     std::string field;
     if (text_[pos_] == '"') {
-        const size_t start = ++pos_;
-        const size_t close = text_.find('"', start);
-        const size_t end = close == std::string_view::npos ? text_.size() : close;
-        field.assign(text_.substr(start, end - start));
-        pos_ = close == std::string_view::npos ? text_.size() : close + 1;
+        ++pos_;
+        for (;;) {
+            const size_t close = text_.find('"', pos_);
+            if (close == std::string_view::npos) {
+                field.append(text_.substr(pos_));
+                pos_ = text_.size();
+                break;
+            }
+            field.append(text_.substr(pos_, close - pos_));
+            pos_ = close + 1;
+            if (pos_ >= text_.size() || text_[pos_] != '"') break;
+            field += '"';  // a doubled quote inside the field
+            ++pos_;
+        }
         while (pos_ < text_.size() && text_[pos_] != ',' && !IsLineEnd(text_[pos_])) ++pos_;
     } else {
         const size_t start = pos_;

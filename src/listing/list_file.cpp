@@ -1,0 +1,130 @@
+#include "list_file.h"
+
+#include <memory>
+
+#include "file_rows.h"
+#include "icon_cache.h"
+#include "icon_list.h"
+#include "list_file_format.h"
+#include "platform/codepage.h"
+#include "platform/files.h"
+#include "platform/textformat.h"
+#include "sorting.h"
+
+namespace kestrova {
+namespace {
+
+// A row line is rarely longer; reserving it spares regrowing a large text.
+constexpr size_t kTypicalLineBytes = 128;
+
+void ResetIconList(Program& p) {
+    p.Form1.ListView1.SetSmallIcons(nullptr);
+    PrepareIconList(p);
+}
+
+std::string FormatListFile(Program& p) {
+    const ListView& list = p.Form1.ListView1;
+    std::string out;
+    out.reserve(static_cast<size_t>(list.Count() + 1) * kTypicalLineBytes);
+    AppendListLine(out, {p.Form1.Label2.Caption(), "", "", "", ""});
+    for (std::int32_t i = 1; i <= list.Count(); ++i) {
+        AppendListLine(out, {list.RowText(i), list.SubItem(i, 1), list.SubItem(i, 2), list.SubItem(i, 3),
+                             list.SubItem(i, 4)});
+    }
+    return out;
+}
+
+void ShowLoadCount(Program& p) { p.Form3.Label3.SetCaption(FormatNumber(p.state.TotalFileCount, "###0")); }
+
+void CountLoadedRow(Program& p) {
+    SharedState& s = p.state;
+    ++s.TotalFileCount;
+    ++s.ProgressStep;
+    if (s.TotalFileCount < 100) ShowLoadCount(p);
+    if (s.ProgressStep == 100) {
+        ShowLoadCount(p);
+        s.ProgressStep = 0;
+    }
+}
+
+ListRow LoadedRow(Program& p, IconCache* icon_cache, ListFields&& fields) {
+    ListRow row;
+    row.text = std::move(fields[0]);
+    for (int k = 0; k < kSubItemCount; ++k) row.sub[static_cast<size_t>(k)] = std::move(fields[static_cast<size_t>(k + 1)]);
+    if (IsOn(p.state.ShowIcons)) {
+        row.icon = icon_cache ? GetRowIcon(p, *icon_cache, row.sub[0], row.text)
+                              : SimpleIcon(row.sub[1], kLoadedImage);
+    }
+    return row;
+}
+
+void AddInterruptedRow(Program& p) {
+    ListRow row;
+    row.text = kLoadInterruptedRow;
+    row.sub[0] = kLoadInterruptedRow;
+    if (IsOn(p.state.ShowIcons)) row.icon = kSameSizeImage;
+    p.Form1.ListView1.AddRow(std::move(row));
+}
+
+// The rows of the text; false when the user interrupted.
+bool LoadRows(Program& p, ListFileReader& reader, IconCache* icon_cache) {
+    SharedState& s = p.state;
+    ListView& list = p.Form1.ListView1;
+    for (;;) {
+        if (reader.AtEnd()) {
+            ShowLoadCount(p);
+            return true;
+        }
+        p.services.DoEvents();
+        if (IsOn(s.AbortRequested)) {
+            AddInterruptedRow(p);
+            return false;
+        }
+        // The setting is read for every line, as it may change while the
+        // event loop runs.
+        ListFields fields = IsOn(s.QuoteHandling) ? reader.ReadQuotedRow() : reader.ReadRow();
+        list.AddRow(LoadedRow(p, icon_cache, std::move(fields)));
+        CountLoadedRow(p);
+    }
+}
+
+}  // namespace
+
+void SaveListFile(Program& p) {
+    SharedState& s = p.state;
+    bool write = s.StartMode != kStartRefresh && !IsOn(s.RefreshRunning);
+    if (write && IsOn(s.AbortRequested)) {
+        write = p.services.MsgBox(kSaveInterruptedListQuestion, kYesNo, kQuestion) == kYes;
+    }
+    if (write) {
+        ResetIconList(p);
+        std::string error;
+        WriteFileAtomically(s.ListFilePath, EncodeFileText(FormatListFile(p)), error);
+    }
+    ResetIconList(p);
+    p.Form1.ListView1.Clear();
+}
+
+void LoadListFile(Program& p) {
+    SharedState& s = p.state;
+    if (!NormalFileExists(s.ListFilePath)) return;
+    std::string error;
+    const std::optional<std::string> bytes = ReadFileBytes(s.ListFilePath, error);
+    if (!bytes) return;
+    const std::string text = DecodeFileText(*bytes);
+    ListFileReader reader(text);
+    reader.ReadHeader();
+    BuildStatusText(p);
+    p.Form1.Label3.SetCaption(s.StatusText + s.RefreshStamp);
+    ApplySortSettings(p, false);
+    std::unique_ptr<IconCache> icon_cache = OpenIconCacheWhenUsed(p);
+    const bool complete = LoadRows(p, reader, icon_cache.get());
+    if (icon_cache) icon_cache->CloseIconCache();
+    // After an interruption the list stays in file order, so the marker row
+    // remains the last one.
+    if (!complete) return;
+    p.Form1.ListView1.SetAllSelected(false);
+    p.Form1.ListView1.SetSorted(true);
+}
+
+}  // namespace kestrova

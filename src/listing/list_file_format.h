@@ -1,0 +1,56 @@
+#pragma once
+// The text of the list file "Kestrova.csv": one line per row, five quoted
+// fields separated by commas, CR LF at the end. The first line is a header
+// whose first field is the summary line at saving time.
+//
+// Two readers take the rows back. The standard one reads five fields at a
+// time with the shared quoted-field rule. The quote-counting one
+// (ParseQuotedLine) takes field k as the text between the (2k-1)-th and the
+// 2k-th double quote of a line, skipping whatever lies outside quotes.
+#include <array>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/quoted_fields.h"
+
+namespace kestrova {
+
+inline constexpr int kListFields = 5;
+using ListFields = std::array<std::string, kListFields>;
+
+// No field the program writes comes near this (a name is at most 255 bytes,
+// a Windows path 32,767 characters); a damaged file's longer field is cut
+// here so that one bad line cannot flood the list.
+inline constexpr size_t kMaxListFieldBytes = 32 * 1024;
+
+// Appends one line of quoted fields and its CR LF.
+void AppendListLine(std::string& out, std::initializer_list<std::string_view> fields);
+
+// The quote-counting reader of one line. A doubled quote inside a field (how
+// the writer keeps a quote that is part of a name) stands for one quote, so
+// both readers agree on every line the writer produces; a line without
+// doubled quotes is read by counting alone.
+ListFields ParseQuotedLine(std::string_view line);
+
+class ListFileReader {
+public:
+    explicit ListFileReader(std::string_view text) : text_(text) {}
+
+    // Reads the header's five fields with the standard reader.
+    ListFields ReadHeader();
+    // Nothing but blanks left.
+    bool AtEnd() const;
+    // The next row with the standard reader; missing fields stay empty.
+    ListFields ReadRow();
+    // The next line split by ParseQuotedLine. A line end inside quotes
+    // belongs to the field, as the writer puts it there.
+    ListFields ReadQuotedRow();
+
+private:
+    std::string_view text_;
+    size_t pos_ = 0;
+};
+
+}  // namespace kestrova

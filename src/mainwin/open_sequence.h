@@ -1,0 +1,19 @@
+#pragma once
+// The open sequence: the selected rows opened one after the other, stepped
+// through with the next-item dialog Form6 or each shown for ViewSeconds,
+// possibly repeated. The automatic runs "開く" and "開く(auto)" use it too.
+#include "app/program.h"
+
+namespace kestrova {
+
+inline constexpr const char* kNextItemCaption = "次処理へ(ケストロヴァ)";
+
+void Kest_Open_Click(Program& p);
+
+// The next-item dialog's buttons: forward (or hold, when timed), back (or
+// go on), and the end. Its close box ends the sequence as the end button does.
+void NextItemCommand1_Click(Program& p);
+void NextItemCommand2_Click(Program& p);
+void NextItemCommand3_Click(Program& p);
+
+}  // namespace kestrova
