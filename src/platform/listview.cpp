@@ -12,25 +12,11 @@ namespace {
 constexpr int kEmulatedHeaderHeight = 270;
 constexpr int kEmulatedRowHeight = 255;
 
-unsigned char FoldAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
-
 }  // namespace
 
-int CompareListText(std::string_view a, std::string_view b) {
-    const size_t n = std::min(a.size(), b.size());
-    size_t i = 0;
-    // Equal keys are common (one folder, one time); memcmp settles them at
-    // once. Where bytes differ, letters are folded before they decide.
-    while (i < n && std::memcmp(a.data() + i, b.data() + i, n - i) != 0) {
-        while (a[i] == b[i]) ++i;
-        const unsigned char x = FoldAscii(static_cast<unsigned char>(a[i]));
-        const unsigned char y = FoldAscii(static_cast<unsigned char>(b[i]));
-        if (x != y) return x < y ? -1 : 1;
-        ++i;
-    }
-    if (a.size() == b.size()) return 0;
-    return a.size() < b.size() ? -1 : 1;
-}
+ListRow ListRowRange::Iterator::operator*() const { return list_->Row(index1_); }
+size_t ListRowRange::size() const { return static_cast<size_t>(list_->Count()); }
+ListRow ListRowRange::operator[](size_t index0) const { return list_->Row(static_cast<std::int32_t>(index0 + 1)); }
 
 void ImageList::Changed() {
     ++version_;
@@ -67,71 +53,87 @@ void ListView::BackendColumnWidth(int index1, int width) {
     if (index1 >= 1 && index1 <= ColumnCount()) columns_[static_cast<size_t>(index1 - 1)].width = std::max(0, width);
 }
 
-ListRow& ListView::MutableRow(std::int32_t index1) {
+size_t ListView::Checked(std::int32_t index1) const {
     Materialize();
-    return rows_.at(static_cast<size_t>(index1 - 1));
+    return DisplayChecked(index1);
+}
+
+size_t ListView::DisplayChecked(std::int32_t index1) const {
+    if (index1 < 1 || index1 > Count()) throw std::out_of_range("list row out of range");
+    return static_cast<size_t>(index1 - 1);
+}
+
+static void CheckSubItem(int k) {
+    if (k < 1 || k > kSubItemCount) throw std::out_of_range("list sub-item out of range");
 }
 
 std::int32_t ListView::AddRow(std::string text, int icon) {
     ListRow row;
     row.text = std::move(text);
     row.icon = icon;
-    return AddRow(std::move(row));
+    return AddRow(row);
 }
 
-std::int32_t ListView::AddRow(ListRow row) {
-    rows_.push_back(std::move(row));
+std::int32_t ListView::AddRow(const ListRow& row) {
+    rows_.Append(row);
     const auto index1 = Count();
     if (view_) view_->RowsAppended(index1, 1);
     return index1;
 }
 
 void ListView::SetRowText(std::int32_t index1, std::string text) {
-    MutableRow(index1).text = std::move(text);
+    rows_.SetText(Checked(index1), 0, text);
     if (view_) view_->RowChanged(index1);
 }
 
-const std::string& ListView::SubItem(std::int32_t index1, int k) const {
-    return Row(index1).sub.at(static_cast<size_t>(k - 1));
+std::string ListView::SubItem(std::int32_t index1, int k) const {
+    CheckSubItem(k);
+    std::string scratch;
+    return std::string(rows_.Text(Checked(index1), k, scratch));
 }
 
 void ListView::SetSubItem(std::int32_t index1, int k, std::string text) {
-    MutableRow(index1).sub.at(static_cast<size_t>(k - 1)) = std::move(text);
+    CheckSubItem(k);
+    rows_.SetText(Checked(index1), k, text);
     if (view_) view_->RowChanged(index1);
 }
 
+std::string_view ListView::CellText(std::int32_t index1, int column, std::string& scratch) const {
+    if (column != 0) CheckSubItem(column);
+    return rows_.Text(Checked(index1), column, scratch);
+}
+
 void ListView::SetRowIcon(std::int32_t index1, int icon) {
-    MutableRow(index1).icon = icon;
+    rows_.SetIcon(Checked(index1), icon);
     if (view_) view_->RowChanged(index1);
 }
 
 void ListView::RemoveRow(std::int32_t index1) {
-    if (index1 < 1 || index1 > Count()) throw std::out_of_range("list row out of range");
-    Materialize();
+    const size_t at = Checked(index1);
     if (view_) view_->RowAboutToBeRemoved(index1);
-    rows_.erase(rows_.begin() + (index1 - 1));
+    rows_.Erase(at);
     if (current_ == index1) current_ = 0;
     else if (current_ > index1) --current_;
     if (view_) view_->RowRemoved(index1);
 }
 
 void ListView::Clear() {
-    rows_.clear();
+    rows_.Clear();
     pending_count_ = 0;
     current_ = 0;
     if (view_) view_->RowsReset();
 }
 
 void ListView::SetSelected(std::int32_t index1, bool on) {
-    ListRow& row = MutableRow(index1);
-    if (row.selected == on) return;
-    row.selected = on;
+    const size_t at = Checked(index1);
+    if (rows_.Selected(at) == on) return;
+    rows_.SetSelected(at, on);
     if (view_) view_->SelectionChanged();
 }
 
 void ListView::SetAllSelected(bool on) {
     Materialize();
-    for (ListRow& row : rows_) row.selected = on;
+    rows_.SetAllSelected(on);
     if (view_) view_->SelectionChanged();
 }
 
@@ -155,10 +157,6 @@ void ListView::StartLabelEdit() {
     if (view_) view_->StartLabelEdit(current_);
 }
 
-static const std::string& KeyText(const ListRow& row, int key) {
-    return key == 0 ? row.text : row.sub[static_cast<size_t>(key - 1)];
-}
-
 void ListView::RequestSort() {
     if (sort_key_ < 0 || sort_key_ > kSubItemCount) return;
     if (pending_count_ > 0 && (pending_key_ != sort_key_ || pending_order_ != sort_order_)) Materialize();
@@ -173,32 +171,11 @@ void ListView::Materialize() const {
     if (pending_count_ == 0) return;
     const auto n = static_cast<size_t>(pending_count_);
     pending_count_ = 0;
-    const int key = pending_key_;
-    const bool descending = pending_order_ == 1;
-    // The keys side by side in one array, so comparing them stays in cache.
-    struct Keyed {
-        std::string_view key;
-        std::int32_t index;
-    };
-    std::vector<Keyed> keyed(n);
-    for (size_t i = 0; i < n; ++i) keyed[i] = {KeyText(rows_[i], key), static_cast<std::int32_t>(i)};
-    std::stable_sort(keyed.begin(), keyed.end(), [descending](const Keyed& a, const Keyed& b) {
-        const int c = CompareListText(a.key, b.key);
-        return descending ? c > 0 : c < 0;
-    });
-    std::vector<std::int32_t> order(n);
-    for (size_t i = 0; i < n; ++i) order[i] = keyed[i].index;
-    std::deque<ListRow> sorted;
-    last_positions_.assign(rows_.size(), 0);
-    for (size_t i = 0; i < n; ++i) {
-        last_positions_[static_cast<size_t>(order[i])] = static_cast<std::int32_t>(i + 1);
-        sorted.push_back(std::move(rows_[static_cast<size_t>(order[i])]));
-    }
-    for (size_t i = n; i < rows_.size(); ++i) {
-        last_positions_[i] = static_cast<std::int32_t>(i + 1);
-        sorted.push_back(std::move(rows_[i]));
-    }
-    rows_ = std::move(sorted);
+    const std::vector<std::int32_t> order = SortedRowOrder(rows_, n, pending_key_, pending_order_ == 1);
+    last_positions_.assign(rows_.Size(), 0);
+    for (size_t i = 0; i < n; ++i) last_positions_[static_cast<size_t>(order[i])] = static_cast<std::int32_t>(i + 1);
+    for (size_t i = n; i < rows_.Size(); ++i) last_positions_[i] = static_cast<std::int32_t>(i + 1);
+    rows_.Reorder(order);
     if (current_ > 0) current_ = last_positions_[static_cast<size_t>(current_ - 1)];
     if (view_) view_->RowsReset();
 }
@@ -235,7 +212,7 @@ void ListView::SetSmallIcons(ImageList* list) {
 
 void ListView::BackendSelection(std::int32_t index1, bool on) {
     index1 = DisplayToLogical(index1);
-    if (index1 >= 1 && index1 <= Count()) rows_[static_cast<size_t>(index1 - 1)].selected = on;
+    if (index1 >= 1 && index1 <= Count()) rows_.SetSelected(static_cast<size_t>(index1 - 1), on);
 }
 
 void ListView::BackendCurrent(std::int32_t index1) {

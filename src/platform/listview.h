@@ -3,8 +3,8 @@
 // image list of its small icons. Row indexes and counts are 32-bit and
 // 1-based, as the routines use them; 0 means "no row".
 #include <array>
+#include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "controls.h"
+#include "list_sort.h"
+#include "row_store.h"
 
 namespace kestrova {
 
@@ -45,13 +47,37 @@ struct ListColumn {
     ColumnAlign align = ColumnAlign::Left;
 };
 
-inline constexpr int kSubItemCount = 4;
+class ListView;
 
-struct ListRow {
-    std::string text;
-    std::array<std::string, kSubItemCount> sub;
-    int icon = 0;  // 1-based picture of the small-icon list, 0 = none
-    bool selected = false;
+// The rows of a list read one by one, each as a ListRow of its own.
+class ListRowRange {
+public:
+    class Iterator {
+    public:
+        using value_type = ListRow;
+        using difference_type = std::ptrdiff_t;
+        Iterator(const ListView* list, std::int32_t index1) : list_(list), index1_(index1) {}
+        ListRow operator*() const;
+        Iterator& operator++() {
+            ++index1_;
+            return *this;
+        }
+        bool operator==(const Iterator& other) const { return index1_ == other.index1_; }
+        bool operator!=(const Iterator& other) const { return index1_ != other.index1_; }
+
+    private:
+        const ListView* list_;
+        std::int32_t index1_;
+    };
+    explicit ListRowRange(const ListView& list) : list_(&list) {}
+    size_t size() const;
+    bool empty() const { return size() == 0; }
+    ListRow operator[](size_t index0) const;
+    Iterator begin() const { return {list_, 1}; }
+    Iterator end() const { return {list_, static_cast<std::int32_t>(size()) + 1}; }
+
+private:
+    const ListView* list_;
 };
 
 // What a view needs to hear to stay in step with the rows. Appends are
@@ -86,31 +112,34 @@ public:
     // Reported by a view when the user drags a column edge.
     void BackendColumnWidth(int index1, int width);
 
-    // Rows (1-based).
-    std::int32_t Count() const { return static_cast<std::int32_t>(rows_.size()); }
+    // Rows (1-based). The rows are kept compactly (see row_store.h); the
+    // readers below hand out copies of their texts, and a view reads them in
+    // place through the display readers further down.
+    std::int32_t Count() const { return static_cast<std::int32_t>(rows_.Size()); }
     std::int32_t AddRow(std::string text, int icon = 0);
     // Adds a row with its sub-items in one step.
-    std::int32_t AddRow(ListRow row);
-    const ListRow& Row(std::int32_t index1) const {
+    std::int32_t AddRow(const ListRow& row);
+    ListRow Row(std::int32_t index1) const { return rows_.Row(Checked(index1)); }
+    ListRowRange Rows() const {
         Materialize();
-        return rows_.at(static_cast<size_t>(index1 - 1));
+        return ListRowRange(*this);
     }
-    const std::deque<ListRow>& Rows() const {
-        Materialize();
-        return rows_;
-    }
-    const std::string& RowText(std::int32_t index1) const { return Row(index1).text; }
+    std::string RowText(std::int32_t index1) const { return std::string(rows_.Name(Checked(index1))); }
     void SetRowText(std::int32_t index1, std::string text);
     // k = 1..4
-    const std::string& SubItem(std::int32_t index1, int k) const;
+    std::string SubItem(std::int32_t index1, int k) const;
     void SetSubItem(std::int32_t index1, int k, std::string text);
-    int RowIcon(std::int32_t index1) const { return Row(index1).icon; }
+    // Column 0 is the row text, 1..4 the sub-items; no copy for the row text
+    // and for repeated texts. The view is valid until the rows change or
+    // scratch is used again.
+    std::string_view CellText(std::int32_t index1, int column, std::string& scratch) const;
+    int RowIcon(std::int32_t index1) const { return rows_.Icon(Checked(index1)); }
     void SetRowIcon(std::int32_t index1, int icon);
     void RemoveRow(std::int32_t index1);
     void Clear();
 
     // Selection: several rows may be selected; the current row is separate.
-    bool Selected(std::int32_t index1) const { return Row(index1).selected; }
+    bool Selected(std::int32_t index1) const { return rows_.Selected(Checked(index1)); }
     void SetSelected(std::int32_t index1, bool on);
     void SetAllSelected(bool on);
     std::int32_t SelectedItem() const {
@@ -140,7 +169,12 @@ public:
     // order they were added; DisplayRow reads that order without sorting, and
     // the indexes a view reports below are in the order it displays.
     bool SortPending() const { return pending_count_ > 0; }
-    const ListRow& DisplayRow(std::int32_t index1) const { return rows_.at(static_cast<size_t>(index1 - 1)); }
+    ListRow DisplayRow(std::int32_t index1) const { return rows_.Row(DisplayChecked(index1)); }
+    std::string_view DisplayText(std::int32_t index1, int column, std::string& scratch) const {
+        return rows_.Text(DisplayChecked(index1), column, scratch);
+    }
+    bool DisplaySelected(std::int32_t index1) const { return rows_.Selected(DisplayChecked(index1)); }
+    int DisplayIcon(std::int32_t index1) const { return rows_.Icon(DisplayChecked(index1)); }
 
     // ---- reported by a view: user selection, current row and label edit ----
     void BackendSelection(std::int32_t index1, bool on);
@@ -154,7 +188,9 @@ public:
     std::function<void(int& cancel, const std::optional<std::string>& new_text)> AfterLabelEdit;
 
 private:
-    ListRow& MutableRow(std::int32_t index1);
+    // 0-based position of a row by its index, sorting first when a sort is pending.
+    size_t Checked(std::int32_t index1) const;
+    size_t DisplayChecked(std::int32_t index1) const;
     // Switching sorting on records the sort instead of doing it; the rows are
     // put in order the first time anyone reads them by index. A refresh that
     // switches sorting on after every folder then sorts once, not once per
@@ -166,9 +202,7 @@ private:
     std::int32_t DisplayToLogical(std::int32_t display_index1) const;
 
     std::vector<ListColumn> columns_;
-    // A deque: rows are appended one by one in the hundreds of thousands,
-    // and it grows without moving the rows it holds.
-    mutable std::deque<ListRow> rows_;
+    mutable RowStore rows_;
     mutable std::int32_t current_ = 0;
     mutable std::int32_t pending_count_ = 0;
     mutable std::vector<std::int32_t> last_positions_;  // display index -> sorted index, of the last sort
@@ -180,9 +214,5 @@ private:
     ImageList* small_icons_ = nullptr;
     ListViewObserver* view_ = nullptr;
 };
-
-// The ordering used for sorting: letters compare without regard to ASCII
-// case, everything else by code point (UTF-8 byte order). Exposed for tests.
-int CompareListText(std::string_view a, std::string_view b);
 
 }  // namespace kestrova

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "listing/file_rows.h"
 #include "listing/size_check.h"
 #include "listing_fixture.h"
@@ -83,6 +85,17 @@ TEST_F(ListingTest, ThreeFilesOfOneSizeGiveTwoMarks) {
     Refresh();
     EXPECT_EQ(Column(2), (std::vector<std::string>{Padded("100 "), Padded("100*"), Padded("100*")}));
     EXPECT_NE(Status().find("    ChkHit(*) 2         ["), std::string::npos);
+}
+
+TEST_F(ListingTest, SameSizeHitsCountPastSixteenBitsOnScreenAndInTheSettingsFile) {
+    dir.Write("same/f0.dat", "");
+    for (int i = 1; i < 40000; ++i) std::ofstream(dir / ("same/f" + std::to_string(i) + ".dat"));
+    SetRow(1, dir / "same");
+    SizeCheck(true);
+    Refresh();
+    EXPECT_NE(Status().find("    ChkHit(*) 39999         ["), std::string::npos) << Status();
+    ASSERT_TRUE(SaveSettingsFile(state()));
+    EXPECT_EQ(SettingsLines().at(34).rfind("40000,0,39999,", 0), 0u) << SettingsLines().at(34);
 }
 
 TEST_F(ListingTest, PatternListMatchesAnyOfItsPatternsIgnoringCase) {

@@ -5,7 +5,7 @@
 
 namespace kestrova {
 
-QString ToQString(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString ToQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 std::string FromQString(const QString& text) { return text.toUtf8().toStdString(); }
 

@@ -6,13 +6,14 @@
 #include <QRect>
 #include <QString>
 #include <string>
+#include <string_view>
 
 #include "platform/geometry.h"
 #include "platform/picture.h"
 
 namespace kestrova {
 
-QString ToQString(const std::string& text);
+QString ToQString(std::string_view text);
 std::string FromQString(const QString& text);
 // Texts written for the other platform break lines with CR LF or a lone CR.
 QString WithLineBreaks(const std::string& text);

@@ -96,7 +96,7 @@ void ListModel::FlushAppends() {
     --syncing_;
     last_append_flush_ = std::chrono::steady_clock::now();
     for (std::int32_t i = first + 1; i <= count; ++i) {
-        if (list_.DisplayRow(i).selected) {
+        if (list_.DisplaySelected(i)) {
             selection_dirty_ = true;
             break;
         }
@@ -111,7 +111,7 @@ void ListModel::SyncSelection() {
     if (!view_ || columns_reported_ == 0) return;
     const std::int32_t n = std::min<std::int32_t>(reported_, list_.Count());
     const int last_column = columns_reported_ - 1;
-    auto selected = [this](std::int32_t row0) { return list_.DisplayRow(row0 + 1).selected; };
+    auto selected = [this](std::int32_t row0) { return list_.DisplaySelected(row0 + 1); };
     QItemSelection selection;
     for (std::int32_t i = 0; i < n;) {
         if (!selected(i)) {
@@ -191,30 +191,31 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     const int row = index.row();
     const int column = index.column();
     if (row < 0 || row >= reported_ || row >= list_.Count()) return {};
-    const ListRow& item = list_.DisplayRow(row + 1);
+    // Cells are read in place; only the Qt string is made.
+    thread_local std::string scratch;
     switch (role) {
         case Qt::EditRole:
-            if (column == 0) return ToQString(item.text);
+            if (column == 0) return ToQString(list_.DisplayText(row + 1, 0, scratch));
             return {};
         case Qt::DisplayRole: {
-            if (column == 0) return ToQString(item.text);
-            if (column < 1 || column > kSubItemCount) return {};
-            QString text = ToQString(item.sub[static_cast<size_t>(column - 1)]);
+            if (column < 0 || column > kSubItemCount) return {};
+            std::string_view text = list_.DisplayText(row + 1, column, scratch);
             // Right alignment does what the leading blanks of a padded text
             // are for; shown with them, a fixed-pitch face needs more room.
-            if (ColumnAlignment(list_, column) & Qt::AlignRight) {
-                qsizetype blanks = 0;
-                while (blanks < text.size() && text[blanks] == QLatin1Char(' ')) ++blanks;
-                text.remove(0, blanks);
+            if (column > 0 && (ColumnAlignment(list_, column) & Qt::AlignRight)) {
+                const size_t first = text.find_first_not_of(' ');
+                text.remove_prefix(first == std::string_view::npos ? text.size() : first);
             }
-            return text;
+            return ToQString(text);
         }
-        case Qt::DecorationRole:
-            if (column == 0 && item.icon > 0) {
-                QPixmap pixmap = IconPixmap(item.icon);
+        case Qt::DecorationRole: {
+            const int icon = column == 0 ? list_.DisplayIcon(row + 1) : 0;
+            if (icon > 0) {
+                QPixmap pixmap = IconPixmap(icon);
                 if (!pixmap.isNull()) return pixmap;
             }
             return {};
+        }
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(ColumnAlignment(list_, column));
         default:
@@ -477,6 +478,11 @@ ListTreeView::ListTreeView(ListView& list, QWidget* parent) : QTreeView(parent),
 void ListTreeView::SetListModel(ListModel* model) {
     model_ = model;
     setModel(model);
+    // The header asks the selection whether each column is wholly selected
+    // whenever it paints a section, which walks every row: with a million
+    // rows selected a header click took seconds. It highlights nothing, so
+    // it gets a selection of its own that stays empty.
+    header()->setSelectionModel(new QItemSelectionModel(model, header()));
 }
 
 bool ListTreeView::OpenEditor(const QModelIndex& index) {

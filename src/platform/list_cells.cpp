@@ -1,0 +1,198 @@
+#include "list_cells.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kestrova {
+namespace {
+
+constexpr size_t kBlockSize = size_t{1} << 20;
+// Anything this long gets a block of its own rather than wasting the rest
+// of a shared one.
+constexpr size_t kOwnBlockFrom = kBlockSize / 8;
+
+constexpr std::uint64_t kMaxPaddedValue = std::uint64_t{1} << 50;
+constexpr size_t kMaxPaddedWidth = 31;
+constexpr size_t kMaxDigits = 15;
+constexpr size_t kDateTimeLength = 19;  // yyyy/mm/dd HH:MM:SS
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+// A mark that sorts below every digit and is no letter, so case folding
+// never touches it.
+bool IsMark(char c) { return c >= 0x20 && c <= 0x2F && c != ','; }
+
+// value with "#,##0" grouping, written backwards from end; returns the start.
+char* WriteGrouped(std::uint64_t value, char* end) {
+    int group = 0;
+    do {
+        if (group == 3) {
+            *--end = ',';
+            group = 0;
+        }
+        *--end = static_cast<char>('0' + value % 10);
+        value /= 10;
+        ++group;
+    } while (value != 0);
+    return end;
+}
+
+void WriteZeroPadded(std::uint64_t value, size_t digits, char* out) {
+    for (size_t i = digits; i-- > 0;) {
+        out[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+}
+
+std::string_view FormatPadded(std::uint64_t payload, std::string& out) {
+    const std::uint64_t value = payload >> 13;
+    const size_t width = (payload >> 8) & 0x1F;
+    char digits[32];
+    char* const end = digits + sizeof digits;
+    const char* start = WriteGrouped(value, end);
+    const size_t n = static_cast<size_t>(end - start);
+    out.assign(width - 1 - std::min(n, width - 1), ' ');
+    out.append(start, n);
+    out.push_back(static_cast<char>(payload & 0xFF));
+    return out;
+}
+
+std::string_view FormatDigits(std::uint64_t payload, std::string& out) {
+    const size_t count = payload & 0x1F;
+    out.resize(count);
+    WriteZeroPadded(payload >> 5, count, out.data());
+    return out;
+}
+
+std::string_view FormatDateTime(std::uint64_t digits14, std::string& out) {
+    out.assign("0000/00/00 00:00:00");
+    WriteZeroPadded(digits14 % 100, 2, out.data() + 17);
+    WriteZeroPadded(digits14 / 100 % 100, 2, out.data() + 14);
+    WriteZeroPadded(digits14 / 10000 % 100, 2, out.data() + 11);
+    WriteZeroPadded(digits14 / 1000000 % 100, 2, out.data() + 8);
+    WriteZeroPadded(digits14 / 100000000 % 100, 2, out.data() + 5);
+    WriteZeroPadded(digits14 / 10000000000, 4, out.data());
+    return out;
+}
+
+bool ParseDigits(std::string_view text, Cell& cell) {
+    if (text.empty() || text.size() > kMaxDigits) return false;
+    std::uint64_t value = 0;
+    for (char c : text) {
+        if (!IsDigit(c)) return false;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    cell = {CellKind::Digits, (value << 5) | text.size()};
+    return true;
+}
+
+bool ParsePadded(std::string_view text, Cell& cell) {
+    if (text.size() < 2 || text.size() > kMaxPaddedWidth || !IsMark(text.back())) return false;
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    std::uint64_t value = 0;
+    bool any = false;
+    for (; i + 1 < text.size(); ++i) {
+        const char c = text[i];
+        if (c == ',') continue;  // grouping is checked by the round trip
+        if (!IsDigit(c) || value >= kMaxPaddedValue / 10) return false;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+        any = true;
+    }
+    if (!any) return false;
+    cell = {CellKind::Padded, (value << 13) | (text.size() << 8) | static_cast<unsigned char>(text.back())};
+    return true;
+}
+
+bool ParseDateTime(std::string_view text, Cell& cell) {
+    if (text.size() != kDateTimeLength) return false;
+    std::uint64_t value = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (i == 4 || i == 7) {
+            if (c != '/') return false;
+        } else if (i == 10) {
+            if (c != ' ') return false;
+        } else if (i == 13 || i == 16) {
+            if (c != ':') return false;
+        } else if (IsDigit(c)) {
+            value = value * 10 + static_cast<std::uint64_t>(c - '0');
+        } else {
+            return false;
+        }
+    }
+    cell = {CellKind::DateTime, value};
+    return true;
+}
+
+}  // namespace
+
+TextArena::Ref TextArena::Add(std::string_view text) {
+    if (text.empty()) return {};
+    if (text.size() >= kOwnBlockFrom) {
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(text.size()));
+        std::memcpy(blocks_.back().get(), text.data(), text.size());
+        return {static_cast<std::uint32_t>(blocks_.size() - 1), 0, static_cast<std::uint32_t>(text.size())};
+    }
+    if (current_capacity_ - current_used_ < text.size()) {
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));
+        current_ = static_cast<std::uint32_t>(blocks_.size() - 1);
+        current_used_ = 0;
+        current_capacity_ = kBlockSize;
+    }
+    const Ref ref{current_, static_cast<std::uint32_t>(current_used_), static_cast<std::uint32_t>(text.size())};
+    std::memcpy(blocks_[current_].get() + current_used_, text.data(), text.size());
+    current_used_ += text.size();
+    return ref;
+}
+
+void TextArena::Clear() {
+    blocks_.clear();
+    current_ = 0;
+    current_used_ = 0;
+    current_capacity_ = 0;
+}
+
+std::uint32_t TextPool::Intern(std::string_view text) {
+    if (last_ < refs_.size() && View(last_) == text) return last_;
+    const auto found = index_.find(text);
+    if (found != index_.end()) return last_ = found->second;
+    const auto id = static_cast<std::uint32_t>(refs_.size());
+    refs_.push_back(arena_.Add(text));
+    index_.emplace(View(id), id);
+    return last_ = id;
+}
+
+void TextPool::Clear() {
+    index_.clear();
+    refs_.clear();
+    arena_.Clear();
+    last_ = 0;
+}
+
+Cell EncodeCell(std::string_view text, TextPool& pool, std::string& scratch) {
+    if (text.empty()) return {};
+    Cell cell;
+    const bool parsed = ParseDigits(text, cell) || ParseDateTime(text, cell) || ParsePadded(text, cell);
+    if (parsed && CellText(cell, pool, scratch) == text) return cell;
+    return {CellKind::Pooled, pool.Intern(text)};
+}
+
+std::string_view CellText(const Cell& cell, const TextPool& pool, std::string& scratch) {
+    switch (cell.kind) {
+        case CellKind::Empty: return {};
+        case CellKind::Pooled: return pool.View(static_cast<std::uint32_t>(cell.payload));
+        case CellKind::Digits: return FormatDigits(cell.payload, scratch);
+        case CellKind::Padded: return FormatPadded(cell.payload, scratch);
+        case CellKind::DateTime: return FormatDateTime(cell.payload, scratch);
+    }
+    return {};
+}
+
+std::uint32_t CellShape(const Cell& cell) {
+    std::uint32_t width = 0;
+    if (cell.kind == CellKind::Padded) width = static_cast<std::uint32_t>((cell.payload >> 8) & 0x1F);
+    if (cell.kind == CellKind::Digits) width = static_cast<std::uint32_t>(cell.payload & 0x1F);
+    return static_cast<std::uint32_t>(cell.kind) | (width << 8);
+}
+
+}  // namespace kestrova

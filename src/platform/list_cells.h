@@ -1,0 +1,80 @@
+#pragma once
+// Compact storage of the list's texts. A million rows must not cost a
+// million heap strings each: names go into large shared blocks, texts that
+// repeat (folders) are kept once, and texts of a regular shape (padded sizes,
+// dates, row numbers) are kept as numbers and formatted again when read.
+// Every text reads back exactly as it was given; a text that would not
+// round-trip is simply kept as it is.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace kestrova {
+
+// Texts appended into large blocks that never move, so views into them stay
+// valid until Clear.
+class TextArena {
+public:
+    struct Ref {
+        std::uint32_t block = 0;
+        std::uint32_t offset = 0;
+        std::uint32_t size = 0;
+    };
+
+    Ref Add(std::string_view text);
+    std::string_view View(Ref ref) const {
+        return ref.size == 0 ? std::string_view() : std::string_view(blocks_[ref.block].get() + ref.offset, ref.size);
+    }
+    void Clear();
+
+private:
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::uint32_t current_ = 0;  // block being filled
+    size_t current_used_ = 0;
+    size_t current_capacity_ = 0;
+};
+
+// Each distinct text once; an id names it.
+class TextPool {
+public:
+    std::uint32_t Intern(std::string_view text);
+    std::string_view View(std::uint32_t id) const { return arena_.View(refs_[id]); }
+    std::uint32_t Count() const { return static_cast<std::uint32_t>(refs_.size()); }
+    void Clear();
+
+private:
+    TextArena arena_;
+    std::vector<TextArena::Ref> refs_;
+    std::unordered_map<std::string_view, std::uint32_t> index_;
+    // Rows of one folder arrive together: the last text saves a lookup.
+    std::uint32_t last_ = 0;
+};
+
+enum class CellKind : std::uint8_t {
+    Empty,
+    Pooled,    // payload: id in the TextPool
+    Digits,    // "0042": value and digit count
+    Padded,    // blanks, a "#,##0" number and one mark byte (" " or "*")
+    DateTime,  // "yyyy/mm/dd HH:MM:SS": the fourteen digits as one number
+};
+
+struct Cell {
+    CellKind kind = CellKind::Empty;
+    std::uint64_t payload = 0;
+};
+
+// scratch is working space, so encoding a row allocates nothing.
+Cell EncodeCell(std::string_view text, TextPool& pool, std::string& scratch);
+// The cell's text: a view into the pool, or formatted into scratch.
+std::string_view CellText(const Cell& cell, const TextPool& pool, std::string& scratch);
+
+// Cells of one shape (kind and width) order by OrderKey exactly as their
+// texts order, and have equal keys only when their texts are equal. Pooled
+// cells order by a rank of the pool's texts instead (see the sort).
+std::uint32_t CellShape(const Cell& cell);
+inline std::uint64_t CellOrderKey(const Cell& cell) { return cell.payload; }
+
+}  // namespace kestrova

@@ -1,0 +1,76 @@
+#pragma once
+// The rows of a list, about sixty bytes each plus the bytes of the name:
+// the name in a shared arena, each sub-item as a compact cell (see
+// list_cells.h). Indexes here are 0-based.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "list_cells.h"
+
+namespace kestrova {
+
+inline constexpr int kSubItemCount = 4;
+
+struct ListRow {
+    std::string text;
+    std::array<std::string, kSubItemCount> sub;
+    int icon = 0;  // 1-based picture of the small-icon list, 0 = none
+    bool selected = false;
+};
+
+class RowStore {
+public:
+    size_t Size() const { return rows_.size(); }
+    void Append(const ListRow& row);
+    void Clear();
+
+    // column 0 is the row text, 1..4 the sub-items. The view is valid until
+    // the next change of the rows or the next use of scratch.
+    std::string_view Text(size_t i, int column, std::string& scratch) const;
+    void SetText(size_t i, int column, std::string_view text);
+    std::string_view Name(size_t i) const { return names_.View(rows_[i].name); }
+    Cell SubCell(size_t i, int k) const { return rows_[i].Sub(k); }
+    const TextPool& Pool() const { return pool_; }
+
+    int Icon(size_t i) const { return rows_[i].icon; }
+    void SetIcon(size_t i, int icon) { rows_[i].icon = icon; }
+    bool Selected(size_t i) const { return rows_[i].selected; }
+    void SetSelected(size_t i, bool on) { rows_[i].selected = on; }
+    void SetAllSelected(bool on);
+
+    ListRow Row(size_t i) const;
+    void Erase(size_t i);
+    // The first order.size() rows take the order given (old indexes in
+    // their new places); the rows after them stay where they are.
+    void Reorder(const std::vector<std::int32_t>& order);
+
+private:
+    // Kinds and payloads apart, so no cell pays for padding.
+    struct Stored {
+        TextArena::Ref name;
+        int icon = 0;
+        std::array<std::uint64_t, kSubItemCount> payload{};
+        std::array<CellKind, kSubItemCount> kind{};
+        bool selected = false;
+
+        Cell Sub(int k) const { return {kind[static_cast<size_t>(k - 1)], payload[static_cast<size_t>(k - 1)]}; }
+        void SetSub(int k, Cell cell) {
+            kind[static_cast<size_t>(k - 1)] = cell.kind;
+            payload[static_cast<size_t>(k - 1)] = cell.payload;
+        }
+    };
+    void NameReplaced(std::uint32_t old_size);
+
+    std::vector<Stored> rows_;
+    TextArena names_;
+    TextPool pool_;
+    // Bytes of names no row refers to any more (renamed or removed rows).
+    size_t dead_name_bytes_ = 0;
+    size_t live_name_bytes_ = 0;
+    std::string scratch_;
+};
+
+}  // namespace kestrova
