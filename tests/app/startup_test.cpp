@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "app/wiring.h"
@@ -201,6 +202,40 @@ TEST_F(StartupTest, DamagedSettingsFileStillStarts) {
     dir.Write("Kestrova.ini", junk);
     EXPECT_NO_THROW(Start());
     EXPECT_EQ(state().LoadCompleted, 1);
+}
+
+TEST_F(StartupTest, TemporariesOfKilledSavesAreRemovedAtStart) {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);  // like a save killed before its rename
+    const std::string killed = std::to_string(child);
+    const std::string running = std::to_string(getppid());
+    for (const std::string& name : {"Kestrova.ini.tmp-" + killed, "Kestrova.csv.tmp-" + killed, "Kestrova.ini.tmp-" + running}) {
+        dir.Write(name, "partial");
+    }
+    Start();
+    EXPECT_FALSE(dir.Exists("Kestrova.ini.tmp-" + killed));
+    EXPECT_FALSE(dir.Exists("Kestrova.csv.tmp-" + killed));
+    EXPECT_TRUE(dir.Exists("Kestrova.ini.tmp-" + running)) << "a running process may be saving";
+}
+
+TEST_F(StartupTest, ALinkedSettingsFileIsReadAndSavedThroughTheLink) {
+    SharedState shared;
+    ApplyDefaultSettings(shared);
+    shared.StartMode = kStartOnly;
+    shared.DisplayEntries[2].Title = "shared";
+    SetProgramPaths(shared, dir / "shared");
+    std::filesystem::create_directory(dir / "shared");
+    ASSERT_TRUE(SaveSettingsFile(shared));
+    std::filesystem::create_symlink("shared/Kestrova.ini", dir / "Kestrova.ini");
+    Start();
+    EXPECT_EQ(state().DisplayEntries[2].Title, "shared");
+    p().Form2.Text[2]->SetText("changed");
+    EXPECT_THROW(UserClose(p().Form1), ProgramEnded);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "Kestrova.ini"));
+    SetProgramPaths(shared, dir / "shared");
+    ASSERT_TRUE(ReadSettingsFile(shared));
+    EXPECT_EQ(shared.DisplayEntries[2].Title, "changed") << "the shared file got the new settings";
 }
 
 TEST_F(StartupTest, UnwritableProgramFolderStillClosesSilently) {
