@@ -6,9 +6,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <limits>
+#include <tuple>
+
 #include "app/wiring.h"
 #include "platform/user_input.h"
 #include "settings/settings_file.h"
+#include "settings/settings_transfer.h"
 #include "support/program_fixture.h"
 
 namespace kestrova {
@@ -202,6 +206,31 @@ TEST_F(StartupTest, DamagedSettingsFileStillStarts) {
     dir.Write("Kestrova.ini", junk);
     EXPECT_NO_THROW(Start());
     EXPECT_EQ(state().LoadCompleted, 1);
+}
+
+TEST_F(StartupTest, SizesAtTheEndsOfTheirRangeAreHeldWhereTheyAreUsed) {
+    constexpr std::int32_t kLow = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int32_t kHigh = std::numeric_limits<std::int32_t>::max();
+    for (const auto& [width, height, column] : {std::tuple{kLow, kHigh, kLow + 1}, std::tuple{kHigh, kLow, kHigh}}) {
+        program = std::make_unique<Program>(services, dir.path());
+        StartProgram([&](SharedState& s) {
+            s.MainWidth = width;
+            s.MainHeight = height;
+            s.FolderColumnWidth = column;
+        });
+        EXPECT_EQ(state().MainWidth, width) << "the value read stays as it is";
+        const Form& f = p().Form1;
+        for (int size : {f.Width(), f.Height(), f.ScaleWidth(), f.ScaleHeight()}) {
+            EXPECT_GE(size, 0);
+            EXPECT_LE(size, kMaxTwips);
+        }
+        Command1_Click(p());  // the settings screen opens and closes: column widths are applied
+        Command1_Click(p());
+        for (int c = 1; c <= p().Form1.ListView1.ColumnCount(); ++c) {
+            EXPECT_GE(p().Form1.ListView1.ColumnWidth(c), 0) << c;
+            EXPECT_LE(p().Form1.ListView1.ColumnWidth(c), kMaxTwips) << c;
+        }
+    }
 }
 
 TEST_F(StartupTest, TemporariesOfKilledSavesAreRemovedAtStart) {
