@@ -1,14 +1,15 @@
 // The whole headless start-up on any settings file: read it, push it into
 // the windows, run the start mode and the automatic run. Nothing may crash
-// or hang. Folder rows may name any folder on the machine; the walk only
-// reads, and after a few hundred event-loop turns the "user" interrupts
-// (as a click on the progress window would), so every input stays quick.
-#include <stdlib.h>
+// or hang. Folder rows may name any folder on the machine (the seeds name
+// /tmp/kestrova-fuzz-sandbox/pics); the walk only reads, and after a few
+// hundred event-loop turns the "user" interrupts (as a click on the
+// progress window would), so every input stays quick.
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -26,20 +27,27 @@ void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-// A small tree in the current folder, so relative row folders ("pics",
-// ".") find files of every kind the list and the viewer deal with.
+// A small tree of files of every kind the list and the viewer deal with, at
+// a fixed place so seeds can name it. libFuzzer keeps its corpus by paths
+// relative to the current folder, so the current folder stays as it is.
+constexpr const char* kSandbox = "/tmp/kestrova-fuzz-sandbox";
+
+void RemoveProgramFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(program_folder, ec);
+}
+
 void MakeSandbox() {
-    char templ[] = "/tmp/kestrova-fuzz-XXXXXX";
-    if (!::mkdtemp(templ)) std::abort();
-    const std::filesystem::path root = templ;
-    std::filesystem::create_directories(root / "program");
+    const std::filesystem::path root = kSandbox;
     std::filesystem::create_directories(root / "pics/sub/.hidden");
     for (const char* name : {"pics/a.jpg", "pics/B.PNG", "pics/c.avi", "pics/sub/d.jpg", "pics/sub/.hidden/e.bmp",
                              "pics/same1.txt", "pics/same2.txt", "pics/.dot.jpg"}) {
         WriteFile((root / name).string(), "12345");
     }
-    std::filesystem::current_path(root);
-    program_folder = (root / "program").string();
+    // Each process its own program folder: several runs may share the tree.
+    program_folder = (root / ("program-" + std::to_string(::getpid()))).string();
+    std::filesystem::create_directories(program_folder);
+    std::atexit(RemoveProgramFolder);
 }
 
 }  // namespace
