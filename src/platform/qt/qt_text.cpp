@@ -1,5 +1,7 @@
 #include "qt_text.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <string_view>
 #include <vector>
