@@ -243,7 +243,8 @@ bool ListModel::setData(const QModelIndex& index, const QVariant& value, int rol
     const std::int32_t row1 = index.row() + 1;
     editing_ = QPersistentModelIndex();
     editing_row_ = false;
-    list_.BackendEndLabelEdit(row1, FromQString(value.toString()));
+    // A name that is not UTF-8 keeps the bytes of what the user left as it was.
+    list_.BackendEndLabelEdit(row1, FromEditedQString(value.toString(), list_.RowText(row1)));
     return true;
 }
 
