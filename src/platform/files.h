@@ -101,9 +101,6 @@ Listing ListFolder(const FolderHandle& folder, int attributes, const std::string
 // ";"-separated pattern are ignored; an empty pattern list matches nothing.
 bool MatchesAnyPattern(const std::string& name, const std::string& patterns);
 
-// The identity of the real folder a path leads to (links followed).
-std::optional<FileIdentity> FolderIdentity(const std::string& path);
-
 // True for an existing normal file: not a folder, not hidden.
 bool NormalFileExists(const std::string& path);
 bool FolderExists(const std::string& path);
