@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <limits>
-#include <tuple>
 
 #include "app/wiring.h"
 #include "platform/user_input.h"
@@ -23,6 +22,26 @@ protected:
     void Start() {
         WireHandlers(p());
         Form1_Load(p());
+    }
+    // A damaged settings file with sizes at the ends of the 32-bit range.
+    void ExpectSizesHeld(std::int32_t width, std::int32_t height, std::int32_t column) {
+        StartProgram([&](SharedState& s) {
+            s.MainWidth = width;
+            s.MainHeight = height;
+            s.FolderColumnWidth = column;
+        });
+        EXPECT_EQ(state().MainWidth, width) << "the value read stays as it is";
+        const Form& f = p().Form1;
+        for (int size : {f.Width(), f.Height(), f.ScaleWidth(), f.ScaleHeight()}) {
+            EXPECT_GE(size, 0);
+            EXPECT_LE(size, kMaxTwips);
+        }
+        Command1_Click(p());  // the settings screen opens and closes: column widths are applied
+        Command1_Click(p());
+        for (int c = 1; c <= p().Form1.ListView1.ColumnCount(); ++c) {
+            EXPECT_GE(p().Form1.ListView1.ColumnWidth(c), 0) << c;
+            EXPECT_LE(p().Form1.ListView1.ColumnWidth(c), kMaxTwips) << c;
+        }
     }
     void ExpectDefaultLines() {
         const auto lines = SettingsLines();
@@ -208,30 +227,12 @@ TEST_F(StartupTest, DamagedSettingsFileStillStarts) {
     EXPECT_EQ(state().LoadCompleted, 1);
 }
 
-TEST_F(StartupTest, SizesAtTheEndsOfTheirRangeAreHeldWhereTheyAreUsed) {
-    constexpr std::int32_t kLow = std::numeric_limits<std::int32_t>::min();
-    constexpr std::int32_t kHigh = std::numeric_limits<std::int32_t>::max();
-    for (const auto& [width, height, column] : {std::tuple{kLow, kHigh, kLow + 1}, std::tuple{kHigh, kLow, kHigh}}) {
-        program = std::make_unique<Program>(services, dir.path());
-        StartProgram([&](SharedState& s) {
-            s.MainWidth = width;
-            s.MainHeight = height;
-            s.FolderColumnWidth = column;
-        });
-        EXPECT_EQ(state().MainWidth, width) << "the value read stays as it is";
-        const Form& f = p().Form1;
-        for (int size : {f.Width(), f.Height(), f.ScaleWidth(), f.ScaleHeight()}) {
-            EXPECT_GE(size, 0);
-            EXPECT_LE(size, kMaxTwips);
-        }
-        Command1_Click(p());  // the settings screen opens and closes: column widths are applied
-        Command1_Click(p());
-        for (int c = 1; c <= p().Form1.ListView1.ColumnCount(); ++c) {
-            EXPECT_GE(p().Form1.ListView1.ColumnWidth(c), 0) << c;
-            EXPECT_LE(p().Form1.ListView1.ColumnWidth(c), kMaxTwips) << c;
-        }
-    }
-}
+constexpr std::int32_t kLowest = std::numeric_limits<std::int32_t>::min();
+constexpr std::int32_t kHighest = std::numeric_limits<std::int32_t>::max();
+
+TEST_F(StartupTest, SizesAtTheLowEndOfTheirRangeAreHeldWhereTheyAreUsed) { ExpectSizesHeld(kLowest, kHighest, kLowest + 1); }
+
+TEST_F(StartupTest, SizesAtTheHighEndOfTheirRangeAreHeldWhereTheyAreUsed) { ExpectSizesHeld(kHighest, kLowest, kHighest); }
 
 TEST_F(StartupTest, TemporariesOfKilledSavesAreRemovedAtStart) {
     const pid_t child = fork();
