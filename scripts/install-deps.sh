@@ -10,6 +10,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev
+  clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils python3
   fonts-ipafont-gothic
   desktop-file-utils

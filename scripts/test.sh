@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Kestrova with its tests and runs every
 # test: once in a normal build (with the end-to-end test of the real program
-# under Xvfb) and once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# under Xvfb), the fuzz targets for a short while, and once under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,6 +26,14 @@ if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
       echo "permission checks as an ordinary user skipped: $binary is out of its reach"
     fi
   done
+fi
+
+# The fuzz targets, each for a short smoke run, where clang is installed
+# (scripts/fuzz.sh also runs them longer; see the README).
+if command -v clang++ >/dev/null; then
+  scripts/fuzz.sh 20
+else
+  echo "fuzz targets skipped: clang is not installed"
 fi
 
 # Qt's own libraries are not instrumented; their leaks are not ours to chase.

@@ -73,6 +73,7 @@ void Form1_Load(Program& p) {
     });
     IgnoringErrors([&] {
         SetProgramPaths(s, p.executable_folder);
+        RemoveLeftoverSaveFiles(s);
         if (!SettingsFileExists(s)) {
             LoadDefaultSettings(p);
         } else {

@@ -261,6 +261,13 @@ std::string LeftBytes(const std::string& utf8, int start1, int count) {
     return utf8.substr(from, to - from);
 }
 
+int Utf8CharLength(std::string_view text, std::size_t pos) {
+    if (pos >= text.size()) return 0;
+    char32_t cp;
+    const int n = Utf8Sequence(text, pos, &cp);
+    return n > 0 ? n : 0;
+}
+
 int ByteLength(const std::string& utf8) {
     std::int64_t total = 0;
     std::size_t pos = 0;

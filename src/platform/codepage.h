@@ -2,7 +2,9 @@
 // Texts live as UTF-8 in memory and as code page 932 (the Microsoft variant of
 // Shift_JIS) in the files beside the program.
 #include <optional>
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace kestrova {
 
@@ -23,6 +25,10 @@ std::string DecodeFileText(const std::string& bytes);
 std::string LeftBytes(const std::string& utf8, int start1, int count);
 // Length in code-page-932 bytes, by the same counting.
 int ByteLength(const std::string& utf8);
+
+// Length in bytes of the well-formed UTF-8 character at text[pos], or 0 when
+// the byte there starts none (a byte of a name that is not UTF-8).
+int Utf8CharLength(std::string_view text, std::size_t pos);
 
 // Code points, for routines that count characters.
 int CharCount(const std::string& utf8);

@@ -2,6 +2,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -17,6 +19,8 @@ namespace kestrova {
 std::string ErrorText(int error_number) { return std::strerror(error_number); }
 
 namespace {
+
+constexpr int kFolderOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
 std::string BaseName(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
@@ -98,14 +102,84 @@ bool WriteAll(int fd, const std::string& bytes, int& err) {
 
 }  // namespace
 
+FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
+    if (this != &other) {
+        Close();
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+void FolderHandle::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+std::optional<FileIdentity> FolderHandle::Identity() const {
+    struct stat st;
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+FolderHandle OpenSubfolder(const FolderHandle& parent, const std::string& name, std::string& error) {
+    const int fd = ::openat(parent.fd(), name.c_str(), kFolderOpenFlags);
+    if (fd < 0) error = ErrorText(errno);
+    return FolderHandle(fd);
+}
+
+FolderHandle OpenFolder(const std::string& path, std::string& error) {
+    if (path.empty()) {
+        error = ErrorText(ENOENT);
+        return FolderHandle();
+    }
+    const int fd = ::open(path.c_str(), kFolderOpenFlags);
+    if (fd >= 0) return FolderHandle(fd);
+    if (errno != ENAMETOOLONG) {
+        error = ErrorText(errno);
+        return FolderHandle();
+    }
+    // Too long for one call: go one name at a time from the root or from
+    // the current folder.
+    FolderHandle folder(::open(path[0] == '/' ? "/" : ".", kFolderOpenFlags));
+    for (std::size_t pos = 0; pos < path.size() && folder.is_open();) {
+        std::size_t next = path.find('/', pos);
+        if (next == std::string::npos) next = path.size();
+        if (next > pos) folder = OpenSubfolder(folder, path.substr(pos, next - pos), error);
+        pos = next + 1;
+    }
+    return folder;
+}
+
 Listing ListFolder(const std::string& folder, int attributes, const std::string& patterns) {
     Listing listing;
-    DirHandle dir(::opendir(folder.c_str()));
+    const FolderHandle handle = OpenFolder(folder, listing.error);
+    if (!handle.is_open()) return listing;
+    return ListFolder(handle, attributes, patterns);
+}
+
+Listing ListFolder(const FolderHandle& folder, int attributes, const std::string& patterns) {
+    Listing listing;
+    auto fail = [&](int err) {
+        listing.error = ErrorText(err);
+        listing.entries.clear();
+        return std::move(listing);
+    };
+    // Looking up any name, even ".", needs the right to search the folder.
+    struct stat self;
+    if (::fstatat(folder.fd(), ".", &self, 0) != 0) return fail(errno);
+    // The directory stream gets its own descriptor; it shares the reading
+    // position with the handle's, so it starts from the beginning.
+    const int own = ::fcntl(folder.fd(), F_DUPFD_CLOEXEC, 0);
+    if (own < 0) return fail(errno);
+    DirHandle dir(::fdopendir(own));
     if (!dir.get()) {
-        listing.error = ErrorText(errno);
-        return listing;
+        const int err = errno;
+        ::close(own);
+        return fail(err);
     }
-    const int dfd = ::dirfd(dir.get());
+    ::rewinddir(dir.get());
+    const int dfd = folder.fd();
     const bool want_hidden = (attributes & kAttrHidden) != 0;
     const bool want_folders = (attributes & kAttrDirectory) != 0;
 
@@ -113,11 +187,7 @@ Listing ListFolder(const std::string& folder, int attributes, const std::string&
         errno = 0;
         const dirent* d = ::readdir(dir.get());
         if (!d) {
-            if (errno != 0) {
-                listing.error = ErrorText(errno);
-                listing.entries.clear();
-                return listing;
-            }
+            if (errno != 0) return fail(errno);
             break;
         }
         const std::string name = d->d_name;
@@ -133,7 +203,10 @@ Listing ListFolder(const std::string& folder, int attributes, const std::string&
         if (::fstatat(dfd, d->d_name, &st, 0) != 0) {
             // A dangling link (or one that loops) is still listed, with the
             // data of the link itself.
-            if (::fstatat(dfd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
+            if (::fstatat(dfd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                if (errno == EACCES) return fail(errno);  // lost the right to search meanwhile
+                continue;                                 // gone meanwhile
+            }
             is_symlink = S_ISLNK(st.st_mode);
         } else if (d->d_type == DT_UNKNOWN) {
             struct stat lst;
@@ -331,8 +404,54 @@ std::optional<std::string> ReadFileBytes(const std::string& path, std::string& e
     return data;
 }
 
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error) {
-    const std::string temp = path + ".tmp-" + std::to_string(::getpid());
+std::optional<std::string> FollowLinks(const std::string& path, std::string& error) {
+    // As many links as the system itself follows before it gives up.
+    constexpr int kMaxLinks = 40;
+    std::string current = path;
+    for (int hops = 0; hops <= kMaxLinks; ++hops) {
+        struct stat st;
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 256), '\0');
+        while (true) {
+            const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+            if (n < 0) {
+                error = ErrorText(errno);
+                return std::nullopt;
+            }
+            if (static_cast<std::size_t>(n) < target.size()) {
+                target.resize(static_cast<std::size_t>(n));
+                break;
+            }
+            target.resize(target.size() * 2);
+        }
+        if (target.empty() || target[0] != '/') {
+            const std::size_t slash = current.find_last_of('/');
+            if (slash != std::string::npos) target = current.substr(0, slash + 1) + target;
+        }
+        current = std::move(target);
+    }
+    error = ErrorText(ELOOP);
+    return std::nullopt;
+}
+
+namespace {
+
+constexpr const char* kTemporaryMark = ".tmp-";
+
+std::string TemporaryPath(const std::string& path, long pid) { return path + kTemporaryMark + std::to_string(pid); }
+
+bool ProcessIsGone(long pid) { return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& requested, const std::string& bytes, std::string& error) {
+    // The temporary file must lie beside the real file for the rename to
+    // replace it, and renaming over a link would turn a shared file into a
+    // private copy.
+    const std::optional<std::string> resolved = FollowLinks(requested, error);
+    if (!resolved) return false;
+    const std::string& path = *resolved;
+    const std::string temp = TemporaryPath(path, ::getpid());
     int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
     int raw = ::open(temp.c_str(), flags, 0644);
     if (raw < 0 && errno == EEXIST) {
@@ -345,6 +464,9 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
         return false;
     }
     Fd fd(raw);
+    // Held until the file is renamed, so a start running meanwhile can tell
+    // this temporary from one a killed save left behind.
+    ::flock(fd.get(), LOCK_EX);
     auto fail = [&](int err) {
         if (fd.get() >= 0) fd.Close();
         ::unlink(temp.c_str());
@@ -360,13 +482,40 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
     int err = 0;
     if (!WriteAll(fd.get(), bytes, err)) return fail(err);
     if (::fsync(fd.get()) != 0) return fail(errno);
-    if (fd.Close() != 0) return fail(errno);
     if (::rename(temp.c_str(), path.c_str()) != 0) return fail(errno);
+    fd.Close();  // the data is on disk already (fsync above)
 
     // Make the rename itself durable; failing here loses nothing already done.
     Fd folder(::open(ParentFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() >= 0) ::fsync(folder.get());
     return true;
+}
+
+int RemoveStaleTemporaries(const std::string& requested) {
+    std::string error;
+    const std::string path = FollowLinks(requested, error).value_or(requested);
+    const std::string prefix = BaseName(path) + kTemporaryMark;
+    const std::string folder = ParentFolder(path);
+    DirHandle dir(::opendir(folder.c_str()));
+    if (!dir.get()) return 0;
+    int removed = 0;
+    while (const dirent* d = ::readdir(dir.get())) {
+        const std::string name = d->d_name;
+        if (!name.starts_with(prefix)) continue;
+        const std::string digits = name.substr(prefix.size());
+        if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
+        const long pid = std::stol(digits);
+        // A process of that number may be a save under way (or an unrelated
+        // process that got the number again): leave its file to a later start.
+        if (pid != ::getpid() && !ProcessIsGone(pid)) continue;
+        // A save from another machine sharing the folder still holds its lock.
+        Fd fd(::openat(::dirfd(dir.get()), d->d_name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        if (fd.get() < 0 || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;
+        struct stat st;
+        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (::unlinkat(::dirfd(dir.get()), d->d_name, 0) == 0) ++removed;
+    }
+    return removed;
 }
 
 std::string ExecutableFolder() {

@@ -54,23 +54,52 @@ struct Listing {
     std::vector<DirEntry> entries;  // ascending by name, "." and ".." left out
 };
 
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// An open folder. Walks go from an open folder to its subfolder by name, so
+// neither the depth of a tree nor the length of its paths matters.
+class FolderHandle {
+public:
+    FolderHandle() = default;
+    explicit FolderHandle(int fd) : fd_(fd) {}
+    ~FolderHandle() { Close(); }
+    FolderHandle(FolderHandle&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    FolderHandle& operator=(FolderHandle&& other) noexcept;
+    FolderHandle(const FolderHandle&) = delete;
+    FolderHandle& operator=(const FolderHandle&) = delete;
+
+    bool is_open() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+    void Close();
+    // The real folder it is (nullopt when the system cannot tell).
+    std::optional<FileIdentity> Identity() const;
+
+private:
+    int fd_ = -1;
+};
+
+// Opens a folder by its path, also one longer than the system's path limit.
+FolderHandle OpenFolder(const std::string& path, std::string& error);
+// Opens the entry `name` of an open folder as a folder, following a link.
+FolderHandle OpenSubfolder(const FolderHandle& parent, const std::string& name, std::string& error);
+
 // Lists one folder. Entries are normal files matching `patterns` (";"-separated
 // wildcards, see MatchesAnyPattern), plus hidden files with kAttrHidden, plus
 // folders (also matched against the patterns) with kAttrDirectory; hidden
 // folders need both bits. Size and time come from one status call per entry.
+// A folder that can be read but not searched fails: its entries cannot be
+// looked at, so listing it as empty would hide them.
 Listing ListFolder(const std::string& folder, int attributes, const std::string& patterns);
+Listing ListFolder(const FolderHandle& folder, int attributes, const std::string& patterns);
 
 // Windows file-pattern matching: case-insensitive, "*" any run, "?" one
 // character, "*.*" every name (also one without a dot). Blanks around each
 // ";"-separated pattern are ignored; an empty pattern list matches nothing.
 bool MatchesAnyPattern(const std::string& name, const std::string& patterns);
-
-struct FileIdentity {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-};
-// The identity of the real folder a path leads to (links followed).
-std::optional<FileIdentity> FolderIdentity(const std::string& path);
 
 // True for an existing normal file: not a folder, not hidden.
 bool NormalFileExists(const std::string& path);
@@ -92,10 +121,18 @@ bool CheckNewFileName(const std::string& name, std::string& error);
 // Reads at most max_bytes of a file; nullopt with the error text on failure.
 std::optional<std::string> ReadFileBytes(const std::string& path, std::string& error,
                                          std::size_t max_bytes = 256u * 1024u * 1024u);
+// The path a chain of symbolic links ends at (which need not exist yet), or
+// the path itself when it is no link; nullopt with the error text on a loop.
+std::optional<std::string> FollowLinks(const std::string& path, std::string& error);
 // Writes a whole file atomically: a temporary file in the same folder is
 // written, flushed and renamed over the old one, so a crash never leaves half
-// a file behind.
+// a file behind. Through a symbolic link the file it points at is replaced,
+// so a shared file stays shared.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error);
+// Deletes the temporary files of `path` that earlier writes left behind when
+// they were killed; a write still under way keeps its own. Returns how many
+// were deleted.
+int RemoveStaleTemporaries(const std::string& path);
 
 // The folder holding the running executable, without a trailing separator.
 std::string ExecutableFolder();

@@ -116,11 +116,12 @@ void Form::ApplyEmulatedSize() {
 }
 
 void Form::Move(int left, int top, int width, int height) {
-    left_ = left;
-    top_ = top;
+    left_ = ClampTwips(left);
+    top_ = ClampTwips(top);
     if (state_ == kNormal) {
-        normal_width_ = width;
-        normal_height_ = height;
+        // A negative size is no size; the window system raises it to its minimum.
+        normal_width_ = ClampTwips(width, 0);
+        normal_height_ = ClampTwips(height, 0);
         ApplyEmulatedSize();
     }
     NotifyForm(FormProperty::Geometry);

@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <cstdint>
 
 namespace kestrova {
@@ -6,6 +7,14 @@ namespace kestrova {
 // Window positions and sizes are kept in twips, the unit the window tables use.
 // One twip is 1/15 of a logical pixel at 96 dpi.
 constexpr int kTwipsPerPixel = 15;
+
+// Window sizes and positions beyond any screen (about a million pixels).
+// Values from a damaged settings file are held within it where they are
+// used, so sums and differences of sizes cannot overflow.
+constexpr int kMaxTwips = 1 << 24;
+constexpr int ClampTwips(std::int64_t twips, int low = -kMaxTwips) {
+    return static_cast<int>(std::clamp<std::int64_t>(twips, low, kMaxTwips));
+}
 
 struct Rect {
     int left = 0;

@@ -40,17 +40,17 @@ void ImageList::SetImageSize(int width, int height) {
 }
 
 void ListView::AddColumn(std::string text, int width, ColumnAlign align) {
-    columns_.push_back({std::move(text), width, align});
+    columns_.push_back({std::move(text), ClampTwips(width, 0), align});
     if (view_) view_->ColumnsChanged();
 }
 
 void ListView::SetColumnWidth(int index1, int width) {
-    columns_.at(static_cast<size_t>(index1 - 1)).width = std::max(0, width);
+    columns_.at(static_cast<size_t>(index1 - 1)).width = ClampTwips(width, 0);
     if (view_) view_->ColumnsChanged();
 }
 
 void ListView::BackendColumnWidth(int index1, int width) {
-    if (index1 >= 1 && index1 <= ColumnCount()) columns_[static_cast<size_t>(index1 - 1)].width = std::max(0, width);
+    if (index1 >= 1 && index1 <= ColumnCount()) columns_[static_cast<size_t>(index1 - 1)].width = ClampTwips(width, 0);
 }
 
 size_t ListView::Checked(std::int32_t index1) const {

@@ -192,6 +192,11 @@ std::string FormatDoubleField(double value) {
     if (value == 0.0) return "0";
     if (std::isnan(value)) return "NaN";
     if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
+    // Rounded to fifteen digits, the largest doubles would be written as
+    // 1.79769313486232E+308, beyond the range of a double, and a file the
+    // program wrote would not read back. They are written one step lower.
+    constexpr double kLargestFifteenDigits = 1.79769313486231e308;
+    if (std::fabs(value) > kLargestFifteenDigits) value = std::copysign(kLargestFifteenDigits, value);
 
     // Fifteen significant digits, rounded once; the exponent is taken after
     // rounding so 999999999999999.9 turns into 1E+15 and not 1000000000000000.

@@ -1,7 +1,5 @@
 #include "settings_file.h"
 
-#include <fstream>
-
 #include "data_folders.h"
 #include "platform/quoted_fields.h"
 #include "platform/codepage.h"
@@ -11,11 +9,6 @@
 
 namespace kestrova {
 namespace {
-
-
-// Every field the program needs lies in the first few kilobytes; a damaged
-// file of any size is read only this far so start-up stays quick.
-constexpr std::streamsize kMaxSettingsBytes = 1 << 20;
 
 class LineWriter {
 public:
@@ -130,13 +123,19 @@ bool SaveSettingsFile(const SharedState& state) {
 bool SettingsFileExists(const SharedState& state) { return NormalFileExists(state.SettingsFilePath); }
 
 bool ReadSettingsFile(SharedState& state) {
-    std::ifstream in(state.SettingsFilePath, std::ios::binary);
-    if (!in) return false;
-    std::string bytes(static_cast<size_t>(kMaxSettingsBytes), '\0');
-    in.read(bytes.data(), kMaxSettingsBytes);
-    bytes.resize(static_cast<size_t>(in.gcount()));
-    ParseSettingsText(DecodeFileText(bytes), state);
+    // The whole file: a long title the program wrote itself must come back
+    // whole, and every field after it must stay in its place. Decoding and
+    // field reading are linear, so even a huge damaged file starts quickly.
+    std::string error;
+    const std::optional<std::string> bytes = ReadFileBytes(state.SettingsFilePath, error);
+    if (!bytes) return false;
+    ParseSettingsText(DecodeFileText(*bytes), state);
     return true;
+}
+
+void RemoveLeftoverSaveFiles(const SharedState& state) {
+    RemoveStaleTemporaries(state.SettingsFilePath);
+    RemoveStaleTemporaries(state.ListFilePath);
 }
 
 }  // namespace kestrova

@@ -31,5 +31,8 @@ bool SaveSettingsFile(const SharedState& state);
 bool SettingsFileExists(const SharedState& state);
 // Reads SettingsFilePath into the state; false when it could not be opened.
 bool ReadSettingsFile(SharedState& state);
+// Deletes the temporary files that saves of the settings and list files
+// left behind when they were killed.
+void RemoveLeftoverSaveFiles(const SharedState& state);
 
 }  // namespace kestrova

@@ -165,8 +165,11 @@ void ApplyFolderColumn(Program& p) {
         s.ShownFolderColumnWidth = 0;
     }
     // A negative width cannot be set; the column then stays as it was.
-    const int name_width = p.Form1.ScaleWidth() - (s.ShownFolderColumnWidth + kFixedColumnsRoom);
-    if (name_width >= 0) list.SetColumnWidth(1, name_width);
+    // A width from a damaged settings file may be near either end of its
+    // range, so the room left is worked out without overflowing.
+    const std::int64_t name_width =
+        std::int64_t{p.Form1.ScaleWidth()} - (std::int64_t{s.ShownFolderColumnWidth} + kFixedColumnsRoom);
+    if (name_width >= 0) list.SetColumnWidth(1, ClampTwips(name_width, 0));
 }
 
 void LoadDefaultSettings(Program& p) {

@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <limits>
 
 #include "app/wiring.h"
 #include "platform/user_input.h"
 #include "settings/settings_file.h"
+#include "settings/settings_transfer.h"
 #include "support/program_fixture.h"
 
 namespace kestrova {
@@ -18,6 +22,26 @@ protected:
     void Start() {
         WireHandlers(p());
         Form1_Load(p());
+    }
+    // A damaged settings file with sizes at the ends of the 32-bit range.
+    void ExpectSizesHeld(std::int32_t width, std::int32_t height, std::int32_t column) {
+        StartProgram([&](SharedState& s) {
+            s.MainWidth = width;
+            s.MainHeight = height;
+            s.FolderColumnWidth = column;
+        });
+        EXPECT_EQ(state().MainWidth, width) << "the value read stays as it is";
+        const Form& f = p().Form1;
+        for (int size : {f.Width(), f.Height(), f.ScaleWidth(), f.ScaleHeight()}) {
+            EXPECT_GE(size, 0);
+            EXPECT_LE(size, kMaxTwips);
+        }
+        Command1_Click(p());  // the settings screen opens and closes: column widths are applied
+        Command1_Click(p());
+        for (int c = 1; c <= p().Form1.ListView1.ColumnCount(); ++c) {
+            EXPECT_GE(p().Form1.ListView1.ColumnWidth(c), 0) << c;
+            EXPECT_LE(p().Form1.ListView1.ColumnWidth(c), kMaxTwips) << c;
+        }
     }
     void ExpectDefaultLines() {
         const auto lines = SettingsLines();
@@ -202,6 +226,47 @@ TEST_F(StartupTest, DamagedSettingsFileStillStarts) {
     dir.Write("Kestrova.ini", junk);
     EXPECT_NO_THROW(Start());
     EXPECT_EQ(state().LoadCompleted, 1);
+}
+
+constexpr std::int32_t kLowest = std::numeric_limits<std::int32_t>::min();
+constexpr std::int32_t kHighest = std::numeric_limits<std::int32_t>::max();
+
+TEST_F(StartupTest, SizesAtTheLowEndOfTheirRangeAreHeldWhereTheyAreUsed) { ExpectSizesHeld(kLowest, kHighest, kLowest + 1); }
+
+TEST_F(StartupTest, SizesAtTheHighEndOfTheirRangeAreHeldWhereTheyAreUsed) { ExpectSizesHeld(kHighest, kLowest, kHighest); }
+
+TEST_F(StartupTest, TemporariesOfKilledSavesAreRemovedAtStart) {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);  // like a save killed before its rename
+    const std::string killed = std::to_string(child);
+    const std::string running = std::to_string(getppid());
+    for (const std::string& name : {"Kestrova.ini.tmp-" + killed, "Kestrova.csv.tmp-" + killed, "Kestrova.ini.tmp-" + running}) {
+        dir.Write(name, "partial");
+    }
+    Start();
+    EXPECT_FALSE(dir.Exists("Kestrova.ini.tmp-" + killed));
+    EXPECT_FALSE(dir.Exists("Kestrova.csv.tmp-" + killed));
+    EXPECT_TRUE(dir.Exists("Kestrova.ini.tmp-" + running)) << "a running process may be saving";
+}
+
+TEST_F(StartupTest, ALinkedSettingsFileIsReadAndSavedThroughTheLink) {
+    SharedState shared;
+    ApplyDefaultSettings(shared);
+    shared.StartMode = kStartOnly;
+    shared.DisplayEntries[2].Title = "shared";
+    SetProgramPaths(shared, dir / "shared");
+    std::filesystem::create_directory(dir / "shared");
+    ASSERT_TRUE(SaveSettingsFile(shared));
+    std::filesystem::create_symlink("shared/Kestrova.ini", dir / "Kestrova.ini");
+    Start();
+    EXPECT_EQ(state().DisplayEntries[2].Title, "shared");
+    p().Form2.Text[2]->SetText("changed");
+    EXPECT_THROW(UserClose(p().Form1), ProgramEnded);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "Kestrova.ini"));
+    SetProgramPaths(shared, dir / "shared");
+    ASSERT_TRUE(ReadSettingsFile(shared));
+    EXPECT_EQ(shared.DisplayEntries[2].Title, "changed") << "the shared file got the new settings";
 }
 
 TEST_F(StartupTest, UnwritableProgramFolderStillClosesSilently) {

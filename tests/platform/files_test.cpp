@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -162,6 +164,45 @@ TEST_F(FilesTest, ListingFailuresCarryTheSystemText) {
     EXPECT_FALSE(denied.ok);
     EXPECT_EQ(denied.error, "Permission denied");
     EXPECT_TRUE(denied.entries.empty());
+
+    // Readable but not searchable: the names are there, their files are not
+    // within reach, so the folder is not listed as empty.
+    MakeFolder("readonly");
+    Write("readonly/inside.txt", "x");
+    Lock("readonly", 0444);
+    const Listing unsearchable = ListFolder(Path("readonly"), kAttrNormal, "*");
+    EXPECT_FALSE(unsearchable.ok);
+    EXPECT_EQ(unsearchable.error, "Permission denied");
+}
+
+TEST_F(FilesTest, FoldersOpenByHandleAndByPathsBeyondTheLimit) {
+    // 300 levels of a 20-byte name: a path of over 6,000 bytes.
+    const std::string name(20, 'n');
+    std::string error;
+    FolderHandle folder = OpenFolder(dir_, error);
+    std::string path = dir_;
+    for (int depth = 0; depth < 300; ++depth) {
+        ASSERT_EQ(::mkdirat(folder.fd(), name.c_str(), 0755), 0);
+        folder = OpenSubfolder(folder, name, error);
+        ASSERT_TRUE(folder.is_open()) << error;
+        path += "/" + name;
+    }
+    ASSERT_GE(::close(::openat(folder.fd(), "deep.txt", O_WRONLY | O_CREAT, 0644)), 0);
+    const FolderHandle again = OpenFolder(path, error);
+    ASSERT_TRUE(again.is_open()) << error;
+    EXPECT_EQ(again.Identity(), folder.Identity());
+    const Listing listing = ListFolder(again, kAttrNormal, "*");
+    ASSERT_TRUE(listing.ok) << listing.error;
+    ASSERT_EQ(listing.entries.size(), 1u);
+    EXPECT_EQ(listing.entries[0].name, "deep.txt");
+    EXPECT_EQ(ListFolder(again, kAttrNormal, "*").entries.size(), 1u) << "a second listing starts from the top";
+    EXPECT_FALSE(OpenSubfolder(again, "deep.txt", error).is_open());
+    EXPECT_EQ(error, "Not a directory");
+    // Cut the chain so the test folder can be removed by path.
+    FolderHandle middle = OpenFolder(dir_, error);
+    for (int depth = 0; depth < 150; ++depth) middle = OpenSubfolder(middle, name, error);
+    const FolderHandle top = OpenFolder(dir_, error);
+    EXPECT_EQ(::renameat(middle.fd(), name.c_str(), top.fd(), "lower_half"), 0);
 }
 
 TEST_F(FilesTest, ExistenceChecks) {
@@ -242,6 +283,56 @@ TEST_F(FilesTest, AtomicWriteReplacesAndLeavesNoTemporary) {
     struct stat st;
     ASSERT_EQ(::stat(Path("settings.ini").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);  // a private file stays private
+}
+
+TEST_F(FilesTest, AtomicWriteThroughLinksReplacesWhatTheyPointAt) {
+    MakeFolder("shared");
+    MakeFolder("program");
+    Write("shared/settings.ini", "old");
+    Link("../shared/settings.ini", "program/settings.ini");  // relative to the link's folder
+    Link(Path("program/settings.ini"), "second_link.ini");     // a chain of two links
+    Link("shared/not_yet.ini", "dangling.ini");
+    std::string error;
+    ASSERT_TRUE(WriteFileAtomically(Path("program/settings.ini"), "new", error)) << error;
+    ASSERT_TRUE(WriteFileAtomically(Path("second_link.ini"), "newer", error)) << error;
+    ASSERT_TRUE(WriteFileAtomically(Path("dangling.ini"), "created", error)) << error;
+    struct stat st;
+    for (const char* link : {"program/settings.ini", "second_link.ini", "dangling.ini"}) {
+        ASSERT_EQ(::lstat(Path(link).c_str(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode)) << link << " is still a link";
+    }
+    EXPECT_EQ(ReadFileBytes(Path("shared/settings.ini"), error), "newer");
+    EXPECT_EQ(ReadFileBytes(Path("shared/not_yet.ini"), error), "created");
+    EXPECT_EQ(Raw("shared"), (std::set<std::string>{"settings.ini", "not_yet.ini"}));
+    EXPECT_EQ(Raw("program"), (std::set<std::string>{"settings.ini"}));
+
+    Link("loop.ini", "loop.ini");
+    EXPECT_FALSE(WriteFileAtomically(Path("loop.ini"), "x", error));
+    EXPECT_EQ(error, "Too many levels of symbolic links");
+}
+
+TEST_F(FilesTest, StaleTemporariesAreRemovedAndLiveOnesKept) {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);  // a process id that is gone
+    const std::string dead = std::to_string(child);
+    const std::string alive = std::to_string(::getppid());
+    MakeFolder("real");
+    Link("real/settings.ini", "settings.ini");
+    for (const std::string& name : {"settings.ini.tmp-" + dead, "settings.ini.tmp-" + std::to_string(::getpid()),
+                                    "settings.ini.tmp-" + alive, std::string("settings.ini.tmp-x1"), "other.ini.tmp-" + dead,
+                                    "locked.ini.tmp-" + dead}) {
+        Write("real/" + name, "partial");
+    }
+    // Another machine's save under way holds the lock on its temporary.
+    const int held = ::open(Path("real/locked.ini.tmp-" + dead).c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    EXPECT_EQ(RemoveStaleTemporaries(Path("settings.ini")), 2) << "beside the link's target";
+    EXPECT_EQ(RemoveStaleTemporaries(Path("real/locked.ini")), 0);
+    ::close(held);
+    EXPECT_EQ(Raw("real"), (std::set<std::string>{"settings.ini.tmp-" + alive, "settings.ini.tmp-x1",
+                                                   "other.ini.tmp-" + dead, "locked.ini.tmp-" + dead}));
 }
 
 TEST_F(FilesTest, AtomicWriteFailuresReportText) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -70,6 +72,17 @@ TEST(TextFormat, FormatFields) {
         {1.5e-7, "1.5E-07"},
     };
     for (const auto& [value, expected] : cases) EXPECT_EQ(FormatDoubleField(value), expected);
+}
+
+TEST(TextFormat, EveryFiniteDoubleWrittenReadsBackAsANumber) {
+    for (double value : {std::numeric_limits<double>::max(), -std::numeric_limits<double>::max(),
+                         1.797693134862315e308, std::numeric_limits<double>::min(), std::numeric_limits<double>::denorm_min()}) {
+        const std::string text = FormatDoubleField(value);
+        const std::optional<double> back = TextToDouble(text);
+        ASSERT_TRUE(back.has_value()) << text;
+        EXPECT_EQ(FormatDoubleField(*back), text);
+    }
+    EXPECT_EQ(FormatDoubleField(std::numeric_limits<double>::max()), "1.79769313486231E+308");
 }
 
 TEST(TextFormat, PadLeftCountsCharacters) {

@@ -1,10 +1,15 @@
 // Pure translations of the Qt backend: keys, modifiers and buttons into the
-// handlers' numbering, and desktop network mounts into //HOST/SHARE paths.
+// handlers' numbering, desktop network mounts into //HOST/SHARE paths, and
+// texts whose bytes are not UTF-8 into readable strings and back.
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include "platform/geometry.h"
 #include "platform/qt/gvfs_path.h"
 #include "platform/qt/qt_input_map.h"
+#include "platform/qt/qt_text.h"
+#include "support/temp_dir.h"
 
 namespace kestrova {
 namespace {
@@ -93,6 +98,50 @@ TEST(GvfsPath, NetworkBrowsingStartsAtTheFirstMountPlaceThatExists) {
     EXPECT_EQ(NetworkBrowseStart(1000, only({"/run/user/1001/gvfs", "/media"})), "/media");
     EXPECT_EQ(NetworkBrowseStart(0, only({"/mnt", "/media"})), "/mnt");
     EXPECT_EQ(NetworkBrowseStart(0, only({})), "/");
+}
+
+const std::string kLatin1Name = "Fotos-\xE9t\xE9";  // ISO-8859-1 bytes, not UTF-8
+
+TEST(QtText, BytesThatAreNotUtf8AreShownAsLatin1) {
+    EXPECT_EQ(ToQString(kLatin1Name), QString::fromUtf8("Fotos-été"));
+    EXPECT_EQ(ToQString("\x80 \xA0\xFF"), QString::fromUtf8("€ \u00A0ÿ"));
+    EXPECT_EQ(ToQString("写真 🚀 été"), QString::fromUtf8("写真 🚀 été")) << "UTF-8 is shown as it is";
+    EXPECT_EQ(ToQString("🚀\xE9"), QString::fromUtf8("🚀é"));
+}
+
+TEST(QtText, EditsKeepTheBytesTheUserDidNotTouch) {
+    struct Case {
+        std::string before;
+        const char* edited;  // UTF-8 of what the text box holds afterwards
+        std::string expected;
+    };
+    const Case cases[] = {
+        {kLatin1Name, "Fotos-été", kLatin1Name},
+        {kLatin1Name, "Fotos-été 2", kLatin1Name + " 2"},
+        {kLatin1Name, "Fotos-éXté", "Fotos-\xE9Xt\xE9"},
+        {kLatin1Name, "Fotos-ét", "Fotos-\xE9t"},
+        {kLatin1Name, "/x/Fotos-été", "/x/" + kLatin1Name},
+        {kLatin1Name, "Fotos-étéé", kLatin1Name + "\xC3\xA9"},  // a typed é is UTF-8
+        {kLatin1Name, "", ""},
+        {"\xE9\xE9", "\xC3\xA9", "\xE9"},                      // one of two equal characters removed
+        {"🚀\xE9🚀", "🚀X\xC3\xA9🚀", "🚀X\xE9🚀"},
+        {"plain été", "plain étés", "plain étés"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FromEditedQString(QString::fromUtf8(c.edited), c.before), c.expected) << c.edited;
+    }
+}
+
+TEST(QtText, FolderPickedInTheDialogKeepsItsBytes) {
+    testing::TempDir dir;
+    ASSERT_EQ(::mkdir((dir / kLatin1Name).c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((dir / kLatin1Name + "/in").c_str(), 0755), 0);
+    const std::string picked = dir / kLatin1Name + "/in";
+    // The dialog reads the name as Qt does: each stray byte becomes U+FFFD.
+    const QString from_dialog = QString::fromUtf8(picked.data(), static_cast<qsizetype>(picked.size()));
+    ASSERT_TRUE(from_dialog.contains(QChar(0xFFFD)));
+    EXPECT_EQ(PathFromQtDialog(from_dialog), picked);
+    EXPECT_EQ(PathFromQtDialog(QString::fromUtf8("/tmp/写真")), "/tmp/写真");
 }
 
 }  // namespace

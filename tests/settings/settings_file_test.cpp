@@ -211,7 +211,7 @@ TEST(SettingsFile, DamagedFilesNeverStopTheReader) {
     EXPECT_EQ(t.DisplayEntries[1].Folder, "");
 }
 
-TEST(SettingsFile, EnormousOneLineFileIsReadQuicklyAndPartly) {
+TEST(SettingsFile, EnormousOneLineFileIsReadWhole) {
     TempDir dir;
     std::string huge = "\"big\",\"/x\",1,0,";
     huge.append(50u * 1024u * 1024u, '7');
@@ -221,7 +221,22 @@ TEST(SettingsFile, EnormousOneLineFileIsReadQuicklyAndPartly) {
     EXPECT_TRUE(ReadSettingsFile(s));
     EXPECT_EQ(s.DisplayEntries[1].Title, "big");
     EXPECT_EQ(s.DisplayEntries[1].Enabled, 1);
-    EXPECT_EQ(s.DisplayEntries[2].Title, std::string(1024 * 1024 - 15, '7')) << "only the first megabyte is read";
+    EXPECT_EQ(s.DisplayEntries[2].Title.size(), 50u * 1024u * 1024u) << "the whole field, no cut";
+    EXPECT_EQ(s.DisplayEntries[2].Title.find_first_not_of('7'), std::string::npos);
+}
+
+TEST(SettingsFile, LongTitleTheProgramWroteComesBackWholeWithEveryLaterSetting) {
+    TempDir dir;
+    SharedState s = Defaults();
+    SetProgramPaths(s, dir.path());
+    s.DisplayEntries[1].Title = std::string(1100 * 1000, 'x');
+    s.ViewSeconds = 9;
+    ASSERT_TRUE(SaveSettingsFile(s));
+    SharedState back;
+    SetProgramPaths(back, dir.path());
+    ASSERT_TRUE(ReadSettingsFile(back));
+    ExpectSameSettings(s, back);
+    EXPECT_EQ(back.ViewSeconds, 9);
 }
 
 TEST(SettingsFile, UnreadableFileIsReportedAsNotRead) {

@@ -5,17 +5,6 @@
 
 namespace kestrova {
 
-QString ToQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-std::string FromQString(const QString& text) { return text.toUtf8().toStdString(); }
-
-QString WithLineBreaks(const std::string& text) {
-    QString out = ToQString(text);
-    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return out;
-}
-
 int TwipsToPixels(int twips) { return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPerPixel)); }
 
 int PixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }

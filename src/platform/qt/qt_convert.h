@@ -10,13 +10,9 @@
 
 #include "platform/geometry.h"
 #include "platform/picture.h"
+#include "qt_text.h"
 
 namespace kestrova {
-
-QString ToQString(std::string_view text);
-std::string FromQString(const QString& text);
-// Texts written for the other platform break lines with CR LF or a lone CR.
-QString WithLineBreaks(const std::string& text);
 
 int TwipsToPixels(int twips);
 int PixelsToTwips(int pixels);

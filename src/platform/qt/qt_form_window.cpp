@@ -193,7 +193,8 @@ QWidget* FormWindow::CreateWidget(Binding& binding, QWidget* parent) {
         case ControlKind::TextBox: {
             auto* edit = new QLineEdit(parent);
             connect(edit, &QLineEdit::textEdited, this, [this, &binding](const QString& text) {
-                if (!detached_) UserEditText(*binding.control, FromQString(text));
+                const std::string& before = static_cast<TextBox&>(*binding.control).Text();
+                if (!detached_) UserEditText(*binding.control, FromEditedQString(text, before));
             });
             widget = edit;
             break;
@@ -206,7 +207,8 @@ QWidget* FormWindow::CreateWidget(Binding& binding, QWidget* parent) {
             // state's back; the text is exactly what the user typed.
             combo->setCompleter(nullptr);
             connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this, &binding](const QString& text) {
-                if (!detached_) UserEditText(*binding.control, FromQString(text));
+                const std::string& before = static_cast<ComboBox&>(*binding.control).Text();
+                if (!detached_) UserEditText(*binding.control, FromEditedQString(text, before));
             });
             connect(combo, &QComboBox::activated, this, [this, &binding](int index) {
                 if (!detached_) UserPickComboItem(static_cast<ComboBox&>(*binding.control), index);

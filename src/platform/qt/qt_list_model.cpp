@@ -245,7 +245,8 @@ bool ListModel::setData(const QModelIndex& index, const QVariant& value, int rol
     editing_ = QPersistentModelIndex();
     editing_row_ = false;
     ending_edit_ = true;
-    list_.BackendEndLabelEdit(row1, FromQString(value.toString()));
+    // A name that is not UTF-8 keeps the bytes of what the user left as it was.
+    list_.BackendEndLabelEdit(row1, FromEditedQString(value.toString(), list_.RowText(row1)));
     ending_edit_ = false;
     return true;
 }

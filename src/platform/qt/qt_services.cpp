@@ -316,7 +316,7 @@ std::optional<std::string> QtServices::BrowseFolder(const std::string& title, bo
     const QString chosen =
         QFileDialog::getExistingDirectory(QApplication::activeWindow(), ToQString(title), start, QFileDialog::ShowDirsOnly);
     if (chosen.isEmpty()) return std::nullopt;
-    const std::string folder = FromQString(QDir::cleanPath(chosen));
+    const std::string folder = PathFromQtDialog(QDir::cleanPath(chosen));
     if (auto share = GvfsPathToNetworkPath(folder)) return share;
     return folder;
 }
