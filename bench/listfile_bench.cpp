@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/program.h"
+#include "core/program.h"
 #include "listing/file_rows.h"
 #include "listing/list_file.h"
 #include "listing/refresh.h"

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "app/program.h"
+#include "core/program.h"
 #include "listing/refresh.h"
 #include "platform/headless/headless_services.h"
 #include "settings/settings_transfer.h"

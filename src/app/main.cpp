@@ -2,7 +2,7 @@
 // then the event loop until a handler ends the process.
 #include <memory>
 
-#include "app/program.h"
+#include "core/program.h"
 #include "app/startup.h"
 #include "app/wiring.h"
 #include "platform/files.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Start-up (the main window's load) and the two ways to end: the main
 // window's close box and the exit button "終了".
-#include "app/program.h"
+#include "core/program.h"
 
 namespace kestrova {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/program.h"
+#include "core/program.h"
 
 namespace kestrova {
 

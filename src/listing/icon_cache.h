@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/program.h"
+#include "core/program.h"
 
 namespace kestrova {
 

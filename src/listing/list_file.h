@@ -1,7 +1,7 @@
 #pragma once
 // The list kept between runs in "Kestrova.csv" beside the program, so a start
 // that shows the previous list needs no scan.
-#include "app/program.h"
+#include "core/program.h"
 
 namespace kestrova {
 

@@ -1,6 +1,6 @@
 #pragma once
 // Interrupting long work from the progress window.
-#include "app/program.h"
+#include "core/program.h"
 
 namespace kestrova {
 

@@ -1,6 +1,6 @@
 #pragma once
 // Rebuilding the list from the sixteen folder rows.
-#include "app/program.h"
+#include "core/program.h"
 
 namespace kestrova {
 

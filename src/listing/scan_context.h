@@ -4,7 +4,7 @@
 #include <set>
 #include <utility>
 
-#include "app/program.h"
+#include "core/program.h"
 #include "icon_cache.h"
 #include "size_check.h"
 

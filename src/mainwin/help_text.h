@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/program.h"
+#include "core/program.h"
 
 namespace kestrova {
 

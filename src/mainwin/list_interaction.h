@@ -1,7 +1,7 @@
 #pragma once
 // What the mouse and the keys do in the file list, and the count of its
 // selected rows that the commands over several rows start from.
-#include "app/program.h"
+#include "core/program.h"
 
 namespace kestrova {
 

@@ -3,7 +3,7 @@
 // one-second tick and the three picture buttons.
 #include <cstdint>
 
-#include "app/program.h"
+#include "core/program.h"
 #include "listing/refresh.h"
 
 namespace kestrova {

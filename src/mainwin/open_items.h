@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/program.h"
+#include "core/program.h"
 #include "viewer/selected_rows.h"
 
 namespace kestrova {

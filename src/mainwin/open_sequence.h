@@ -2,7 +2,7 @@
 // The open sequence: the selected rows opened one after the other, stepped
 // through with the next-item dialog Form6 or each shown for ViewSeconds,
 // possibly repeated. The automatic runs "開く" and "開く(auto)" use it too.
-#include "app/program.h"
+#include "core/program.h"
 
 namespace kestrova {
 

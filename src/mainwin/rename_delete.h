@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "app/program.h"
+#include "core/program.h"
 
 namespace kestrova {
 

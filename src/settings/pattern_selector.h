@@ -1,7 +1,7 @@
 #pragma once
 // The main window's pattern selector and the pattern list behind it, kept
 // most recently used first.
-#include "app/program.h"
+#include "core/program.h"
 
 namespace kestrova {
 

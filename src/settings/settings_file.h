@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/shared_state.h"
+#include "core/shared_state.h"
 
 namespace kestrova {
 

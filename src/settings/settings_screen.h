@@ -4,7 +4,7 @@
 // the start-mode dependent quote option.
 #include <string>
 
-#include "app/program.h"
+#include "core/program.h"
 
 namespace kestrova {
 

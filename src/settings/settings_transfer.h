@@ -2,7 +2,7 @@
 // Moving the settings between the shared state and the controls that show
 // them: the settings screen, the main window's row check boxes, the pattern
 // selector and the list's folder-name column.
-#include "app/program.h"
+#include "core/program.h"
 
 namespace kestrova {
 

@@ -4,7 +4,7 @@
 // asked to.
 #include <cstdint>
 
-#include "app/shared_state.h"
+#include "core/shared_state.h"
 
 namespace kestrova {
 

@@ -3,7 +3,7 @@
 // after another in the full-screen window Form4 or the windowed Form5.
 #include <string>
 
-#include "app/program.h"
+#include "core/program.h"
 
 namespace kestrova {
 

@@ -1,7 +1,7 @@
 #pragma once
 // What the user does in the two viewer windows: end, pause, switch window,
 // repeat and enlarge, by mouse and keys.
-#include "app/program.h"
+#include "core/program.h"
 
 namespace kestrova {
 

@@ -14,7 +14,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/program.h"
+#include "core/program.h"
 #include "app/startup.h"
 #include "app/wiring.h"
 #include "platform/headless/headless_services.h"

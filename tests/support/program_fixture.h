@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/program.h"
+#include "core/program.h"
 #include "app/startup.h"
 #include "app/wiring.h"
 #include "settings/settings_file.h"

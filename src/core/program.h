@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "app/shared_state.h"
+#include "core/shared_state.h"
 #include "listing/form3_window.h"
 #include "mainwin/form1_window.h"
 #include "mainwin/form6_window.h"
