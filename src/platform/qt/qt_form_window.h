@@ -22,6 +22,13 @@ class QTimer;
 
 namespace kestrova {
 
+// Scope guard for a counter: how many of a window's updates are under way.
+struct Counting {
+    explicit Counting(int& c) : count(c) { ++count; }
+    ~Counting() { --count; }
+    int& count;
+};
+
 class ListModel;
 
 class FormWindow final : public QObject, public WindowEvents {
