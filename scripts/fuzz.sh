@@ -15,7 +15,7 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-20}
 shift || true
-targets=(fuzz_settings_file fuzz_quoted_fields fuzz_wildcard fuzz_codepage fuzz_startup)
+targets=(fuzz_settings_file fuzz_quoted_fields fuzz_list_file fuzz_wildcard fuzz_codepage fuzz_startup)
 if [ $# -gt 0 ] && [[ "$1" == fuzz_* ]]; then
   targets=("$1")
   shift

@@ -37,9 +37,6 @@ void Check(bool ok, const char* what) {
 
 }  // namespace
 
-// The list file reads its records with its own ParseQuotedLine; once that
-// is in, read each written line with it here too and compare its fields
-// with the FieldReader's.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     const std::size_t per_line = 1 + data[0] % 8;
