@@ -21,7 +21,7 @@ trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
 cp "$binary" "$work/kestrova"
 ini="$work/Kestrova.ini"
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$here/e2e_lib.sh"
 
 # Start mode 0 keeps start-up from scanning anything; the refresh check
 # gives row 1 a small folder instead.
@@ -66,14 +66,7 @@ fi
 "$work/kestrova" &
 pid=$!
 
-window=""
-for _ in $(seq 1 100); do
-  window=$(xdotool search --onlyvisible --name "Kestrova" 2>/dev/null | head -n 1 || true)
-  [ -n "$window" ] && break
-  kill -0 "$pid" 2>/dev/null || fail "the program ended before showing its window"
-  sleep 0.1
-done
-[ -n "$window" ] || fail "no main window appeared"
+wait_for_main_window "$pid"
 title=$(xdotool getwindowname "$window")
 echo "main window: $title"
 sleep 1

@@ -22,7 +22,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/e2e_lib.sh"
 
 chmod 755 "$work"
 "$cmake_bin" --install "$build" --prefix "$work/prefix" >/dev/null
@@ -60,13 +60,7 @@ run() {
   local binary=$1 click=$2 window=""
   "${as_user[@]}" "$binary" &
   pid=$!
-  for _ in $(seq 1 100); do
-    window=$(xdotool search --onlyvisible --name "Kestrova" 2>/dev/null | head -n 1 || true)
-    [ -n "$window" ] && break
-    kill -0 "$pid" 2>/dev/null || fail "the program ended before showing its window"
-    sleep 0.1
-  done
-  [ -n "$window" ] || fail "no main window appeared"
+  wait_for_main_window "$pid"
   sleep 1
   if [ "$click" = click ]; then
     # Image2 sits at 600,4800 twips: 40,320 px, 32 px square.

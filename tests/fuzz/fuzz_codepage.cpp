@@ -8,14 +8,9 @@
 #include <string>
 
 #include "platform/codepage.h"
+#include "fuzz/fuzz_check.h"
 
 namespace {
-
-void Check(bool ok, const char* what) {
-    if (ok) return;
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
 
 bool WellFormedUtf8(const std::string& s) {
     std::size_t i = 0;

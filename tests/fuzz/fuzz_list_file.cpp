@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "listing/list_file_format.h"
+#include "fuzz/fuzz_check.h"
 
 namespace {
 
@@ -26,12 +27,6 @@ std::string WriteRows(const std::vector<ListFields>& rows) {
     std::string out;
     for (const ListFields& f : rows) kestrova::AppendListLine(out, {f[0], f[1], f[2], f[3], f[4]});
     return out;
-}
-
-void Check(bool ok, const char* what) {
-    if (ok) return;
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
 }
 
 }  // namespace

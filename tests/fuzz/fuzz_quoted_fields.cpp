@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/quoted_fields.h"
+#include "fuzz/fuzz_check.h"
 
 namespace {
 
@@ -27,12 +28,6 @@ std::string WriteAll(const std::vector<std::string>& fields, std::size_t per_lin
         out += (i + 1) % per_line == 0 || i + 1 == fields.size() ? "\r\n" : ",";
     }
     return out;
-}
-
-void Check(bool ok, const char* what) {
-    if (ok) return;
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
 }
 
 }  // namespace

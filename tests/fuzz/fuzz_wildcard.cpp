@@ -10,14 +10,9 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "fuzz/fuzz_check.h"
 
 namespace {
-
-void Check(bool ok, const char* what) {
-    if (ok) return;
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
 
 bool PlainAscii(const std::string& s) {
     for (unsigned char c : s) {

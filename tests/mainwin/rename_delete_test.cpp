@@ -6,24 +6,15 @@
 
 #include "list_fixture.h"
 #include "platform/files.h"
+#include "support/list_observer_stub.h"
 
 namespace kestrova {
 namespace {
 
 // Counts the in-place edits the list asks its view to open.
-class EditRecorder final : public ListViewObserver {
+class EditRecorder final : public testing::ListObserverStub {
 public:
-    void ColumnsChanged() override {}
-    void RowsAppended(std::int32_t, std::int32_t) override {}
-    void RowAboutToBeRemoved(std::int32_t) override {}
-    void RowRemoved(std::int32_t) override {}
-    void RowsReset() override {}
-    void RowChanged(std::int32_t) override {}
-    void SelectionChanged() override {}
-    void CurrentChanged() override {}
-    void IconsChanged() override {}
     void StartLabelEdit(std::int32_t index1) override { edits.push_back(index1); }
-    std::int32_t HitTest(int, int) override { return 0; }
     std::vector<std::int32_t> edits;
 };
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "support/list_observer_stub.h"
 #include "support/test_form.h"
 
 namespace kestrova {
@@ -88,18 +89,8 @@ TEST_F(ListViewTest, ViewIndexesDuringAPendingSortReachTheRightRow) {
 }
 
 // A view that displays rows as added and finds the second one under any point.
-class SecondRowView : public ListViewObserver {
+class SecondRowView : public testing::ListObserverStub {
 public:
-    void ColumnsChanged() override {}
-    void RowsAppended(std::int32_t, std::int32_t) override {}
-    void RowAboutToBeRemoved(std::int32_t) override {}
-    void RowRemoved(std::int32_t) override {}
-    void RowsReset() override {}
-    void RowChanged(std::int32_t) override {}
-    void SelectionChanged() override {}
-    void CurrentChanged() override {}
-    void IconsChanged() override {}
-    void StartLabelEdit(std::int32_t) override {}
     std::int32_t HitTest(int, int) override { return 2; }
 };
 
