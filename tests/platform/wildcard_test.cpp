@@ -20,6 +20,8 @@ TEST(Wildcard, MatchesAnyPattern) {
         {"README", "*.", true},   {"readme.txt", "*.", false}, {"x.txt", "*.txt.", true},
         {"abc", "a?c", true},     {"abbc", "a?c", false},    {"ac", "a?c", false},
         {"readme", "r*d*e", true}, {"readme", "r*x", false},  {"aa", "a*a*a", false},
+        // A trailing "*" may match nothing at all.
+        {"a", "a*", true},        {"x.avi", "*.avi*", true}, {"ab", "a*b**", true}, {"a", "*a*", true},
         // "?" is one character however many bytes it takes; stray bytes are characters too.
         {"あいう.txt", "?いう.*", true}, {"😀.png", "?.png", true},
         {"\xFF.avi", "?.avi", true},     {"\xFF\xFE.avi", "?.avi", false}, {"\xFF.avi", "\xFF.AVI", true},
