@@ -286,10 +286,26 @@ bool SameFile(const std::string& a, const std::string& b) {
     return ::lstat(a.c_str(), &sa) == 0 && ::lstat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-// The target name is taken. Another spelling of the same file (or the same
-// path) is no other file: rename() leaves it alone or changes the spelling.
+// True when the folder holds an entry of exactly this name. A file system
+// that ignores case finds a file by any spelling of its name, but lists
+// only the spelling it keeps.
+bool FolderListsName(const std::string& path) {
+    const std::string name = BaseName(path);
+    DirHandle dir(::opendir(ParentFolder(path).c_str()));
+    if (!dir.get()) return true;  // cannot tell: take the name as taken
+    while (const dirent* d = ::readdir(dir.get())) {
+        if (name == d->d_name) return true;
+    }
+    return false;
+}
+
+// The target name is taken. Only the same path, or another spelling of the
+// same name on a file system that ignores case, is no other name: rename()
+// then leaves the file alone or changes the spelling. Another hard link of
+// the same file is another name, and rename() would silently do nothing.
 bool RenameOntoExisting(const std::string& from, const std::string& to, std::string& error) {
-    if (SameFile(from, to) && ::rename(from.c_str(), to.c_str()) == 0) return true;
+    const bool same_name = from == to || !FolderListsName(to);
+    if (same_name && SameFile(from, to) && ::rename(from.c_str(), to.c_str()) == 0) return true;
     error = ErrorText(EEXIST);
     return false;
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cerrno>
 
 #include "list_fixture.h"
@@ -71,12 +73,14 @@ TEST_F(RenameDeleteTest, RefusedRenameKeepsEveryFileAndReopensTheEdit) {
     AddFile("a.txt", 3);
     AddFile("b.txt", 7);
     dir.Write("files/sub/keep.txt", "k");
+    ASSERT_EQ(::link((dir / "files/a.txt").c_str(), (dir / "files/A link.txt").c_str()), 0);
     struct Case {
         std::string typed;
         std::string error;
     };
     const std::vector<Case> cases = {
         {"b.txt", ErrorText(EEXIST)},          // the name is taken: b.txt must survive
+        {"A link.txt", ErrorText(EEXIST)},     // taken by another name of the same file
         {"sub/moved.txt", ErrorText(EINVAL)},  // not a move to another folder
         {"..", ErrorText(EINVAL)},
     };
@@ -91,6 +95,7 @@ TEST_F(RenameDeleteTest, RefusedRenameKeepsEveryFileAndReopensTheEdit) {
         EXPECT_EQ(dir.Read("files/a.txt"), "xxx");
         EXPECT_EQ(dir.Read("files/b.txt"), "xxxxxxx");
         EXPECT_FALSE(dir.Exists("files/sub/moved.txt"));
+        EXPECT_EQ(dir.Read("files/A link.txt"), "xxx");
         EXPECT_EQ(edits.edits, (std::vector<std::int32_t>{1, 1})) << "the edit reopens";
         EXPECT_EQ(state().RenamePending, 1);
     }

@@ -234,6 +234,11 @@ TEST_F(FilesTest, DeleteAndRename) {
     EXPECT_EQ(ReadFileBytes(Path("c.txt"), error), "A");
     EXPECT_FALSE(NormalFileExists(Path("a.txt")));
     EXPECT_TRUE(RenameFile(Path("c.txt"), Path("c.txt"), error)) << error;
+    ASSERT_EQ(::link(Path("c.txt").c_str(), Path("C.txt").c_str()), 0);
+    EXPECT_FALSE(RenameFile(Path("c.txt"), Path("C.txt"), error)) << "another name of the same file";
+    EXPECT_EQ(error, "File exists");
+    EXPECT_TRUE(NormalFileExists(Path("c.txt")));
+    ASSERT_EQ(::unlink(Path("C.txt").c_str()), 0);
     EXPECT_FALSE(RenameFile(Path("nothing"), Path("d.txt"), error));
     EXPECT_EQ(error, "No such file or directory");
 
