@@ -78,6 +78,12 @@ public:
     // The display counter of the mouse cursor: shown while >= 0. Returns the new count.
     virtual int ShowCursor(bool show) = 0;
     virtual ScreenSize Screen() = 0;
+    // The part of every screen that windows may use, in desktop twips, the
+    // primary screen first. A backend that knows only one screen gives that.
+    virtual std::vector<Rect> ScreenAreas() {
+        const ScreenSize screen = Screen();
+        return {Rect{0, 0, screen.width, screen.height}};
+    }
     virtual LocalTime Now() = 0;
     virtual std::optional<Picture> LoadPicture(const std::string& path) = 0;
 

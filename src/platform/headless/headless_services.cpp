@@ -146,7 +146,7 @@ std::optional<ProcessId> HeadlessServices::StartProcess(const std::vector<std::s
         return std::nullopt;
     }
     const std::int64_t pid = next_pid_++;
-    processes_[pid] = {turns_ + process_turns_};
+    processes_[pid] = {turns_ + process_turns_, process_exit_code_};
     return ProcessId{pid};
 }
 
@@ -154,12 +154,14 @@ std::optional<int> HeadlessServices::ProcessExitCode(ProcessId id) {
     auto it = processes_.find(id.value);
     if (it == processes_.end()) return -1;
     if (turns_ < it->second.ends_at_turn) return std::nullopt;
-    return 0;
+    return it->second.exit_code;
 }
 
 int HeadlessServices::ShowCursor(bool show) { return cursor_count_ += show ? 1 : -1; }
 
 ScreenSize HeadlessServices::Screen() { return {kScreenWidthPx * kTwipsPerPixel, kScreenHeightPx * kTwipsPerPixel}; }
+
+std::vector<Rect> HeadlessServices::ScreenAreas() { return screen_areas_.value_or(Services::ScreenAreas()); }
 
 LocalTime HeadlessServices::Now() {
     std::tm tm{};

@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -38,6 +39,7 @@ public:
     std::optional<int> ProcessExitCode(ProcessId id) override;
     int ShowCursor(bool show) override;
     ScreenSize Screen() override;
+    std::vector<Rect> ScreenAreas() override;
     LocalTime Now() override;
     std::optional<Picture> LoadPicture(const std::string& path) override;
     [[noreturn]] void EndProgram() override;
@@ -61,9 +63,12 @@ public:
     void QueueFolderChoice(std::optional<std::string> folder) { folder_choices_.push_back(std::move(folder)); }
     // Pictures LoadPicture will find, by path.
     void AddPicture(const std::string& path, Picture picture) { pictures_[path] = std::move(picture); }
-    // A started process runs for this many turns, then exits with code 0.
+    // A started process runs for this many turns, then exits with this code.
     void SetProcessTurns(long turns) { process_turns_ = turns; }
+    void SetProcessExitCode(int code) { process_exit_code_ = code; }
     void SetShellOpenFails(bool fails) { shell_open_fails_ = fails; }
+    // Screens other than the one of the default size, in desktop twips.
+    void SetScreenAreas(std::vector<Rect> areas) { screen_areas_ = std::move(areas); }
     void SetNow(const LocalTime& t) { start_time_ = t; clock_ms_ = 0; }
     void SetTurnMilliseconds(long ms) { turn_ms_ = ms; }
 
@@ -91,6 +96,7 @@ private:
     };
     struct RunningProcess {
         long ends_at_turn;
+        int exit_code;
     };
 
     std::vector<Form*> forms_;
@@ -105,6 +111,7 @@ private:
     std::vector<std::string> popup_menus_;
     std::map<std::string, Picture> pictures_;
     std::map<std::int64_t, RunningProcess> processes_;
+    std::optional<std::vector<Rect>> screen_areas_;
     std::vector<RecordedMsgBox> message_boxes_;
     std::vector<std::string> shell_opens_;
     std::vector<std::vector<std::string>> process_starts_;
@@ -115,6 +122,7 @@ private:
     long turn_ms_ = 0;
     long turns_ = 0;
     long process_turns_ = 3;
+    int process_exit_code_ = 0;
     std::int64_t next_pid_ = 1000;
     int cursor_count_ = 0;
     bool shell_open_fails_ = false;

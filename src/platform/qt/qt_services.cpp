@@ -366,6 +366,22 @@ ScreenSize QtServices::Screen() {
     return {PixelsToTwips(area.width()), PixelsToTwips(area.height())};
 }
 
+std::vector<Rect> QtServices::ScreenAreas() {
+    std::vector<Rect> areas;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        // Without the panels and docks, which a title bar may hide behind.
+        const QRect area = screen->availableGeometry();
+        Rect twips{PixelsToTwips(area.x()), PixelsToTwips(area.y()), PixelsToTwips(area.width()),
+                   PixelsToTwips(area.height())};
+        if (screen == QGuiApplication::primaryScreen()) {
+            areas.insert(areas.begin(), twips);
+        } else {
+            areas.push_back(twips);
+        }
+    }
+    return areas;
+}
+
 LocalTime QtServices::Now() {
     // Not time(): it reads a coarse clock that can lag a second boundary
     // behind the clock file times and other programs use.

@@ -31,6 +31,7 @@ public:
     std::optional<int> ProcessExitCode(ProcessId id) override;
     int ShowCursor(bool show) override;
     ScreenSize Screen() override;
+    std::vector<Rect> ScreenAreas() override;
     LocalTime Now() override;
     std::optional<Picture> LoadPicture(const std::string& path) override;
     [[noreturn]] void EndProgram() override;
