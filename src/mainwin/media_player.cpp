@@ -48,7 +48,15 @@ PassEnd PlayPass(Program& p) {
         std::string error;
         // A player that fails to start has nothing to wait for; the walk
         // goes on with the next row.
-        if (auto id = p.services.StartProcess(PlayerArguments(s), error)) WaitForProcessEnd(p, *id);
+        if (auto id = p.services.StartProcess(PlayerArguments(s), error)) {
+            WaitForProcessEnd(p, *id);
+            // No row would play either: one message instead of a flash of
+            // the backdrop for every row.
+            if (p.services.ProcessExitCode(*id) == kNoVideoPlayerExitCode) {
+                p.services.MsgBox(kNoVideoPlayerText, kOkOnly, kNoIcon);
+                return PassEnd::Finish;
+            }
+        }
         p.services.DoEvents();
         if (IsOn(s.EndRequested)) return PassEnd::Finish;
     }

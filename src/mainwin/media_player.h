@@ -10,6 +10,11 @@ namespace kestrova {
 
 inline constexpr const char* kPlayerFileName = "mplayerc.exe";
 inline constexpr const char* kPlayerMissingText = " が見つかりません。開く(実行)できませんでした。";
+// The launcher beside the program ends with this code when no player it
+// knows of is installed; it looks for the players named in the message.
+inline constexpr int kNoVideoPlayerExitCode = 127;
+inline constexpr const char* kNoVideoPlayerText =
+    "動画プレーヤーが見つかりません。mpv、VLC、ffplay のどれもインストールされていません。再生できませんでした。";
 
 // The media-player sequence over the selected rows (menu and automatic run).
 void MPC_Open_Click(Program& p);

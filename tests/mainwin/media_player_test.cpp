@@ -69,6 +69,34 @@ TEST_F(MediaPlayerTest, MissingPlayerEndsTheSequenceWithItsFullPath) {
     EXPECT_FALSE(p().Form4.Visible());
 }
 
+TEST_F(MediaPlayerTest, LauncherWithoutAnyPlayerGivesOneMessageAndTheFinishRuns) {
+    // The launcher beside the program exits with 127 when it finds no player.
+    services.SetProcessExitCode(127);
+    AddVideo("a.avi");
+    AddVideo("b.avi");
+    state().LoopMode = 1;
+    // Bounds the repeat for a build where nothing ends it.
+    services.When([&] { return Starts().size() == 4; }, [&] { state().EndRequested = 1; });
+    MPC_Open_Click(p());
+    EXPECT_EQ(Starts().size(), 1u) << "the sequence ends after the first try";
+    ASSERT_EQ(services.MessageBoxes().size(), 1u);
+    EXPECT_EQ(services.MessageBoxes()[0].text, kNoVideoPlayerText);
+    EXPECT_EQ(services.MessageBoxes()[0].buttons, kOkOnly);
+    for (const char* player : {"mpv", "VLC", "ffplay"}) {
+        EXPECT_NE(services.MessageBoxes()[0].text.find(player), std::string::npos) << player;
+    }
+    EXPECT_FALSE(p().Form4.Visible());
+    EXPECT_EQ(state().OpenSequenceActive, 0);
+    EXPECT_EQ(p().Form4.Label1.Top(), p().Form4.ScaleHeight() - 340);
+
+    // Any other end of the player is no reason to stop.
+    services.SetProcessExitCode(1);
+    state().LoopMode = 0;
+    MPC_Open_Click(p());
+    EXPECT_EQ(Starts().size(), 3u);
+    EXPECT_EQ(services.MessageBoxes().size(), 1u);
+}
+
 TEST_F(MediaPlayerTest, MissingFileEndsTheWholeSequence) {
     AddVideo("gone.avi", true, false);
     AddVideo("b.avi");
@@ -116,6 +144,8 @@ TEST_F(MediaPlayerTest, FinishedAutomaticRunEndsTheProgramUnlessTheListWasClicke
 TEST_F(MediaPlayerTest, RepeatWithoutASelectedRowEnds) {
     AddVideo("a.avi", false);
     state().LoopMode = 1;
+    // Bounds the repeat for a build where nothing ends it.
+    services.When([&] { return Starts().size() == 4; }, [&] { state().EndRequested = 1; });
     MPC_Open_Click(p());
     EXPECT_TRUE(Starts().empty());
     EXPECT_FALSE(p().Form4.Visible());
