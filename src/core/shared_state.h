@@ -61,10 +61,12 @@ struct SharedState {
     std::int16_t IconMode = 0;
     std::int16_t ShowHiddenFiles = 0;
     std::int16_t QuoteHandling = 0;
-    std::int16_t ViewWindowTop = 0;
-    std::int16_t ViewWindowLeft = 0;
-    std::int16_t ViewWindowHeight = 0;
-    std::int16_t ViewWindowWidth = 0;
+    // Twips of a window that may lie on a second screen or be wider than
+    // 2,184 pixels: 16 bits would wrap them.
+    std::int32_t ViewWindowTop = 0;
+    std::int32_t ViewWindowLeft = 0;
+    std::int32_t ViewWindowHeight = 0;
+    std::int32_t ViewWindowWidth = 0;
     std::int16_t FullScreenView = 0;
     std::int16_t ZoomSetting = 0;
     std::int16_t LoopSetting = 0;

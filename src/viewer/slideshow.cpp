@@ -4,6 +4,7 @@
 
 #include "fit_picture.h"
 #include "picture_kind.h"
+#include "window_place.h"
 #include "platform/files.h"
 #include "core/selected_rows.h"
 #include "core/timed_wait.h"
@@ -112,15 +113,15 @@ bool QuitAfterAutoRunDue(const SharedState& s) {
 void RememberViewWindowPlace(Program& p) {
     SharedState& s = p.state;
     const Form& f = p.Form5;
-    s.ViewWindowTop = static_cast<std::int16_t>(f.Top());
-    s.ViewWindowLeft = static_cast<std::int16_t>(f.Left());
-    s.ViewWindowHeight = static_cast<std::int16_t>(f.Height());
-    s.ViewWindowWidth = static_cast<std::int16_t>(f.Width());
+    s.ViewWindowTop = f.Top();
+    s.ViewWindowLeft = f.Left();
+    s.ViewWindowHeight = f.Height();
+    s.ViewWindowWidth = f.Width();
 }
 
 void MoveViewWindowToRememberedPlace(Program& p) {
-    const SharedState& s = p.state;
-    p.Form5.Move(s.ViewWindowLeft, s.ViewWindowTop, s.ViewWindowWidth, s.ViewWindowHeight);
+    const Rect place = RememberedViewWindowPlace(p);
+    p.Form5.Move(place.left, place.top, place.width, place.height);
 }
 
 void ViewSelectedItems(Program& p) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "mainwin/main_window.h"
+#include "settings/settings_file.h"
+#include "viewer/window_place.h"
 #include "viewer_fixture.h"
 
 namespace kestrova {
@@ -116,6 +118,63 @@ TEST_F(SlideshowTest, WindowedViewerOpensAtItsRememberedPlaceAndRemembersWhereIt
     EXPECT_EQ(state().ViewWindowTop, 700);
     EXPECT_EQ(state().ViewWindowWidth, 5000);
     EXPECT_EQ(state().ViewWindowHeight, 4000);
+}
+
+TEST_F(SlideshowTest, WindowedViewerPlacesPastSixteenBitsAreKeptAndReopenOnAScreen) {
+    // A 1920-pixel screen with a 2560-pixel one to its right.
+    const Rect left_screen{0, 0, 28800, 16200};
+    services.SetScreenAreas({left_screen, {28800, 0, 38400, 21600}});
+    StartProgram([](SharedState& s) {
+        s.FullScreenView = 0;
+        s.ViewSeconds = 2;
+    });
+    AddFile("a.gif", 40, 30);
+    When([&] { return p().Form5.Visible(); }, [&] { p().Form5.Move(40000, 1500, 34000, 12000); });
+    ViewSelectedItems(p());
+    EXPECT_EQ(state().ViewWindowLeft, 40000);
+    EXPECT_EQ(state().ViewWindowWidth, 34000);
+    ASSERT_TRUE(SaveSettingsFile(state()));
+    EXPECT_EQ(SettingsLines()[17], "2000,1,1,1,0,0,1500,40000,12000,34000,0");
+    SharedState back;
+    SetProgramPaths(back, dir.path());
+    ASSERT_TRUE(ReadSettingsFile(back));
+    EXPECT_EQ(back.ViewWindowLeft, 40000);
+    EXPECT_EQ(back.ViewWindowWidth, 34000);
+
+    // The right-hand screen is gone: the window comes back where its title
+    // bar is on the one that is left.
+    services.SetScreenAreas({left_screen});
+    Rect reopened;
+    When([&] { return p().Form5.Visible(); }, [&] {
+        reopened = {p().Form5.Left(), p().Form5.Top(), p().Form5.Width(), p().Form5.Height()};
+    });
+    ViewSelectedItems(p());
+    EXPECT_EQ(reopened, (Rect{0, 1500, 34000, 12000}));
+}
+
+TEST(ViewWindowPlace, TitleBarEndsUpOnAScreen) {
+    const Rect a{0, 0, 28800, 16200};
+    const Rect b{28800, -3000, 38400, 21600};
+    const int title = 600;
+    const struct {
+        const char* what;
+        Rect window;
+        std::vector<Rect> screens;
+        Rect placed;
+    } cases[] = {
+        {"inside", {3000, 1500, 6000, 4500}, {a}, {3000, 1500, 6000, 4500}},
+        {"on the second screen", {40000, -2000, 6000, 4500}, {a, b}, {40000, -2000, 6000, 4500}},
+        {"second screen gone", {40000, 1500, 6000, 4500}, {a}, {22800, 1500, 6000, 4500}},
+        {"wrapped to the left", {-25536, 1500, 6000, 4500}, {a}, {0, 1500, 6000, 4500}},
+        {"title bar above the screen", {3000, -700, 6000, 4500}, {a, b}, {3000, 0, 6000, 4500}},
+        {"below the bottom", {3000, 16000, 6000, 4500}, {a}, {3000, 15600, 6000, 4500}},
+        {"wider than the screen", {-5000, 100, 40000, 4500}, {a}, {0, 100, 40000, 4500}},
+        {"mostly on the second screen", {27000, 1500, 6000, 4500}, {a, b}, {28800, 1500, 6000, 4500}},
+        {"no screen known", {-25536, 1500, 6000, 4500}, {}, {-25536, 1500, 6000, 4500}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(KeepTitleBarOnScreen(c.window, c.screens, title), c.placed) << c.what;
+    }
 }
 
 TEST_F(SlideshowTest, FinishedAutomaticRunEndsTheProgramUnlessSomethingSaysOtherwise) {
