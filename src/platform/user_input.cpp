@@ -19,6 +19,22 @@ bool TakesFocus(const Control& control) {
     }
 }
 
+// What the list control itself does with a press before its MouseDown:
+// the right button makes the row under the pointer current and, without
+// Shift or Ctrl, picks it alone unless it is part of the selection already;
+// the middle button changes nothing, so its handler counts the selection as
+// the user left it. Left presses are the view's own (range and toggle).
+void ListPress(ListView& list, int button, int shift, int x, int y) {
+    if (button != kRightButton) return;
+    const std::int32_t row = list.HitTest(x, y);
+    if (row <= 0) return;
+    if ((shift & (kShiftMask | kCtrlMask)) == 0 && !list.Selected(row)) {
+        list.SetAllSelected(false);
+        list.SetSelected(row, true);
+    }
+    list.SetSelectedItem(row);
+}
+
 }  // namespace
 
 void UserClick(Control& control) {
@@ -38,7 +54,9 @@ void UserDblClick(Control& control) {
 }
 
 void UserMouseDown(Control& control, int button, int shift, int x, int y) {
-    if (Accepts(control)) Raise(control.MouseDown, button, shift, x, y);
+    if (!Accepts(control)) return;
+    if (auto* list = dynamic_cast<ListView*>(&control)) ListPress(*list, button, shift, x, y);
+    Raise(control.MouseDown, button, shift, x, y);
 }
 
 void UserKeyDown(Control& control, int key, int shift) {

@@ -13,6 +13,8 @@ namespace kestrova {
 // Click only when it was not), a disabled or hidden control ignores it.
 void UserClick(Control& control);
 void UserDblClick(Control& control);
+// On a list, the right and middle buttons first do what the list control
+// does with them (see ListPress); the view has done the left button's part.
 void UserMouseDown(Control& control, int button, int shift, int x, int y);
 // Key events go to the form first when it previews keys, then to the control.
 void UserKeyDown(Control& control, int key, int shift);

@@ -76,7 +76,18 @@ TEST_F(ListInteractionTest, RightClickOnAnUnselectedRowMakesItCurrentForRenameAn
     EXPECT_EQ(services.MessageBoxes()[0].text, "file5.txt　を削除しますか");
     EXPECT_EQ(services.MessageBoxes()[0].buttons, kYesNo);
     EXPECT_EQ(services.MessageBoxes()[0].icon, kQuestion);
-    EXPECT_EQ(state().SelectedCount, 3) << "counted after the menu command";
+    EXPECT_EQ(SelectedRows(), std::vector<std::int32_t>{5}) << "as the list control picks an unselected row";
+    EXPECT_EQ(state().SelectedCount, 1) << "counted after the menu command";
+    EXPECT_EQ(state().AllSelectedToggle, 0);
+
+    // On a row of a selection, the selection stays for the menu to act on.
+    Select({1, 2, 3});
+    list().SetSelected(5, false);
+    services.QueueMenuChoice("");
+    Press(kRightButton, 2);
+    EXPECT_EQ(list().SelectedItem(), 2);
+    EXPECT_EQ(SelectedRows(), (std::vector<std::int32_t>{1, 2, 3}));
+    EXPECT_EQ(state().SelectedCount, 3);
     EXPECT_EQ(state().AllSelectedToggle, 1);
 }
 

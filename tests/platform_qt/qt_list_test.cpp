@@ -313,6 +313,52 @@ TEST_F(QtListTest, MouseKeysAndHeaderClicksAreReported) {
     EXPECT_EQ(list->SelectedItem(), 3);  // default navigation after the handler
 }
 
+TEST_F(QtListTest, MiddleAndRightPressesSeeTheSelectionAsItStood) {
+    AddRows({"a", "b", "c", "d", "e"});
+    Show();
+    using Rows = std::vector<int>;
+    struct Case {
+        const char* what;
+        Qt::MouseButton button;
+        Qt::KeyboardModifiers keys;
+        int row0;
+        Rows seen;  // the selection MouseDown finds
+        std::int32_t current;
+    };
+    const Case cases[] = {
+        {"middle", Qt::MiddleButton, {}, 4, {1, 2, 3}, 1},
+        {"middle with Ctrl", Qt::MiddleButton, Qt::ControlModifier, 4, {1, 2, 3}, 1},
+        {"middle with Shift", Qt::MiddleButton, Qt::ShiftModifier, 4, {1, 2, 3}, 1},
+        // The right button picks an unselected row alone, keeps a selected
+        // one among the others, and changes nothing with Ctrl or Shift.
+        {"right on an unselected row", Qt::RightButton, {}, 4, {5}, 5},
+        {"right on a selected row", Qt::RightButton, {}, 1, {1, 2, 3}, 2},
+        {"right with Ctrl", Qt::RightButton, Qt::ControlModifier, 4, {1, 2, 3}, 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        list->SetAllSelected(false);
+        for (std::int32_t row : {1, 2, 3}) list->SetSelected(row, true);
+        list->SetSelectedItem(1);
+        services->FlushViews();
+        Rows seen;
+        std::int32_t current = -1;
+        list->MouseDown = [&](int, int, int, int) {
+            seen = StateSelectedRows();
+            current = list->SelectedItem();
+        };
+        QTest::mousePress(view->viewport(), c.button, c.keys, RowPoint(c.row0));
+        QTest::mouseRelease(view->viewport(), c.button, c.keys, RowPoint(c.row0));
+        EXPECT_EQ(seen, c.seen);
+        EXPECT_EQ(current, c.current);
+        EXPECT_EQ(StateSelectedRows(), c.seen) << "nothing changes after the handler either";
+        services->FlushViews();
+        std::vector<int> shown;
+        for (int row0 : ViewSelectedRows()) shown.push_back(row0 + 1);
+        EXPECT_EQ(shown, c.seen) << "the view shows the same selection";
+    }
+}
+
 TEST_F(QtListTest, HitTestFindsTheRowUnderAPointOrNone) {
     AddRows({"a", "b"});
     Show();

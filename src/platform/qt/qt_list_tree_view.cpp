@@ -53,7 +53,10 @@ bool ListTreeView::OpenEditor(const QModelIndex& index) {
 QPoint ListTreeView::ToControl(const QPoint& viewport_pos) const { return viewport()->mapTo(this, viewport_pos); }
 
 // The view selects first, as the list control does, so a MouseDown handler
-// already sees the row under the mouse as the current one.
+// already sees the row under the mouse as the current one. Only the left
+// button is Qt's to handle: Qt would select with the middle and right
+// buttons by its own rules too, and UserMouseDown does what the list
+// control does with those, the same with every backend.
 void ListTreeView::mousePressEvent(QMouseEvent* event) {
     left_pressed_ = false;
     if (model_ && model_->SortBeforeUserPick()) {
@@ -62,10 +65,12 @@ void ListTreeView::mousePressEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
-    QTreeView::mousePressEvent(event);
     const int button = MouseButtonCode(event->button());
+    const bool reported = button != 0 && Reporting();
+    if (event->button() == Qt::LeftButton || !reported) QTreeView::mousePressEvent(event);
     left_pressed_ = event->button() == Qt::LeftButton;
-    if (button == 0 || !Reporting()) return;
+    if (!reported) return;
+    event->accept();
     const QPoint at = ToControl(event->position().toPoint());
     UserMouseDown(list_, button, ShiftMask(event->modifiers()), PixelsToTwips(at.x()), PixelsToTwips(at.y()));
 }
