@@ -6,6 +6,7 @@
 #include "settings/pattern_selector.h"
 #include "settings/settings_file.h"
 #include "settings/settings_transfer.h"
+#include "settings/unreadable_file.h"
 #include "viewer/viewer_setup.h"
 
 namespace kestrova {
@@ -74,10 +75,15 @@ void Form1_Load(Program& p) {
     IgnoringErrors([&] {
         SetProgramPaths(s, p.executable_folder);
         RemoveLeftoverSaveFiles(s);
+        std::string error;
         if (!SettingsFileExists(s)) {
             LoadDefaultSettings(p);
-        } else {
-            ReadSettingsFile(s);
+        } else if (!ReadSettingsFile(s, error)) {
+            // The program runs on the defaults, and its close must not
+            // write them over settings it could not see.
+            LoadDefaultSettings(p);
+            s.SettingsFileUnread = 1;
+            ReportUnreadableFile(p, s.SettingsFilePath, error);
         }
     });
     IgnoringErrors([&] { FillPatternSelector(p); });

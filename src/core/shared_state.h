@@ -90,6 +90,10 @@ struct SharedState {
     // Where the scratch files of a refresh or list load go: the program
     // folder, or the user's cache folder for an installed copy.
     std::string ScratchFolder;
+    // The file exists but could not be read at the start: what the program
+    // would write over it is no replacement for what it holds.
+    Flag16 SettingsFileUnread = 0;
+    Flag16 ListFileUnread = 0;
     Flag16 LoadCompleted = 0;
     Flag16 AbortRequested = 0;
     Flag16 RefreshRunning = 0;

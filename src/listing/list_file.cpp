@@ -1,14 +1,18 @@
 #include "list_file.h"
 
+#include <cerrno>
 #include <memory>
+#include <new>
 
 #include "file_rows.h"
 #include "icon_cache.h"
 #include "icon_list.h"
 #include "list_file_format.h"
 #include "platform/codepage.h"
+#include "platform/file_text_stream.h"
 #include "platform/files.h"
 #include "platform/textformat.h"
+#include "settings/unreadable_file.h"
 #include "sorting.h"
 
 namespace kestrova {
@@ -92,7 +96,7 @@ bool LoadRows(Program& p, ListFileReader& reader, IconCache* icon_cache) {
 
 void SaveListFile(Program& p) {
     SharedState& s = p.state;
-    bool write = s.StartMode != kStartRefresh && !IsOn(s.RefreshRunning);
+    bool write = s.StartMode != kStartRefresh && !IsOn(s.RefreshRunning) && !IsOn(s.ListFileUnread);
     if (write && IsOn(s.AbortRequested)) {
         write = p.services.MsgBox(kSaveInterruptedListQuestion, kYesNo, kQuestion) == kYes;
     }
@@ -108,18 +112,31 @@ void SaveListFile(Program& p) {
 void LoadListFile(Program& p) {
     SharedState& s = p.state;
     if (!NormalFileExists(s.ListFilePath)) return;
-    std::string error;
-    const std::optional<std::string> bytes = ReadFileBytes(s.ListFilePath, error);
-    if (!bytes) return;
-    const std::string text = DecodeFileText(*bytes);
-    ListFileReader reader(text);
-    reader.ReadHeader();
-    BuildStatusText(p);
-    p.Form1.Label3.SetCaption(s.StatusText + s.RefreshStamp);
-    ApplySortSettings(p, false);
-    std::unique_ptr<IconCache> icon_cache = OpenIconCacheWhenUsed(p);
-    const bool complete = LoadRows(p, reader, icon_cache.get());
+    FileTextStream file;
+    std::unique_ptr<IconCache> icon_cache;
+    // Rows that did not all arrive must not be saved over the ones that
+    // could not be read.
+    auto unread = [&](const std::string& reason) {
+        s.ListFileUnread = 1;
+        ReportUnreadableFile(p, s.ListFilePath, reason);
+    };
+    if (!file.Open(s.ListFilePath)) return unread(file.Error());
+    bool complete = false;
+    try {
+        ListFileReader reader(file);
+        reader.ReadHeader();
+        BuildStatusText(p);
+        p.Form1.Label3.SetCaption(s.StatusText + s.RefreshStamp);
+        ApplySortSettings(p, false);
+        icon_cache = OpenIconCacheWhenUsed(p);
+        complete = LoadRows(p, reader, icon_cache.get());
+    } catch (const std::bad_alloc&) {
+        p.Form1.ListView1.Clear();  // the memory it takes is what ran out
+        if (icon_cache) icon_cache->CloseIconCache();
+        return unread(ErrorText(ENOMEM));
+    }
     if (icon_cache) icon_cache->CloseIconCache();
+    if (file.Failed()) unread(file.Error());
     // After an interruption the list stays in file order, so the marker row
     // remains the last one.
     if (!complete) return;

@@ -1,5 +1,7 @@
 #include "list_file_format.h"
 
+#include <utility>
+
 namespace kestrova {
 namespace {
 
@@ -57,32 +59,65 @@ ListFields ParseQuotedLine(std::string_view line) {
 
 ListFields ListFileReader::ReadHeader() { return ReadRow(); }
 
-bool ListFileReader::AtEnd() const { return text_.find_first_not_of(" \t", pos_) == std::string_view::npos; }
+bool ListFileReader::LoadMore() {
+    if (!file_) return false;
+    text_.erase(0, pos_);
+    pos_ = 0;
+    // Growing by at least what is held keeps a row that spans much of a
+    // damaged file from being read again for every piece.
+    const size_t wanted = text_.size() * 2;
+    bool loaded = false;
+    while (file_->ReadMore(text_)) {
+        loaded = true;
+        if (text_.size() >= wanted) break;
+    }
+    return loaded;
+}
+
+bool ListFileReader::AtEnd() {
+    for (;;) {
+        if (text_.find_first_not_of(" \t", pos_) != std::string::npos) return false;
+        if (!LoadMore()) return true;
+    }
+}
+
+template <typename Read>
+ListFields ListFileReader::ReadWhole(Read read) {
+    for (;;) {
+        auto [fields, used] = read(std::string_view(text_).substr(pos_));
+        if (pos_ + used < text_.size() || !LoadMore()) {
+            pos_ += used;
+            return std::move(fields);
+        }
+    }
+}
 
 ListFields ListFileReader::ReadRow() {
-    ListFields fields;
-    FieldReader reader(text_.substr(pos_));
-    for (std::string& field : fields) {
-        reader.Read(field);
-        Cap(field);
-    }
-    pos_ += reader.Position();
-    return fields;
+    return ReadWhole([](std::string_view rest) {
+        ListFields fields;
+        FieldReader reader(rest);
+        for (std::string& field : fields) {
+            reader.Read(field);
+            Cap(field);
+        }
+        return std::pair{std::move(fields), reader.Position()};
+    });
 }
 
 ListFields ListFileReader::ReadQuotedRow() {
-    // Quotes toggle in and out of a field; a doubled quote toggles twice.
-    bool quoted = false;
-    size_t end = pos_;
-    while (end < text_.size() && (quoted || !IsLineEnd(text_[end]))) {
-        if (text_[end] == '"') quoted = !quoted;
-        ++end;
-    }
-    const std::string_view line = text_.substr(pos_, end - pos_);
-    if (end < text_.size() && text_[end] == '\r') ++end;
-    if (end < text_.size() && text_[end] == '\n') ++end;
-    pos_ = end;
-    return ParseQuotedLine(line);
+    return ReadWhole([](std::string_view rest) {
+        // Quotes toggle in and out of a field; a doubled quote toggles twice.
+        bool quoted = false;
+        size_t end = 0;
+        while (end < rest.size() && (quoted || !IsLineEnd(rest[end]))) {
+            if (rest[end] == '"') quoted = !quoted;
+            ++end;
+        }
+        const std::string_view line = rest.substr(0, end);
+        if (end < rest.size() && rest[end] == '\r') ++end;
+        if (end < rest.size() && rest[end] == '\n') ++end;
+        return std::pair{ParseQuotedLine(line), end};
+    });
 }
 
 }  // namespace kestrova

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_text_stream.h"
 #include "platform/quoted_fields.h"
 
 namespace kestrova {
@@ -34,14 +35,17 @@ void AppendListLine(std::string& out, std::initializer_list<std::string_view> fi
 // doubled quotes is read by counting alone.
 ListFields ParseQuotedLine(std::string_view line);
 
+// Reads a whole text, or a file a piece at a time: only the rows not yet
+// taken are held, so a list of millions of rows needs no second copy.
 class ListFileReader {
 public:
     explicit ListFileReader(std::string_view text) : text_(text) {}
+    explicit ListFileReader(FileTextStream& file) : file_(&file) {}
 
     // Reads the header's five fields with the standard reader.
     ListFields ReadHeader();
     // Nothing but blanks left.
-    bool AtEnd() const;
+    bool AtEnd();
     // The next row with the standard reader; missing fields stay empty.
     ListFields ReadRow();
     // The next line split by ParseQuotedLine. A line end inside quotes
@@ -49,8 +53,18 @@ public:
     ListFields ReadQuotedRow();
 
 private:
-    std::string_view text_;
+    // Reads one row with read(rest) -> (fields, bytes used). A row whose
+    // reading reached the end of what is loaded may go on in the part not
+    // yet loaded: it is read again once more is there.
+    template <typename Read>
+    ListFields ReadWhole(Read read);
+    // Drops what was taken and loads at least as much again as is left;
+    // false at the end of the file.
+    bool LoadMore();
+
+    std::string text_;
     size_t pos_ = 0;
+    FileTextStream* file_ = nullptr;
 };
 
 }  // namespace kestrova

@@ -534,6 +534,41 @@ int RemoveStaleTemporaries(const std::string& requested) {
     return removed;
 }
 
+// ---- FileReadStream ----
+
+bool FileReadStream::Open(const std::string& path, std::string& error) {
+    Close();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = ErrorText(errno);
+        return false;
+    }
+    struct stat st;
+    const int err = ::fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
+    if (err != 0) {
+        error = ErrorText(err);
+        ::close(fd);
+        return false;
+    }
+    handle_ = fd;
+    return true;
+}
+
+std::int64_t FileReadStream::Read(char* buffer, std::size_t size, std::string& error) {
+    for (;;) {
+        const ssize_t n = ::read(static_cast<int>(handle_), buffer, size);
+        if (n >= 0) return n;
+        if (errno == EINTR) continue;
+        error = ErrorText(errno);
+        return -1;
+    }
+}
+
+void FileReadStream::Close() {
+    if (handle_ >= 0) ::close(static_cast<int>(handle_));
+    handle_ = -1;
+}
+
 std::string ExecutableFolder() {
     std::string buffer(4096, '\0');
     while (true) {

@@ -118,6 +118,27 @@ bool RenameFile(const std::string& from, const std::string& to, std::string& err
 // folder is refused with the system's text for an invalid argument.
 bool CheckNewFileName(const std::string& name, std::string& error);
 
+// A file read from its start to its end in pieces of the caller's size, so
+// no file has to fit in memory at once.
+class FileReadStream {
+public:
+    FileReadStream() = default;
+    ~FileReadStream() { Close(); }
+    FileReadStream(const FileReadStream&) = delete;
+    FileReadStream& operator=(const FileReadStream&) = delete;
+
+    // False with the system's text when the file cannot be opened for
+    // reading (a folder cannot either).
+    bool Open(const std::string& path, std::string& error);
+    // Bytes read into buffer: 0 at the end of the file, -1 with the
+    // system's text when reading failed.
+    std::int64_t Read(char* buffer, std::size_t size, std::string& error);
+    void Close();
+
+private:
+    std::intptr_t handle_ = -1;
+};
+
 // Reads at most max_bytes of a file; nullopt with the error text on failure.
 std::optional<std::string> ReadFileBytes(const std::string& path, std::string& error,
                                          std::size_t max_bytes = 256u * 1024u * 1024u);

@@ -3,6 +3,7 @@
 #include "data_folders.h"
 #include "platform/quoted_fields.h"
 #include "platform/codepage.h"
+#include "platform/file_text_stream.h"
 #include "platform/files.h"
 #include "platform/textformat.h"
 #include "platform/user_folders.h"
@@ -116,21 +117,26 @@ void ParseSettingsText(std::string_view text, SharedState& s) {
 }
 
 bool SaveSettingsFile(const SharedState& state) {
+    if (IsOn(state.SettingsFileUnread)) return false;
     std::string error;
     return WriteFileAtomically(state.SettingsFilePath, EncodeFileText(FormatSettingsText(state)), error);
 }
 
 bool SettingsFileExists(const SharedState& state) { return NormalFileExists(state.SettingsFilePath); }
 
-bool ReadSettingsFile(SharedState& state) {
+bool ReadSettingsFile(SharedState& state, std::string& error) {
     // The whole file: a long title the program wrote itself must come back
     // whole, and every field after it must stay in its place. Decoding and
     // field reading are linear, so even a huge damaged file starts quickly.
-    std::string error;
-    const std::optional<std::string> bytes = ReadFileBytes(state.SettingsFilePath, error);
-    if (!bytes) return false;
-    ParseSettingsText(DecodeFileText(*bytes), state);
+    std::string text;
+    if (!ReadFileText(state.SettingsFilePath, text, error)) return false;
+    ParseSettingsText(text, state);
     return true;
+}
+
+bool ReadSettingsFile(SharedState& state) {
+    std::string error;
+    return ReadSettingsFile(state, error);
 }
 
 void RemoveLeftoverSaveFiles(const SharedState& state) {

@@ -25,11 +25,14 @@ std::string FormatSettingsText(const SharedState& state);
 // into its target is skipped and the target keeps its value.
 void ParseSettingsText(std::string_view text, SharedState& state);
 
-// Writes SettingsFilePath atomically; false (nothing reported) on failure.
+// Writes SettingsFilePath atomically; false (nothing reported) on failure,
+// and when the file was there but could not be read (SettingsFileUnread).
 bool SaveSettingsFile(const SharedState& state);
 // True when a settings file exists (a hidden one counts as missing).
 bool SettingsFileExists(const SharedState& state);
-// Reads SettingsFilePath into the state; false when it could not be opened.
+// Reads SettingsFilePath into the state; false with the system's text when
+// it could not be read.
+bool ReadSettingsFile(SharedState& state, std::string& error);
 bool ReadSettingsFile(SharedState& state);
 // Deletes the temporary files that saves of the settings and list files
 // left behind when they were killed.

@@ -6,12 +6,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <filesystem>
 #include <limits>
 
 #include "app/wiring.h"
+#include "platform/files.h"
 #include "platform/user_input.h"
 #include "settings/settings_file.h"
 #include "settings/settings_transfer.h"
+#include "settings/unreadable_file.h"
 #include "support/program_fixture.h"
 
 namespace kestrova {
@@ -276,6 +280,55 @@ TEST_F(StartupTest, UnwritableProgramFolderStillClosesSilently) {
     EXPECT_THROW(UserClose(p().Form1), ProgramEnded);
     EXPECT_TRUE(services.MessageBoxes().empty());
     EXPECT_FALSE(dir.Exists("Kestrova.ini"));
+}
+
+// A file beside the program that exists but cannot be read: one message at
+// the start names it and the reason, and the close leaves it as it was.
+// /proc/self/mem fails every read at its start, also for root.
+TEST(StartupFailures, UnreadableSettingsOrListFileIsReportedAndSurvivesTheClose) {
+    struct Case {
+        const char* file;
+        bool by_permission;
+    };
+    for (const Case c : {Case{"Kestrova.ini", false}, Case{"Kestrova.csv", false}, Case{"Kestrova.ini", true},
+                         Case{"Kestrova.csv", true}}) {
+        SCOPED_TRACE(std::string(c.file) + (c.by_permission ? ", no permission" : ", I/O error"));
+        if (c.by_permission && geteuid() == 0) continue;  // root reads every file
+        testing::TempDir dir;
+        SharedState saved;
+        ApplyDefaultSettings(saved);
+        saved.StartMode = kStartShowPrevious;
+        saved.ViewSeconds = 7;
+        SetProgramPaths(saved, dir.path());
+        ASSERT_TRUE(SaveSettingsFile(saved));
+        const std::string path = dir / c.file;
+        std::filesystem::remove(path);
+        if (c.by_permission) {
+            dir.Write(c.file, "\"kept\"\r\n");
+            ASSERT_EQ(chmod(path.c_str(), 0), 0);
+        } else {
+            std::filesystem::create_symlink("/proc/self/mem", path);
+        }
+        HeadlessServices services;
+        Program program(services, dir.path());
+        WireHandlers(program);
+        Form1_Load(program);
+        ASSERT_EQ(services.MessageBoxes().size(), 1u);
+        const RecordedMsgBox& box = services.MessageBoxes()[0];
+        EXPECT_EQ(box.text, ErrorText(c.by_permission ? EACCES : EIO) + "\n" + path + kUnreadableFileText);
+        EXPECT_EQ(box.buttons, kOkOnly);
+        const bool settings = std::string(c.file) == "Kestrova.ini";
+        EXPECT_EQ(program.state.ViewSeconds, settings ? 3 : 7) << "the defaults stand in for unread settings";
+        program.Form1.ListView1.AddRow("new row");
+        EXPECT_THROW(UserClose(program.Form1), ProgramEnded);
+        if (c.by_permission) {
+            ASSERT_EQ(chmod(path.c_str(), 0600), 0);
+            EXPECT_EQ(dir.Read(c.file), "\"kept\"\r\n");
+        } else {
+            EXPECT_EQ(std::filesystem::read_symlink(path), "/proc/self/mem");
+        }
+        EXPECT_EQ(services.MessageBoxes().size(), 1u) << "one message only";
+    }
 }
 
 TEST(StartupFailures, ProgramFolderThatIsAFileNameStillClosesSilently) {

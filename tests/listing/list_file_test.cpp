@@ -5,6 +5,8 @@
 #include "listing/list_file_format.h"
 #include "listing/sorting.h"
 #include "listing_fixture.h"
+#include "platform/codepage.h"
+#include "platform/file_text_stream.h"
 #include "platform/user_input.h"
 
 namespace kestrova {
@@ -116,6 +118,44 @@ TEST_F(ListFileTest, QuoteCountingReaderTakesTheTextBetweenQuotePairs) {
         ListFileReader standard(c.line);
         if (c.line.find(" junk") == std::string::npos && c.line.find("\"6\"") == std::string::npos) {
             EXPECT_EQ(standard.ReadRow(), c.fields) << "both readers agree on " << c.line;
+        }
+    }
+}
+
+// Read a piece at a time, a file gives what the whole text gives, wherever
+// the pieces end: in a double-byte character, between CR and LF, in a field
+// that spans lines.
+TEST_F(ListFileTest, FileReadInPiecesGivesTheRowsOfTheWholeText) {
+    const std::string cp932_rows = "\"\x83\x41.txt\",\"/x\",\"  1 \",\"2007/11/23 01:08:15\",\"01\"\r\n"
+                                   "\"two\r\nlines\",\"q\"\"uote\",\"\x81\n\",\"lone\rCR\"\r\n"
+                                   "  \t\r\n\"a\",\"b\"\r\n\"cut at the end";
+    const std::string texts[] = {
+        "\"\",\"\",\"\",\"\",\"\"\r\n" + cp932_rows,
+        "\xEF\xBB\xBF\"한국어\",\"/x\",\"\",\"\",\"\"\r\n\"\xED\x9A\",\"\r\n\"z\"",
+        "\xEF\xBB",
+        "",
+    };
+    auto read_all = [](ListFileReader& reader, bool quote_counting) {
+        std::vector<ListFields> rows;
+        while (!reader.AtEnd()) rows.push_back(quote_counting ? reader.ReadQuotedRow() : reader.ReadRow());
+        return rows;
+    };
+    for (const std::string& bytes : texts) {
+        dir.Write("list.csv", bytes);
+        const std::string whole = DecodeFileText(bytes);
+        std::string text, error;
+        EXPECT_TRUE(ReadFileText(dir / "list.csv", text, error)) << error;
+        EXPECT_EQ(text, whole);
+        for (bool quote_counting : {false, true}) {
+            ListFileReader from_text(whole);
+            const std::vector<ListFields> expected = read_all(from_text, quote_counting);
+            for (std::size_t chunk : {1, 2, 3, 7, 64}) {
+                SCOPED_TRACE("piece of " + std::to_string(chunk) + (quote_counting ? ", quote-counting" : ""));
+                FileTextStream file(chunk);
+                ASSERT_TRUE(file.Open(dir / "list.csv"));
+                ListFileReader from_file(file);
+                EXPECT_EQ(read_all(from_file, quote_counting), expected) << bytes;
+            }
         }
     }
 }
