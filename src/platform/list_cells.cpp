@@ -177,6 +177,27 @@ Cell EncodeCell(std::string_view text, TextPool& pool, std::string& scratch) {
     return {CellKind::Pooled, pool.Intern(text)};
 }
 
+std::optional<Cell> PaddedNumberCell(double value, size_t width, char mark) {
+    // Grouped digits and the mark must fit the width, or the text is cut.
+    if (!(value >= 0) || value >= 1e15 || value != static_cast<double>(static_cast<std::uint64_t>(value))) return std::nullopt;
+    if (width < 2 || width > kMaxPaddedWidth || !IsMark(mark)) return std::nullopt;
+    const auto number = static_cast<std::uint64_t>(value);
+    char digits[32];
+    const size_t n = static_cast<size_t>(digits + sizeof digits - WriteGrouped(number, digits + sizeof digits));
+    if (n + 1 > width) return std::nullopt;
+    return Cell{CellKind::Padded, (number << 13) | (width << 8) | static_cast<unsigned char>(mark)};
+}
+
+std::optional<Cell> DateTimeCell(int year, int month, int day, int hour, int minute, int second) {
+    auto two = [](int v) { return v >= 0 && v <= 99; };
+    if (year < 0 || year > 9999 || !two(month) || !two(day) || !two(hour) || !two(minute) || !two(second)) {
+        return std::nullopt;
+    }
+    std::uint64_t digits = static_cast<std::uint64_t>(year);
+    for (int v : {month, day, hour, minute, second}) digits = digits * 100 + static_cast<std::uint64_t>(v);
+    return Cell{CellKind::DateTime, digits};
+}
+
 std::string_view CellText(const Cell& cell, const TextPool& pool, std::string& scratch) {
     switch (cell.kind) {
         case CellKind::Empty: return {};

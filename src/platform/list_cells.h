@@ -7,6 +7,7 @@
 // round-trip is simply kept as it is.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -68,6 +69,13 @@ struct Cell {
 
 // scratch is working space, so encoding a row allocates nothing.
 Cell EncodeCell(std::string_view text, TextPool& pool, std::string& scratch);
+
+// The cell EncodeCell gives the text of a value without making the text:
+// `value` with "#,##0" grouping right-aligned in `width` characters, the last
+// of which is `mark`; nullopt when such a text would not be kept as a number.
+std::optional<Cell> PaddedNumberCell(double value, size_t width, char mark);
+// The same for a "yyyy/mm/dd HH:MM:SS" text of these fields.
+std::optional<Cell> DateTimeCell(int year, int month, int day, int hour, int minute, int second);
 // The cell's text: a view into the pool, or formatted into scratch.
 std::string_view CellText(const Cell& cell, const TextPool& pool, std::string& scratch);
 

@@ -81,6 +81,13 @@ std::int32_t ListView::AddRow(const ListRow& row) {
     return index1;
 }
 
+std::int32_t ListView::AddRow(std::string_view text, const std::array<Cell, kSubItemCount>& sub, int icon) {
+    rows_.Append(text, sub, icon);
+    const auto index1 = Count();
+    if (view_) view_->RowsAppended(index1, 1);
+    return index1;
+}
+
 void ListView::SetRowText(std::int32_t index1, std::string text) {
     rows_.SetText(Checked(index1), 0, text);
     if (view_) view_->RowChanged(index1);

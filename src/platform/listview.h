@@ -119,6 +119,10 @@ public:
     std::int32_t AddRow(std::string text, int icon = 0);
     // Adds a row with its sub-items in one step.
     std::int32_t AddRow(const ListRow& row);
+    // Adds a row of sub-items encoded by EncodeSubItem: the way to add many
+    // rows that share texts (a folder) or are made from numbers.
+    std::int32_t AddRow(std::string_view text, const std::array<Cell, kSubItemCount>& sub, int icon = 0);
+    Cell EncodeSubItem(std::string_view text) { return rows_.Encode(text); }
     ListRow Row(std::int32_t index1) const { return rows_.Row(Checked(index1)); }
     ListRowRange Rows() const {
         Materialize();

@@ -19,6 +19,15 @@ void RowStore::Append(const ListRow& row) {
     rows_.push_back(stored);
 }
 
+void RowStore::Append(std::string_view name, const std::array<Cell, kSubItemCount>& sub, int icon) {
+    Stored stored;
+    stored.name = names_.Add(name);
+    stored.icon = icon;
+    for (int k = 1; k <= kSubItemCount; ++k) stored.SetSub(k, sub[static_cast<size_t>(k - 1)]);
+    live_name_bytes_ += name.size();
+    rows_.push_back(stored);
+}
+
 void RowStore::Clear() {
     rows_.clear();
     rows_.shrink_to_fit();

@@ -25,6 +25,11 @@ class RowStore {
 public:
     size_t Size() const { return rows_.size(); }
     void Append(const ListRow& row);
+    // A row whose sub-items are encoded already (see Encode), so adding it
+    // makes and parses no texts.
+    void Append(std::string_view name, const std::array<Cell, kSubItemCount>& sub, int icon);
+    // The cell a sub-item of this text would get.
+    Cell Encode(std::string_view text) { return EncodeCell(text, pool_, scratch_); }
     void Clear();
 
     // column 0 is the row text, 1..4 the sub-items. The view is valid until
