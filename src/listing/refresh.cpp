@@ -37,7 +37,7 @@ void StartAutomaticRun(Program& p) {
 
 }  // namespace
 
-void RefreshList(Program& p) {
+void RefreshList(Program& p, const FolderReading& reading) {
     SharedState& s = p.state;
     MainForm& f = p.Form1;
     s.AbortRequested = 0;
@@ -46,6 +46,7 @@ void RefreshList(Program& p) {
     f.Combo1.SetText(f.File1.Pattern());
 
     ScanContext ctx{p};
+    ctx.reading = reading;
     std::unique_ptr<SizeCheckScratch> size_check;
     if (IsOn(s.SizeCheck)) {
         s.SameSizeHitCount = 0;

@@ -122,6 +122,15 @@ std::optional<FileIdentity> FolderHandle::Identity() const {
     return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
+bool FolderHandle::Removed() const {
+    struct stat st;
+    return fd_ >= 0 && ::fstat(fd_, &st) == 0 && st.st_nlink == 0;
+}
+
+FolderHandle FolderHandle::Duplicate() const {
+    return FolderHandle(fd_ < 0 ? -1 : ::fcntl(fd_, F_DUPFD_CLOEXEC, 0));
+}
+
 FolderHandle OpenSubfolder(const FolderHandle& parent, const std::string& name, std::string& error) {
     const int fd = ::openat(parent.fd(), name.c_str(), kFolderOpenFlags);
     if (fd < 0) error = ErrorText(errno);
