@@ -3,7 +3,7 @@
 // and one status call per entry. Prints one line per tree:
 //   files=100000 walk_s=0.41 refresh_s=0.70 ratio=1.71
 // Without arguments it builds trees of 10,000 and 100,000 files; --million
-// adds 1,000,000. Each tree has a hundred files per folder, and half of the
+// adds 1,000,000, --files N builds one tree of N files. Each tree has a hundred files per folder, and half of the
 // sizes repeat.
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -141,6 +142,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--million") sizes.push_back(1000000);
+        // One tree of the given size only (the test script's quick look).
+        if (arg == "--files" && i + 1 < argc) sizes = {std::atoi(argv[++i])};
         // For profiling: refresh an existing tree a few times, nothing else.
         if (arg == "--refresh-only" && i + 1 < argc) {
             char pattern[] = "/tmp/kestrova-bench-XXXXXX";
