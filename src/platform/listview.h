@@ -202,6 +202,8 @@ private:
     // simply join it: a stable sort of (sorted A, then B) equals one of (A, B).
     void RequestSort();
     void Materialize() const;
+    // The same, also moving *display_index1 from its old place to its new.
+    void Materialize(std::int32_t* display_index1) const;
     // Maps an index a view displays to the index the rows have once sorted.
     std::int32_t DisplayToLogical(std::int32_t display_index1) const;
 
@@ -209,7 +211,6 @@ private:
     mutable RowStore rows_;
     mutable std::int32_t current_ = 0;
     mutable std::int32_t pending_count_ = 0;
-    mutable std::vector<std::int32_t> last_positions_;  // display index -> sorted index, of the last sort
     int pending_key_ = 0;
     int pending_order_ = 0;
     bool sorted_ = false;
