@@ -6,5 +6,9 @@ namespace kestrova {
 
 // Returns the allocator's free pages to the system, where it can.
 void ReleaseFreedMemory();
+// From now on blocks of a megabyte or more go back to the system as soon as
+// they are freed: the list's large arrays, grown and sorted, otherwise leave
+// their old copies with the allocator.
+void ReturnLargeBlocksWhenFreed();
 
 }  // namespace kestrova

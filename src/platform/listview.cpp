@@ -1,7 +1,5 @@
 #include "listview.h"
 
-#include "free_memory.h"
-
 #include <algorithm>
 #include <cstring>
 #include <string_view>
@@ -13,8 +11,6 @@ namespace {
 // and rows of one text line each, scrolled to the top.
 constexpr int kEmulatedHeaderHeight = 270;
 constexpr int kEmulatedRowHeight = 255;
-// From this many rows on, the memory a sort used is handed back at once.
-constexpr size_t kLargeSort = 100000;
 
 }  // namespace
 
@@ -195,9 +191,6 @@ void ListView::Materialize(std::int32_t* display_index1) const {
     if (current_ > 0) current_ = new_place(current_);
     if (display_index1) *display_index1 = new_place(*display_index1);
     rows_.Reorder(order);
-    order = {};
-    // A large sort leaves tens of megabytes of working space behind.
-    if (n >= kLargeSort) ReleaseFreedMemory();
     if (view_) view_->RowsReset();
 }
 
