@@ -3,8 +3,8 @@
 // and one status call per entry. Prints one line per tree:
 //   files=100000 walk_s=0.64 refresh_s=0.59 ratio=0.93 ... ui_cpu_ratio=0.77 reader_cpu_ratio=1.01
 // Without arguments it builds trees of 10,000 and 100,000 files; --million
-// adds 1,000,000, --files N builds one tree of N files. Each tree has a hundred files per folder, and half of the
-// sizes repeat.
+// adds 1,000,000, --files N builds one tree of N files. Each tree has a
+// hundred files per folder, and half of the sizes repeat.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
