@@ -1,6 +1,5 @@
 #pragma once
 // What one refresh carries from folder to folder and file to file.
-
 #include "core/program.h"
 #include "icon_cache.h"
 #include "size_check.h"
