@@ -79,6 +79,7 @@ private:
         Listing listing = ListFolder(level.handle, kAttrDirectory | (hidden_entries ? kAttrHidden : 0), "*");
         if (!listing.ok) return step;
         step.listed = true;
+        step.files.reserve(listing.entries.size());
         for (DirEntry& entry : listing.entries) {
             if (entry.is_directory) {
                 // Claimed in name order, so of two ways into one real folder
