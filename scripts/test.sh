@@ -12,6 +12,9 @@ jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
+# The refresh against a plain walk of the same tree, so a slower refresh
+# shows in every log. It only prints; timings never fail the run.
+build/bench/refresh --files 10000 || echo "refresh benchmark did not run"
 
 # Root reads and writes everywhere, so the permission checks skip themselves
 # for root. Run them once more as an ordinary user where one can reach them.

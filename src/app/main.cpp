@@ -6,9 +6,11 @@
 #include "app/startup.h"
 #include "app/wiring.h"
 #include "platform/files.h"
+#include "platform/free_memory.h"
 #include "platform/qt/qt_program.h"
 
 int main(int argc, char** argv) {
+    kestrova::ReturnLargeBlocksWhenFreed();
     std::unique_ptr<kestrova::Program> program;
     return kestrova::RunQtProgram(argc, argv, [&program](kestrova::Services& services) {
         program = std::make_unique<kestrova::Program>(services, kestrova::ExecutableFolder());

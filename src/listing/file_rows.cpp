@@ -29,9 +29,11 @@ std::string SizeText(double size, const std::string& mark) {
     return text.append(digits);
 }
 
-std::string ModifiedText(std::int64_t mtime_seconds) {
+std::string ModifiedText(std::int64_t mtime_seconds) { return ModifiedText(ToLocalTime(mtime_seconds)); }
+
+std::string ModifiedText(const LocalTime& modified) {
     static const std::string kPattern = "yyyy/mm/dd HH:MM:SS";
-    return FormatDateTime(ToLocalTime(mtime_seconds), kPattern);
+    return FormatDateTime(modified, kPattern);
 }
 
 void ShowProgressCount(Program& p) {
@@ -40,8 +42,12 @@ void ShowProgressCount(Program& p) {
     p.Form3.Label3.SetCaption(count);
 }
 
-void AddFileRow(ScanContext& ctx, const std::string& name, const std::string& display_folder, int folder_row,
-                double size, std::int64_t mtime_seconds) {
+FolderOfRows MakeFolderOfRows(Program& p, const std::string& display_folder, int folder_row) {
+    ListView& list = p.Form1.ListView1;
+    return {display_folder, list.EncodeSubItem(display_folder), list.EncodeSubItem(FormatNumber(folder_row, "00"))};
+}
+
+void AddFileRow(ScanContext& ctx, std::string_view name, const FolderOfRows& folder, double size, const LocalTime& modified) {
     Program& p = ctx.p;
     SharedState& s = p.state;
     ++s.ListedFileCount;
@@ -58,27 +64,37 @@ void AddFileRow(ScanContext& ctx, const std::string& name, const std::string& di
     s.ListedTotalBytes += size;
     s.RowBytes += size;
     // With the check off the mark is a blank, whatever the last refresh left.
-    s.SizeMark = " ";
+    bool marked = false;
     if (IsOn(s.SizeCheck)) {
         const bool seen = ctx.size_check && ctx.size_check->SeenBefore(size);
         s.SizeRecordCount = ctx.size_check ? ctx.size_check->RecordCount() : 0;
         p.services.DoEvents();
-        if (seen) {
-            ++s.SameSizeHitCount;
-            s.SizeMark = "*";
-        }
+        marked = seen;
+        if (seen) ++s.SameSizeHitCount;
     }
-    ListRow row;
-    row.text = name;
-    row.sub[0] = display_folder;
-    row.sub[1] = SizeText(size, s.SizeMark);
-    row.sub[2] = ModifiedText(mtime_seconds);
-    row.sub[3] = FormatNumber(folder_row, "00");
+    // The shared mark changes only when it must: a million assignments of a
+    // one-letter text cost more than the comparison.
+    const char mark = marked ? '*' : ' ';
+    if (s.SizeMark.size() != 1 || s.SizeMark[0] != mark) s.SizeMark.assign(1, mark);
+
+    // Sizes and times go into the list as numbers; a text is made only for
+    // values the list does not keep as numbers.
+    ListView& list = p.Form1.ListView1;
+    std::array<Cell, kSubItemCount> sub{folder.folder, {}, {}, folder.number};
+    if (auto cell = PaddedNumberCell(size, kSizeTextWidth, mark)) sub[1] = *cell;
+    else sub[1] = list.EncodeSubItem(SizeText(size, s.SizeMark));
+    if (auto cell = DateTimeCell(modified.year, modified.month, modified.day, modified.hour, modified.minute,
+                                 modified.second)) {
+        sub[2] = *cell;
+    } else {
+        sub[2] = list.EncodeSubItem(ModifiedText(modified));
+    }
+    int icon = 0;
     if (IsOn(s.ShowIcons)) {
-        row.icon = ctx.icon_cache ? GetRowIcon(p, *ctx.icon_cache, display_folder, name)
-                                  : SimpleIcon(row.sub[1], kScannedImage);
+        icon = ctx.icon_cache ? GetRowIcon(p, *ctx.icon_cache, folder.display_folder, name)
+                              : (marked ? kSameSizeImage : kScannedImage);
     }
-    p.Form1.ListView1.AddRow(std::move(row));
+    list.AddRow(name, sub, icon);
     p.services.DoEvents();
 }
 

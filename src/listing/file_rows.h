@@ -3,6 +3,7 @@
 // per-row summary and the status line follow.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "scan_context.h"
 
@@ -14,11 +15,20 @@ inline constexpr int kSizeTextWidth = 20;
 std::string SizeText(double size, const std::string& mark);
 // "yyyy/mm/dd HH:MM:SS" in local time.
 std::string ModifiedText(std::int64_t mtime_seconds);
+std::string ModifiedText(const LocalTime& modified);
 // "ケストロヴァ [n]" and the progress window's count.
 void ShowProgressCount(Program& p);
 
-void AddFileRow(ScanContext& ctx, const std::string& name, const std::string& display_folder, int folder_row,
-                double size, std::int64_t mtime_seconds);
+// The folder's part of its rows (the DisplayFolder and the folder row
+// number), encoded once for all of its files.
+struct FolderOfRows {
+    const std::string& display_folder;
+    Cell folder;
+    Cell number;
+};
+FolderOfRows MakeFolderOfRows(Program& p, const std::string& display_folder, int folder_row);
+
+void AddFileRow(ScanContext& ctx, std::string_view name, const FolderOfRows& folder, double size, const LocalTime& modified);
 // A row's image with simple icons: the same-size image when the size text
 // ends in the mark, otherwise plain_image (scanned or loaded).
 int SimpleIcon(const std::string& size_text, int plain_image);

@@ -2,7 +2,6 @@
 // One folder row becomes list rows: its folder alone, or with every folder
 // below it, parent before children, subfolders in ascending name order.
 #include <string>
-#include <vector>
 
 #include "platform/files.h"
 #include "scan_context.h"
@@ -17,11 +16,8 @@ std::string MakeDisplayFolder(const std::string& folder);
 
 // Chooses the strategy for folder row FolderRowIndex and runs it.
 void ScanFolderRow(ScanContext& ctx);
-// Adds the folder's matching files; returns false when it cannot be read.
-// The folder's subfolders (hidden ones when include_hidden_folders) are
-// handed back for a walk.
-bool ScanOneFolder(ScanContext& ctx, const std::string& folder, std::vector<DirEntry>* subfolders = nullptr,
-                   bool include_hidden_folders = false);
+// Adds the matching files of the folder alone.
+void ScanOneFolder(ScanContext& ctx, const std::string& folder);
 // Depth-first walks; the listing walk leaves hidden folders out, the
 // attribute walk enters them too.
 void WalkByListing(ScanContext& ctx, const std::string& row_folder);

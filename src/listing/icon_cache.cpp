@@ -30,6 +30,10 @@ std::uint64_t PixelHash(const Picture& picture) {
     return hash;
 }
 
+bool SamePicture(const Picture& a, const Picture& b) {
+    return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
+}
+
 }  // namespace
 
 std::string_view FileExtension(std::string_view name) {
@@ -57,6 +61,7 @@ void IconCache::OpenIconCache() {
     DeleteFile(path_, ignored);
     file_ = std::fopen(path_.c_str(), "wb");
     record_count_ = 0;
+    last_field_.reset();
     by_field_.clear();
     by_extension_.clear();
     Append("BMP", kBitmapImage);
@@ -80,9 +85,15 @@ std::int32_t IconCache::Find(std::string_view extension) {
 }
 
 void IconCache::Append(std::string_view extension, std::int32_t image) {
-    const std::string field = ExtensionField(extension);
-    // A lookup reads the records in order, so the first one of a key wins.
-    by_field_.try_emplace(field, image);
+    // Files extracted one by one append their extension again and again:
+    // its field is made and indexed once.
+    if (!last_field_ || extension != last_extension_) {
+        last_extension_ = extension;
+        last_field_ = ExtensionField(extension);
+        // A lookup reads the records in order, so the first one of a key wins.
+        by_field_.try_emplace(*last_field_, image);
+    }
+    const std::string& field = *last_field_;
     ++record_count_;
     if (!file_) return;
     unsigned char record[kIconRecordBytes];
@@ -96,13 +107,14 @@ void IconCache::Append(std::string_view extension, std::int32_t image) {
 }
 
 std::shared_ptr<const Picture> IconCache::Shared(Picture picture) {
+    // Files extracted one by one mostly follow one of their own kind: the
+    // last picture is compared first, which spares hashing its pixels.
+    if (last_ && SamePicture(*last_, picture)) return last_;
     auto& slot = pictures_[PixelHash(picture)];
-    if (slot && slot->width == picture.width && slot->height == picture.height && slot->pixels == picture.pixels) {
-        return slot;
-    }
+    if (slot && SamePicture(*slot, picture)) return last_ = slot;
     auto shared = std::make_shared<const Picture>(std::move(picture));
     if (!slot) slot = shared;
-    return shared;
+    return last_ = shared;
 }
 
 std::unique_ptr<IconCache> OpenIconCacheWhenUsed(Program& p) {
@@ -112,14 +124,14 @@ std::unique_ptr<IconCache> OpenIconCacheWhenUsed(Program& p) {
     return cache;
 }
 
-int GetRowIcon(Program& p, IconCache& cache, const std::string& folder, const std::string& IconFileName) {
+int GetRowIcon(Program& p, IconCache& cache, const std::string& folder, std::string_view IconFileName) {
     const std::string_view extension = FileExtension(IconFileName);
     const std::int32_t cached = ExtractedPerFile(extension) ? 0 : cache.Find(extension);
     p.services.DoEvents();
     if (cached > 0) return cached;
     ImageList& images = p.Form1.ImageList1;
     cache.Append(extension, images.Count() + 1);
-    const std::string IconFilePath = WithTrailingSeparator(folder) + IconFileName;
+    const std::string IconFilePath = WithTrailingSeparator(folder).append(IconFileName);
     images.Add(cache.Shared(p.services.AssociatedIcon(IconFilePath)));
     return images.Count();
 }

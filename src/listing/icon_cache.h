@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -72,6 +73,9 @@ private:
     // code-page conversion for every file after the first of its kind.
     Index by_extension_;
     std::unordered_map<std::uint64_t, std::shared_ptr<const Picture>> pictures_;
+    std::shared_ptr<const Picture> last_;
+    std::string last_extension_;
+    std::optional<std::string> last_field_;
 };
 
 // With icons shown per file: a freshly opened cache in the program's folder;
@@ -83,6 +87,6 @@ std::unique_ptr<IconCache> OpenIconCacheWhenUsed(Program& p);
 // added to the list's image list. Files of the excluded extensions
 // (programs, icons, links, cursors, data) are extracted every time, as their
 // icons may differ file by file.
-int GetRowIcon(Program& p, IconCache& cache, const std::string& folder, const std::string& IconFileName);
+int GetRowIcon(Program& p, IconCache& cache, const std::string& folder, std::string_view IconFileName);
 
 }  // namespace kestrova

@@ -5,6 +5,7 @@
 #include "file_rows.h"
 #include "folder_scan.h"
 #include "icon_list.h"
+#include "platform/free_memory.h"
 #include "settings/settings_file.h"
 #include "settings/settings_transfer.h"
 #include "sorting.h"
@@ -37,7 +38,7 @@ void StartAutomaticRun(Program& p) {
 
 }  // namespace
 
-void RefreshList(Program& p) {
+void RefreshList(Program& p, const FolderReading& reading) {
     SharedState& s = p.state;
     MainForm& f = p.Form1;
     s.AbortRequested = 0;
@@ -46,6 +47,7 @@ void RefreshList(Program& p) {
     f.Combo1.SetText(f.File1.Pattern());
 
     ScanContext ctx{p};
+    ctx.reading = reading;
     std::unique_ptr<SizeCheckScratch> size_check;
     if (IsOn(s.SizeCheck)) {
         s.SameSizeHitCount = 0;
@@ -86,6 +88,13 @@ void RefreshList(Program& p) {
     f.Label2.SetCaption("");
     if (size_check) size_check->Finish();
     if (icon_cache) icon_cache->CloseIconCache();
+    size_check.reset();
+    icon_cache.reset();
+    ctx.size_check = nullptr;
+    ctx.icon_cache = nullptr;
+    // The size index and the folders read ahead are gone; their memory goes
+    // back to the system rather than staying with the program.
+    ReleaseFreedMemory();
     if (s.StartMode != kStartRefresh) f.Command2.SetFocus();
     ClearSelection(p);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Rebuilding the list from the sixteen folder rows.
 #include "core/program.h"
+#include "scan_context.h"
 
 namespace kestrova {
 
@@ -9,7 +10,7 @@ inline constexpr const char* kCloseSettingsFirst = "設定画面を閉じてく�
 inline constexpr Color kRefreshRunningColor = Rgb(0, 255, 255);
 inline constexpr Color kInterruptRequestedColor = Rgb(192, 255, 192);
 
-void RefreshList(Program& p);
+void RefreshList(Program& p, const FolderReading& reading = {});
 // The refresh button: refused while the settings screen is open or a
 // refresh runs; may start the automatic run afterwards.
 void RefreshButtonClick(Program& p);

@@ -49,6 +49,20 @@ bool NameLess(const std::string& a, const std::string& b) {
     return a < b;  // std::string compares as unsigned char
 }
 
+// Sorted through their indexes: moving whole entries about while sorting
+// cost more than comparing their names. No two names of a folder are equal,
+// so the order is the one a sort of the entries themselves gives.
+std::vector<DirEntry> SortedByName(std::vector<DirEntry> entries) {
+    std::vector<std::uint32_t> order(entries.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [&entries](std::uint32_t a, std::uint32_t b) { return NameLess(entries[a].name, entries[b].name); });
+    std::vector<DirEntry> sorted;
+    sorted.reserve(entries.size());
+    for (std::uint32_t i : order) sorted.push_back(std::move(entries[i]));
+    return sorted;
+}
+
 class DirHandle {
 public:
     explicit DirHandle(DIR* d) : d_(d) {}
@@ -122,6 +136,15 @@ std::optional<FileIdentity> FolderHandle::Identity() const {
     return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
+bool FolderHandle::Removed() const {
+    struct stat st;
+    return fd_ >= 0 && ::fstat(fd_, &st) == 0 && st.st_nlink == 0;
+}
+
+FolderHandle FolderHandle::Duplicate() const {
+    return FolderHandle(fd_ < 0 ? -1 : ::fcntl(fd_, F_DUPFD_CLOEXEC, 0));
+}
+
 FolderHandle OpenSubfolder(const FolderHandle& parent, const std::string& name, std::string& error) {
     const int fd = ::openat(parent.fd(), name.c_str(), kFolderOpenFlags);
     if (fd < 0) error = ErrorText(errno);
@@ -190,7 +213,7 @@ Listing ListFolder(const FolderHandle& folder, int attributes, const std::string
             if (errno != 0) return fail(errno);
             break;
         }
-        const std::string name = d->d_name;
+        std::string name = d->d_name;
         if (name == "." || name == "..") continue;
         const bool hidden = name[0] == '.';
         if (hidden && !want_hidden) continue;
@@ -216,7 +239,7 @@ Listing ListFolder(const FolderHandle& folder, int attributes, const std::string
         if (is_directory && !want_folders) continue;
 
         DirEntry entry;
-        entry.name = name;
+        entry.name = std::move(name);
         entry.is_directory = is_directory;
         entry.is_hidden = hidden;
         entry.is_symlink = is_symlink;
@@ -226,8 +249,7 @@ Listing ListFolder(const FolderHandle& folder, int attributes, const std::string
         entry.inode = static_cast<std::uint64_t>(st.st_ino);
         listing.entries.push_back(std::move(entry));
     }
-    std::sort(listing.entries.begin(), listing.entries.end(),
-              [](const DirEntry& a, const DirEntry& b) { return NameLess(a.name, b.name); });
+    listing.entries = SortedByName(std::move(listing.entries));
     listing.ok = true;
     return listing;
 }

@@ -77,6 +77,10 @@ public:
     void Close();
     // The real folder it is (nullopt when the system cannot tell).
     std::optional<FileIdentity> Identity() const;
+    // True once the folder has been deleted while it was open.
+    bool Removed() const;
+    // A second handle on the same folder, closed on its own.
+    FolderHandle Duplicate() const;
 
 private:
     int fd_ = -1;

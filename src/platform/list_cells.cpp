@@ -6,6 +6,8 @@
 namespace kestrova {
 namespace {
 
+// Offsets within a block and the sizes of texts sharing one fit in twenty
+// bits (see TextArena::Ref).
 constexpr size_t kBlockSize = size_t{1} << 20;
 // Anything this long gets a block of its own rather than wasting the rest
 // of a shared one.
@@ -128,10 +130,15 @@ bool ParseDateTime(std::string_view text, Cell& cell) {
 
 TextArena::Ref TextArena::Add(std::string_view text) {
     if (text.empty()) return {};
+    auto ref = [](size_t block, size_t offset, std::uint64_t size) {
+        return Ref{static_cast<std::uint64_t>(block) << 40 | static_cast<std::uint64_t>(offset) << 20 | size};
+    };
     if (text.size() >= kOwnBlockFrom) {
         blocks_.push_back(std::make_unique_for_overwrite<char[]>(text.size()));
+        own_sizes_.resize(blocks_.size());
+        own_sizes_.back() = static_cast<std::uint32_t>(text.size());
         std::memcpy(blocks_.back().get(), text.data(), text.size());
-        return {static_cast<std::uint32_t>(blocks_.size() - 1), 0, static_cast<std::uint32_t>(text.size())};
+        return ref(blocks_.size() - 1, 0, kOwnSize);
     }
     if (current_capacity_ - current_used_ < text.size()) {
         blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));
@@ -139,14 +146,15 @@ TextArena::Ref TextArena::Add(std::string_view text) {
         current_used_ = 0;
         current_capacity_ = kBlockSize;
     }
-    const Ref ref{current_, static_cast<std::uint32_t>(current_used_), static_cast<std::uint32_t>(text.size())};
+    const Ref added = ref(current_, current_used_, text.size());
     std::memcpy(blocks_[current_].get() + current_used_, text.data(), text.size());
     current_used_ += text.size();
-    return ref;
+    return added;
 }
 
 void TextArena::Clear() {
     blocks_.clear();
+    own_sizes_.clear();
     current_ = 0;
     current_used_ = 0;
     current_capacity_ = 0;
@@ -175,6 +183,27 @@ Cell EncodeCell(std::string_view text, TextPool& pool, std::string& scratch) {
     const bool parsed = ParseDigits(text, cell) || ParseDateTime(text, cell) || ParsePadded(text, cell);
     if (parsed && CellText(cell, pool, scratch) == text) return cell;
     return {CellKind::Pooled, pool.Intern(text)};
+}
+
+std::optional<Cell> PaddedNumberCell(double value, size_t width, char mark) {
+    // Grouped digits and the mark must fit the width, or the text is cut.
+    if (!(value >= 0) || value >= 1e15 || value != static_cast<double>(static_cast<std::uint64_t>(value))) return std::nullopt;
+    if (width < 2 || width > kMaxPaddedWidth || !IsMark(mark)) return std::nullopt;
+    const auto number = static_cast<std::uint64_t>(value);
+    char digits[32];
+    const size_t n = static_cast<size_t>(digits + sizeof digits - WriteGrouped(number, digits + sizeof digits));
+    if (n + 1 > width) return std::nullopt;
+    return Cell{CellKind::Padded, (number << 13) | (width << 8) | static_cast<unsigned char>(mark)};
+}
+
+std::optional<Cell> DateTimeCell(int year, int month, int day, int hour, int minute, int second) {
+    auto two = [](int v) { return v >= 0 && v <= 99; };
+    if (year < 0 || year > 9999 || !two(month) || !two(day) || !two(hour) || !two(minute) || !two(second)) {
+        return std::nullopt;
+    }
+    std::uint64_t digits = static_cast<std::uint64_t>(year);
+    for (int v : {month, day, hour, minute, second}) digits = digits * 100 + static_cast<std::uint64_t>(v);
+    return Cell{CellKind::DateTime, digits};
 }
 
 std::string_view CellText(const Cell& cell, const TextPool& pool, std::string& scratch) {

@@ -7,6 +7,7 @@
 // round-trip is simply kept as it is.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -18,20 +19,31 @@ namespace kestrova {
 // valid until Clear.
 class TextArena {
 public:
+    // Eight bytes: block, offset within it and size. A text long enough for
+    // a block of its own keeps its size beside the blocks.
     struct Ref {
-        std::uint32_t block = 0;
-        std::uint32_t offset = 0;
-        std::uint32_t size = 0;
+        std::uint64_t bits = 0;
+        std::uint32_t Size(const TextArena& arena) const {
+            const auto size = static_cast<std::uint32_t>(bits & kSizeMask);
+            return size == kOwnSize ? arena.own_sizes_[Block()] : size;
+        }
+        std::uint32_t Block() const { return static_cast<std::uint32_t>(bits >> 40); }
+        std::uint32_t Offset() const { return static_cast<std::uint32_t>((bits >> 20) & kSizeMask); }
     };
 
     Ref Add(std::string_view text);
     std::string_view View(Ref ref) const {
-        return ref.size == 0 ? std::string_view() : std::string_view(blocks_[ref.block].get() + ref.offset, ref.size);
+        const std::uint32_t size = ref.Size(*this);
+        return size == 0 ? std::string_view() : std::string_view(blocks_[ref.Block()].get() + ref.Offset(), size);
     }
     void Clear();
 
 private:
+    static constexpr std::uint64_t kSizeMask = (std::uint64_t{1} << 20) - 1;
+    static constexpr std::uint32_t kOwnSize = static_cast<std::uint32_t>(kSizeMask);
+
     std::vector<std::unique_ptr<char[]>> blocks_;
+    std::vector<std::uint32_t> own_sizes_;  // by block; used for own blocks only
     std::uint32_t current_ = 0;  // block being filled
     size_t current_used_ = 0;
     size_t current_capacity_ = 0;
@@ -68,6 +80,13 @@ struct Cell {
 
 // scratch is working space, so encoding a row allocates nothing.
 Cell EncodeCell(std::string_view text, TextPool& pool, std::string& scratch);
+
+// The cell EncodeCell gives the text of a value without making the text:
+// `value` with "#,##0" grouping right-aligned in `width` characters, the last
+// of which is `mark`; nullopt when such a text would not be kept as a number.
+std::optional<Cell> PaddedNumberCell(double value, size_t width, char mark);
+// The same for a "yyyy/mm/dd HH:MM:SS" text of these fields.
+std::optional<Cell> DateTimeCell(int year, int month, int day, int hour, int minute, int second);
 // The cell's text: a view into the pool, or formatted into scratch.
 std::string_view CellText(const Cell& cell, const TextPool& pool, std::string& scratch);
 

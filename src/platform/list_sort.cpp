@@ -116,12 +116,14 @@ std::vector<Keyed> SortTexts(const std::vector<std::string_view>& texts, bool de
         RadixSort(items.data() + r.lo, r.hi - r.lo, tmp.data());
         for (size_t a = r.lo; a < r.hi;) {
             size_t b = a + 1;
-            bool ended = texts[static_cast<size_t>(items[a].index)].size() <= (r.depth + 1) * kChunk;
-            while (b < r.hi && items[b].key == items[a].key) {
-                ended = ended || texts[static_cast<size_t>(items[b].index)].size() <= (r.depth + 1) * kChunk;
-                ++b;
-            }
+            while (b < r.hi && items[b].key == items[a].key) ++b;
             if (b - a > 1) {
+                // Only tied texts are looked at again: a look at every text
+                // here would cost a cache miss per row.
+                bool ended = false;
+                for (size_t i = a; i < b && !ended; ++i) {
+                    ended = texts[static_cast<size_t>(items[i].index)].size() <= (r.depth + 1) * kChunk;
+                }
                 if (!ended) {
                     work.push_back({a, b, r.depth + 1});
                 } else {

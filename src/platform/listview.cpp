@@ -81,6 +81,13 @@ std::int32_t ListView::AddRow(const ListRow& row) {
     return index1;
 }
 
+std::int32_t ListView::AddRow(std::string_view text, const std::array<Cell, kSubItemCount>& sub, int icon) {
+    rows_.Append(text, sub, icon);
+    const auto index1 = Count();
+    if (view_) view_->RowsAppended(index1, 1);
+    return index1;
+}
+
 void ListView::SetRowText(std::int32_t index1, std::string text) {
     rows_.SetText(Checked(index1), 0, text);
     if (view_) view_->RowChanged(index1);
@@ -167,24 +174,34 @@ void ListView::RequestSort() {
 
 // Stable, so rows with equal key texts keep their relative order in either
 // direction; the current row follows its row.
-void ListView::Materialize() const {
+void ListView::Materialize() const { Materialize(nullptr); }
+
+void ListView::Materialize(std::int32_t* display_index1) const {
     if (pending_count_ == 0) return;
     const auto n = static_cast<size_t>(pending_count_);
     pending_count_ = 0;
-    const std::vector<std::int32_t> order = SortedRowOrder(rows_, n, pending_key_, pending_order_ == 1);
-    last_positions_.assign(rows_.Size(), 0);
-    for (size_t i = 0; i < n; ++i) last_positions_[static_cast<size_t>(order[i])] = static_cast<std::int32_t>(i + 1);
-    for (size_t i = n; i < rows_.Size(); ++i) last_positions_[i] = static_cast<std::int32_t>(i + 1);
+    std::vector<std::int32_t> order = SortedRowOrder(rows_, n, pending_key_, pending_order_ == 1);
+    // Where a row held by its old place went; two rows at most are asked
+    // for, so a search beats a table of a million places kept around.
+    auto new_place = [&order, n](std::int32_t old_index1) {
+        if (old_index1 < 1 || static_cast<size_t>(old_index1) > n) return old_index1;
+        const auto at = std::find(order.begin(), order.end(), old_index1 - 1);
+        return static_cast<std::int32_t>(at - order.begin()) + 1;
+    };
+    if (current_ > 0) current_ = new_place(current_);
+    if (display_index1) *display_index1 = new_place(*display_index1);
     rows_.Reorder(order);
-    if (current_ > 0) current_ = last_positions_[static_cast<size_t>(current_ - 1)];
     if (view_) view_->RowsReset();
 }
 
 std::int32_t ListView::DisplayToLogical(std::int32_t display_index1) const {
     if (pending_count_ == 0) return display_index1;
-    Materialize();
-    if (display_index1 < 1 || display_index1 > static_cast<std::int32_t>(last_positions_.size())) return display_index1;
-    return last_positions_[static_cast<size_t>(display_index1 - 1)];
+    if (display_index1 < 1 || display_index1 > Count()) {
+        Materialize();
+        return display_index1;
+    }
+    Materialize(&display_index1);
+    return display_index1;
 }
 
 void ListView::SetSorted(bool on) {

@@ -119,6 +119,10 @@ public:
     std::int32_t AddRow(std::string text, int icon = 0);
     // Adds a row with its sub-items in one step.
     std::int32_t AddRow(const ListRow& row);
+    // Adds a row of sub-items encoded by EncodeSubItem: the way to add many
+    // rows that share texts (a folder) or are made from numbers.
+    std::int32_t AddRow(std::string_view text, const std::array<Cell, kSubItemCount>& sub, int icon = 0);
+    Cell EncodeSubItem(std::string_view text) { return rows_.Encode(text); }
     ListRow Row(std::int32_t index1) const { return rows_.Row(Checked(index1)); }
     ListRowRange Rows() const {
         Materialize();
@@ -198,6 +202,8 @@ private:
     // simply join it: a stable sort of (sorted A, then B) equals one of (A, B).
     void RequestSort();
     void Materialize() const;
+    // The same, also moving *display_index1 from its old place to its new.
+    void Materialize(std::int32_t* display_index1) const;
     // Maps an index a view displays to the index the rows have once sorted.
     std::int32_t DisplayToLogical(std::int32_t display_index1) const;
 
@@ -205,7 +211,6 @@ private:
     mutable RowStore rows_;
     mutable std::int32_t current_ = 0;
     mutable std::int32_t pending_count_ = 0;
-    mutable std::vector<std::int32_t> last_positions_;  // display index -> sorted index, of the last sort
     int pending_key_ = 0;
     int pending_order_ = 0;
     bool sorted_ = false;

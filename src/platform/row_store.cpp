@@ -13,9 +13,18 @@ void RowStore::Append(const ListRow& row) {
     Stored stored;
     stored.name = names_.Add(row.text);
     stored.icon = row.icon;
-    stored.selected = row.selected;
+    stored.selected = row.selected ? 1 : 0;
     for (int k = 1; k <= kSubItemCount; ++k) stored.SetSub(k, EncodeCell(row.sub[static_cast<size_t>(k - 1)], pool_, scratch_));
     live_name_bytes_ += row.text.size();
+    rows_.push_back(stored);
+}
+
+void RowStore::Append(std::string_view name, const std::array<Cell, kSubItemCount>& sub, int icon) {
+    Stored stored;
+    stored.name = names_.Add(name);
+    stored.icon = icon;
+    for (int k = 1; k <= kSubItemCount; ++k) stored.SetSub(k, sub[static_cast<size_t>(k - 1)]);
+    live_name_bytes_ += name.size();
     rows_.push_back(stored);
 }
 
@@ -39,14 +48,14 @@ void RowStore::SetText(size_t i, int column, std::string_view text) {
         row.SetSub(column, EncodeCell(text, pool_, scratch_));
         return;
     }
-    const std::uint32_t old_size = row.name.size;
+    const std::uint32_t old_size = row.name.Size(names_);
     row.name = names_.Add(text);
     live_name_bytes_ += text.size();
     NameReplaced(old_size);
 }
 
 void RowStore::SetAllSelected(bool on) {
-    for (Stored& row : rows_) row.selected = on;
+    for (Stored& row : rows_) row.selected = on ? 1 : 0;
 }
 
 ListRow RowStore::Row(size_t i) const {
@@ -55,12 +64,12 @@ ListRow RowStore::Row(size_t i) const {
     std::string scratch;
     for (int k = 1; k <= kSubItemCount; ++k) row.sub[static_cast<size_t>(k - 1)] = Text(i, k, scratch);
     row.icon = rows_[i].icon;
-    row.selected = rows_[i].selected;
+    row.selected = rows_[i].selected != 0;
     return row;
 }
 
 void RowStore::Erase(size_t i) {
-    const std::uint32_t old_size = rows_[i].name.size;
+    const std::uint32_t old_size = rows_[i].name.Size(names_);
     rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(i));
     NameReplaced(old_size);
 }

@@ -25,6 +25,11 @@ class RowStore {
 public:
     size_t Size() const { return rows_.size(); }
     void Append(const ListRow& row);
+    // A row whose sub-items are encoded already (see Encode), so adding it
+    // makes and parses no texts.
+    void Append(std::string_view name, const std::array<Cell, kSubItemCount>& sub, int icon);
+    // The cell a sub-item of this text would get.
+    Cell Encode(std::string_view text) { return EncodeCell(text, pool_, scratch_); }
     void Clear();
 
     // column 0 is the row text, 1..4 the sub-items. The view is valid until
@@ -37,8 +42,8 @@ public:
 
     int Icon(size_t i) const { return rows_[i].icon; }
     void SetIcon(size_t i, int icon) { rows_[i].icon = icon; }
-    bool Selected(size_t i) const { return rows_[i].selected; }
-    void SetSelected(size_t i, bool on) { rows_[i].selected = on; }
+    bool Selected(size_t i) const { return rows_[i].selected != 0; }
+    void SetSelected(size_t i, bool on) { rows_[i].selected = on ? 1 : 0; }
     void SetAllSelected(bool on);
 
     ListRow Row(size_t i) const;
@@ -48,13 +53,13 @@ public:
     void Reorder(const std::vector<std::int32_t>& order);
 
 private:
-    // Kinds and payloads apart, so no cell pays for padding.
+    // Kinds and payloads apart, so no cell pays for padding: 48 bytes a row.
     struct Stored {
         TextArena::Ref name;
-        int icon = 0;
         std::array<std::uint64_t, kSubItemCount> payload{};
+        std::int32_t icon : 31 = 0;
+        std::uint32_t selected : 1 = 0;
         std::array<CellKind, kSubItemCount> kind{};
-        bool selected = false;
 
         Cell Sub(int k) const { return {kind[static_cast<size_t>(k - 1)], payload[static_cast<size_t>(k - 1)]}; }
         void SetSub(int k, Cell cell) {
@@ -62,6 +67,7 @@ private:
             payload[static_cast<size_t>(k - 1)] = cell.payload;
         }
     };
+    static_assert(sizeof(Stored) <= 48);
     void NameReplaced(std::uint32_t old_size);
 
     std::vector<Stored> rows_;

@@ -124,6 +124,8 @@ bool MatchesAnyPattern(const std::string& name, const std::string& patterns) {
         std::string_view one = rest.substr(0, semi);
         while (!one.empty() && IsBlank(one.front())) one.remove_prefix(1);
         while (!one.empty() && IsBlank(one.back())) one.remove_suffix(1);
+        // Every name matches these; most lists asked for are one of them.
+        if (one == "*" || one == "*.*") return true;
         if (!one.empty()) {
             if (!decoded) {
                 decoded_name = Decode(name);

@@ -49,6 +49,25 @@ TEST(ListRows, EveryTextReadsBackAsGivenInEveryColumn) {
     EXPECT_EQ(list.Rows().size(), 2 * Samples().size());
 }
 
+TEST(ListRows, TextsOfAnyLengthReadBack) {
+    SmallForm form;
+    ListView& list = form.list();
+    // Around the sizes where a text gets a block of its own and where its
+    // size no longer fits beside the offset.
+    const std::vector<size_t> lengths{1, 131071, 131072, 1048575, 1048576, 3000000, 15};
+    for (size_t length : lengths) {
+        ListRow row;
+        row.text = std::string(length, static_cast<char>('a' + length % 26));
+        row.sub = {row.text + "/", "", "", ""};
+        list.AddRow(row);
+    }
+    for (size_t i = 0; i < lengths.size(); ++i) {
+        const auto index1 = static_cast<std::int32_t>(i + 1);
+        EXPECT_EQ(list.RowText(index1), std::string(lengths[i], static_cast<char>('a' + lengths[i] % 26)));
+        EXPECT_EQ(list.SubItem(index1, 1), list.RowText(index1) + "/");
+    }
+}
+
 TEST(ListRows, NamesSurviveManyRenamesAndRemovals) {
     SmallForm form;
     ListView& list = form.list();
