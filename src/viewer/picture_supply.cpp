@@ -46,6 +46,7 @@ std::shared_ptr<const LoadedPicture> PictureSupply::Get(Program& p, const std::s
     const Key key{path, box, *stamp};
     if (shown_ && shown_key_ == key) return shown_;
     shown_.reset();
+    shown_key_ = key;
     std::unique_ptr<PendingPicture> pending;
     if (ahead_ && ahead_key_ == key) {
         pending = std::move(ahead_);
@@ -77,7 +78,7 @@ void PictureSupply::PrepareNext(Program& p) {
     if (ahead_ && ahead_key_ == key) return;
     ahead_.reset();
     // The picture shown comes again (repeat over a single picture).
-    if (shown_ && shown_key_ == key) return;
+    if (shown_key_ == key) return;
     ahead_ = p.services.LoadPictureAhead(key.path, key.box);
     ahead_key_ = std::move(key);
 }
