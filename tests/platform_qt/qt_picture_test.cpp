@@ -125,22 +125,6 @@ TEST(QtPictureFile, DecodedUprightAndNoLargerThanAskedFor) {
     }
 }
 
-// A header that declares a size; no pixels follow.
-QByteArray BmpHeader(int width, int height) {
-    QByteArray bytes(54, '\0');
-    auto put32 = [&](int at, qint32 value) { qToLittleEndian<qint32>(value, bytes.data() + at); };
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put32(2, 54);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, width);
-    put32(22, height);
-    qToLittleEndian<quint16>(1, bytes.data() + 26);
-    qToLittleEndian<quint16>(24, bytes.data() + 28);
-    return bytes;
-}
-
 TEST(QtPictureFile, WhatWouldNeedMoreThanTheBudgetIsRefused) {
     qt_test::EnsureApplication();
     QTemporaryDir dir;
@@ -160,7 +144,6 @@ TEST(QtPictureFile, WhatWouldNeedMoreThanTheBudgetIsRefused) {
     // The refusal is the decoder's own, whatever limit Qt keeps.
     const int qt_limit = QImageReader::allocationLimit();
     QImageReader::setAllocationLimit(1024);
-    const std::string huge = WriteFile(dir, "huge.bmp", BmpHeader(20000, 20000));
     struct Case {
         const std::string& path;
         PixelSize fit;
@@ -168,13 +151,14 @@ TEST(QtPictureFile, WhatWouldNeedMoreThanTheBudgetIsRefused) {
     } cases[] = {
         {big, {}, std::nullopt},
         {big, {1920, 1080}, PixelSize{1080, 1080}},
-        {huge, {1920, 1080}, std::nullopt},  // a BMP is only ever decoded whole
     };
     for (const Case& c : cases) {
         const std::optional<LoadedPicture> loaded = DecodePictureFile(c.path, c.fit);
         const std::string what = c.path + " in " + std::to_string(c.fit.width) + "x" + std::to_string(c.fit.height);
         ASSERT_EQ(loaded.has_value(), c.decoded.has_value()) << what;
-        if (loaded) EXPECT_EQ((PixelSize{loaded->picture.width, loaded->picture.height}), *c.decoded) << what;
+        if (loaded) {
+            EXPECT_EQ((PixelSize{loaded->picture.width, loaded->picture.height}), *c.decoded) << what;
+        }
     }
     QImageReader::setAllocationLimit(qt_limit);
 }
