@@ -256,13 +256,6 @@ std::optional<LocalTime> FileModified(const std::string& path) {
     return ToLocalTime(static_cast<std::int64_t>(st.st_mtime));
 }
 
-std::optional<FileStamp> FileStampOf(const std::string& path) {
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
-    return FileStamp{static_cast<std::int64_t>(st.st_size),
-                     static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
-}
-
 LocalTime ToLocalTime(std::int64_t seconds_since_epoch) {
     const std::time_t t = static_cast<std::time_t>(seconds_since_epoch);
     std::tm tm{};

@@ -107,14 +107,6 @@ bool FolderExists(const std::string& path);
 std::optional<std::int64_t> FileLength(const std::string& path);
 std::optional<LocalTime> FileModified(const std::string& path);
 LocalTime ToLocalTime(std::int64_t seconds_since_epoch);
-// What tells one version of a file from the next: its length and its
-// modification time, as fine as the system keeps it.
-struct FileStamp {
-    std::int64_t size = 0;
-    std::int64_t modified_ns = 0;
-    bool operator==(const FileStamp&) const = default;
-};
-std::optional<FileStamp> FileStampOf(const std::string& path);
 
 // The system's description of an error number.
 std::string ErrorText(int error_number);

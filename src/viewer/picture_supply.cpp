@@ -4,6 +4,7 @@
 
 #include "picture_kind.h"
 #include "core/selected_rows.h"
+#include "platform/files.h"
 
 namespace kestrova {
 namespace {

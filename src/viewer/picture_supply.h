@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/program.h"
-#include "platform/files.h"
+#include "platform/file_stamp.h"
 
 namespace kestrova {
 
