@@ -15,9 +15,9 @@ PixelSize FitInside(PixelSize natural, PixelSize box) {
             std::max(1, static_cast<int>(std::lround(natural.height * scale)))};
 }
 
-bool WithinDecodeBudget(PixelSize size, int bytes_per_pixel) {
+bool WithinDecodeBudget(PixelSize size, int bytes_per_pixel, std::int64_t decoder_bytes) {
     if (size.Empty() || bytes_per_pixel <= 0) return false;
-    const double bytes = static_cast<double>(size.width) * size.height * bytes_per_pixel;
+    const double bytes = static_cast<double>(size.width) * size.height * bytes_per_pixel + static_cast<double>(decoder_bytes);
     return bytes <= static_cast<double>(kPictureDecodeBudgetBytes);
 }
 

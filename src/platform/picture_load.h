@@ -20,7 +20,7 @@ struct PixelSize {
 // The most memory one decode may hold in pixels at a time. A picture that
 // would need more, even decoded reduced, is not shown: the program stays
 // small and the window keeps answering whatever a file declares.
-inline constexpr std::int64_t kPictureDecodeBudgetBytes = std::int64_t{128} * 1024 * 1024;
+inline constexpr std::int64_t kPictureDecodeBudgetBytes = std::int64_t{192} * 1024 * 1024;
 
 // A decoded picture and the size of the whole picture, upright (the file's
 // orientation tag applied), which the fitting works on.
@@ -33,8 +33,9 @@ struct LoadedPicture {
 // reduced to fit, aspect kept, never enlarged (enlarging is left to drawing,
 // which costs no memory). An empty box asks for the natural size.
 PixelSize FitInside(PixelSize natural, PixelSize box);
-// Whether `size` pixels of `bytes_per_pixel` bytes fit the decode budget.
-bool WithinDecodeBudget(PixelSize size, int bytes_per_pixel);
+// Whether `size` pixels of `bytes_per_pixel` bytes, and what the decoder
+// keeps besides, fit the decode budget.
+bool WithinDecodeBudget(PixelSize size, int bytes_per_pixel, std::int64_t decoder_bytes = 0);
 
 // A decode started ahead of need. Destroying it unused drops it: a decode
 // not yet begun never runs, one under way is thrown away when it ends.

@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -125,22 +126,32 @@ TEST(QtPictureFile, DecodedUprightAndNoLargerThanAskedFor) {
     }
 }
 
+// A small JPEG whose frame header is made to declare another size: the
+// decoder reads it as that size, the missing data padded, so a test can
+// have a huge JPEG of a few hundred bytes.
+QByteArray JpegDeclaring(int width, int height, bool progressive) {
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
+    const int frame = jpeg.indexOf(progressive ? "\xff\xc2" : "\xff\xc0");
+    qToBigEndian<quint16>(height, jpeg.data() + frame + 5);
+    qToBigEndian<quint16>(width, jpeg.data() + frame + 7);
+    return jpeg;
+}
+
 TEST(QtPictureFile, WhatWouldNeedMoreThanTheBudgetIsRefused) {
     qt_test::EnsureApplication();
     QTemporaryDir dir;
-    // Just over the budget when decoded whole, and a JPEG, so it can be
-    // decoded reduced.
-    const int side = 5800;
-    ASSERT_GT(std::int64_t{side} * side * 4, kPictureDecodeBudgetBytes);
-    QByteArray jpeg;
-    {
-        QImage image(side, side, QImage::Format_RGB32);
-        image.fill(Qt::blue);
-        QBuffer buffer(&jpeg);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "JPG", 50);
-    }
-    const std::string big = WriteFile(dir, "big.jpg", jpeg);
+    // 8000 x 8000: four times the budget whole, a sixteenth of it decoded
+    // reduced; progressive, the coefficients of the whole picture alone are
+    // over it.
+    const std::string sequential = WriteFile(dir, "sequential.jpg", JpegDeclaring(8000, 8000, false));
+    const std::string progressive = WriteFile(dir, "progressive.jpg", JpegDeclaring(8000, 8000, true));
     // The refusal is the decoder's own, whatever limit Qt keeps.
     const int qt_limit = QImageReader::allocationLimit();
     QImageReader::setAllocationLimit(1024);
@@ -149,8 +160,9 @@ TEST(QtPictureFile, WhatWouldNeedMoreThanTheBudgetIsRefused) {
         PixelSize fit;
         std::optional<PixelSize> decoded;
     } cases[] = {
-        {big, {}, std::nullopt},
-        {big, {1920, 1080}, PixelSize{1080, 1080}},
+        {sequential, {}, std::nullopt},
+        {sequential, {1920, 1080}, PixelSize{1080, 1080}},
+        {progressive, {1920, 1080}, std::nullopt},
     };
     for (const Case& c : cases) {
         const std::optional<LoadedPicture> loaded = DecodePictureFile(c.path, c.fit);

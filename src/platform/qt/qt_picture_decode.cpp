@@ -4,6 +4,7 @@
 #include <QImageReader>
 #include <algorithm>
 
+#include "platform/jpeg_header.h"
 #include "qt_convert.h"
 
 namespace kestrova {
@@ -60,7 +61,8 @@ std::optional<LoadedPicture> DecodePictureFile(const std::string& path, PixelSiz
         const QSize want_stored = turned ? Transposed(ToQSize(want)) : ToQSize(want);
         const bool reduces_itself = reader.supportsOption(QImageIOHandler::ScaledSize);
         const QSize decoded = reduces_itself ? ReducedDecodeBound(stored, want_stored) : stored;
-        if (!WithinDecodeBudget(ToPixelSize(decoded), DeliveredBytesPerPixel(reader))) return std::nullopt;
+        const std::int64_t decoder_bytes = reader.format() == "jpeg" ? JpegWholeCoefficientBytes(path).value_or(0) : 0;
+        if (!WithinDecodeBudget(ToPixelSize(decoded), DeliveredBytesPerPixel(reader), decoder_bytes)) return std::nullopt;
         if (reduces_itself && want != natural) reader.setScaledSize(want_stored);
         if (!reader.read(&image)) return std::nullopt;
         return Finished(std::move(image), natural, want);
