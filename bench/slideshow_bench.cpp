@@ -134,6 +134,7 @@ public:
     std::optional<int> ProcessExitCode(ProcessId id) override { return real_.ProcessExitCode(id); }
     int ShowCursor(bool show) override { return real_.ShowCursor(show); }
     ScreenSize Screen() override { return real_.Screen(); }
+    std::vector<Rect> ScreenAreas() override { return real_.ScreenAreas(); }
     LocalTime Now() override { return real_.Now(); }
     std::optional<LoadedPicture> LoadPicture(const std::string& path, PixelSize fit) override {
         return DecodePictureFile(path, way_ == Way::Whole ? PixelSize{} : fit);
