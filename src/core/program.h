@@ -2,6 +2,7 @@
 // The program object: the shared state and the six windows of one run, built
 // on a backend's Services. Tests build it headless in a temporary folder.
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "core/shared_state.h"
@@ -24,6 +25,13 @@ struct Handoffs {
     std::function<void()> SaveListFile;
 };
 
+// What a higher layer keeps between its routines for the whole run, in a
+// shape only that layer knows.
+class LayerCache {
+public:
+    virtual ~LayerCache() = default;
+};
+
 class Program {
 public:
     Program(Services& services, std::string executable_folder);
@@ -40,6 +48,8 @@ public:
     WindowViewerForm Form5;
     NextItemForm Form6;
     Handoffs handoffs;
+    // The viewer's decoded pictures: the one shown and the next one.
+    std::unique_ptr<LayerCache> viewer_cache;
 };
 
 // Runs a hand-off when a later layer has provided it.

@@ -1,4 +1,6 @@
 #pragma once
+#include <functional>
+
 #include "core/program.h"
 
 namespace kestrova {
@@ -7,5 +9,7 @@ namespace kestrova {
 // while paused (StopFlag 1), over at the first turn after EndRequested or
 // after a request to show the current picture anew.
 void TimedWait(Program& p);
+// The same wait, running `each_turn` after every turn of it.
+void TimedWait(Program& p, const std::function<void()>& each_turn);
 
 }  // namespace kestrova

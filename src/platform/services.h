@@ -2,12 +2,14 @@
 // What the program needs from the desktop besides its windows: the event
 // loop, message boxes, the shell, processes, pictures, the clock.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "geometry.h"
 #include "picture.h"
+#include "picture_load.h"
 
 namespace kestrova {
 
@@ -85,7 +87,17 @@ public:
         return {Rect{0, 0, screen.width, screen.height}};
     }
     virtual LocalTime Now() = 0;
-    virtual std::optional<Picture> LoadPicture(const std::string& path) = 0;
+    // The picture in a file (JPEG, BMP, GIF, ICO, PNG), upright by its
+    // orientation tag, decoded at FitInside(natural size, fit) (fit in
+    // pixels; empty: the natural size), JPEGs by the decoder's own reduced
+    // decode. nullopt when the file cannot be read or the decode would need
+    // more than kPictureDecodeBudgetBytes. Touches no window: safe on any
+    // thread.
+    virtual std::optional<LoadedPicture> LoadPicture(const std::string& path, PixelSize fit) = 0;
+    // The same decode on a worker thread; returns at once. Decodes run in
+    // the order asked for; the user-interface thread takes each result, or
+    // drops it by destroying the handle.
+    virtual std::unique_ptr<PendingPicture> LoadPictureAhead(const std::string& path, PixelSize fit) = 0;
 
     // Ends the process immediately: no handler runs, nothing is saved.
     [[noreturn]] virtual void EndProgram() = 0;

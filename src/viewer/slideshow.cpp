@@ -4,6 +4,7 @@
 
 #include "fit_picture.h"
 #include "picture_kind.h"
+#include "picture_supply.h"
 #include "window_place.h"
 #include "platform/files.h"
 #include "core/selected_rows.h"
@@ -31,6 +32,7 @@ bool RunPass(Program& p) {
         if (!list.Selected(i)) continue;
         ++s.SequencePosition;
         s.CurrentFilePath = RowFilePath(list, i);
+        PictureSupplyOf(p).SetRow(i, rows);
         if (ReportMissingFile(p)) continue;
         p.services.DoEvents();
         if (IsOn(s.EndRequested)) return false;
@@ -58,13 +60,15 @@ bool DisplayPicture(Program& p) {
 
     holder.SetPicture(nullptr);
     // PNG and the other kinds go through the same readers here; a picture
-    // that cannot be read is passed over without a wait.
-    std::optional<Picture> loaded = p.services.LoadPicture(s.CurrentFilePath);
-    if (!loaded || loaded->Empty()) return false;
-    auto picture = std::make_shared<const Picture>(std::move(*loaded));
+    // that cannot be read is passed over without a wait. The picture comes
+    // no larger than it is drawn; the holder takes its whole size.
+    const auto loaded = PictureSupplyOf(p).Get(p, s.CurrentFilePath, DecodeBox(p));
+    // Waiting for the decode let the user end the show.
+    if (!loaded || IsOn(s.EndRequested)) return false;
+    const std::shared_ptr<const Picture> picture(loaded, &loaded->picture);
     holder.SetPicture(picture);
-    holder.SetWidth(picture->width * kTwipsPerPixel);
-    holder.SetHeight(picture->height * kTwipsPerPixel);
+    holder.SetWidth(loaded->natural.width * kTwipsPerPixel);
+    holder.SetHeight(loaded->natural.height * kTwipsPerPixel);
 
     target.Cls();
     target.Show();
@@ -140,6 +144,10 @@ void ViewSelectedItems(Program& p) {
     ShowMouseCursor(p);
     ClearAndHide(p.Form4);
     ClearAndHide(p.Form5);
+    // The pictures go with the show.
+    p.Form4.Picture1.SetPicture(nullptr);
+    p.Form5.Picture1.SetPicture(nullptr);
+    PictureSupplyOf(p).Clear();
 }
 
 void ShowPicture(Program& p) {
@@ -151,7 +159,14 @@ void ShowPicture(Program& p) {
         if (!DisplayPicture(p)) break;
         p.services.DoEvents();
         s.WaitSeconds = s.ViewSeconds;
-        TimedWait(p);
+        // Once a second the next picture is looked at again: rows deleted
+        // or renamed, a file written anew, a switch of window.
+        std::int32_t ticks_seen = 0;
+        TimedWait(p, [&] {
+            if (s.TickCount == ticks_seen) return;
+            ticks_seen = s.TickCount;
+            PictureSupplyOf(p).PrepareNext(p);
+        });
     } while (IsOn(s.RedisplayRequested) && !IsOn(s.EndRequested));
     s.RedisplayRequested = 0;
     s.PictureShowing = outer;

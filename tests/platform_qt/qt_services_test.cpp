@@ -176,17 +176,18 @@ TEST_F(QtServicesTest, LoadsPicturesAtTheirNaturalSize) {
     image.setPixelColor(2, 1, QColor(255, 128, 0));
     const QString path = dir.path() + "/写真.png";
     ASSERT_TRUE(image.save(path));
-    auto picture = services->LoadPicture(path.toStdString());
-    ASSERT_TRUE(picture.has_value());
+    auto loaded = services->LoadPicture(path.toStdString(), {});
+    ASSERT_TRUE(loaded.has_value());
+    const Picture* picture = &loaded->picture;
     EXPECT_EQ(picture->width, 3);
     EXPECT_EQ(picture->height, 2);
     ASSERT_EQ(picture->pixels.size(), 6u);
     EXPECT_EQ(picture->pixels[0], 0xff0000ffu);
     EXPECT_EQ(picture->pixels[5], 0xffff8000u);
 
-    EXPECT_FALSE(services->LoadPicture((dir.path() + "/none.png").toStdString()).has_value());
+    EXPECT_FALSE(services->LoadPicture((dir.path() + "/none.png").toStdString(), {}).has_value());
     std::ofstream(dir.path().toStdString() + "/broken.jpg") << "not a picture";
-    EXPECT_FALSE(services->LoadPicture(dir.path().toStdString() + "/broken.jpg").has_value());
+    EXPECT_FALSE(services->LoadPicture(dir.path().toStdString() + "/broken.jpg", {}).has_value());
 }
 
 bool HasVisiblePixel(const Picture& picture) {

@@ -50,11 +50,17 @@ TEST_F(SlideshowTest, FullScreenPictureIsFittedIntoTheWholeScreen) {
     StartProgram([](SharedState& s) { s.FullScreenView = 1; s.ViewSeconds = 1; });
     AddFile("big.jpg", 4000, 3000);
     std::optional<SurfaceDrawing> drawn;
-    When([&] { return p().Form4.Drawing().has_value(); }, [&] { drawn = p().Form4.Drawing(); });
+    int holder_width = 0;
+    When([&] { return p().Form4.Drawing().has_value(); }, [&] {
+        drawn = p().Form4.Drawing();
+        holder_width = p().Form4.Picture1.Width();
+    });
     ViewSelectedItems(p());
     ASSERT_TRUE(drawn);
     EXPECT_EQ(drawn->target, (Rect{240 * 15, 0, 1440 * 15, 1080 * 15}));
-    EXPECT_EQ(drawn->picture->width, 4000);
+    EXPECT_EQ(holder_width, 4000 * 15) << "the holder takes the natural size";
+    EXPECT_EQ(drawn->picture->width, 1440) << "decoded no larger than drawn";
+    EXPECT_EQ(drawn->picture->height, 1080);
 }
 
 TEST_F(SlideshowTest, ZeroSecondsReplacesEachPictureAtTheFirstTurnOfTheWait) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 #include <stdexcept>
+#include <utility>
 
 #include "platform/controls.h"
 #include "platform/user_input.h"
@@ -12,6 +13,46 @@ namespace {
 
 constexpr int kScreenWidthPx = 1920;
 constexpr int kScreenHeightPx = 1080;
+
+Picture NearestPixels(const Picture& from, PixelSize size) {
+    if (from.width == size.width && from.height == size.height) return from;
+    Picture to;
+    to.width = size.width;
+    to.height = size.height;
+    to.pixels.resize(static_cast<size_t>(size.width) * static_cast<size_t>(size.height));
+    for (int y = 0; y < size.height; ++y) {
+        const size_t row = static_cast<size_t>(y) * static_cast<size_t>(from.height) / static_cast<size_t>(size.height);
+        for (int x = 0; x < size.width; ++x) {
+            const size_t column = static_cast<size_t>(x) * static_cast<size_t>(from.width) / static_cast<size_t>(size.width);
+            to.pixels[static_cast<size_t>(y) * static_cast<size_t>(size.width) + static_cast<size_t>(x)] =
+                from.pixels[row * static_cast<size_t>(from.width) + column];
+        }
+    }
+    return to;
+}
+
+class HeadlessPending final : public PendingPicture {
+public:
+    HeadlessPending(std::optional<LoadedPicture> result, RecordedDecode& record, const long& turns, long ready_at)
+        : result_(std::move(result)), record_(record), turns_(turns), ready_at_(ready_at) {}
+    ~HeadlessPending() override {
+        if (record_.fate == RecordedDecode::Fate::Pending) record_.fate = RecordedDecode::Fate::Dropped;
+    }
+    bool Ready() override { return turns_ >= ready_at_; }
+    std::optional<LoadedPicture> Take() override {
+        // Nothing runs beside the scripted turns, so a decode that is not
+        // ready yet could never become so while this waited.
+        if (!Ready()) throw std::logic_error("a picture was taken before its decode was ready");
+        record_.fate = RecordedDecode::Fate::Taken;
+        return std::exchange(result_, std::nullopt);
+    }
+
+private:
+    std::optional<LoadedPicture> result_;
+    RecordedDecode& record_;
+    const long& turns_;
+    long ready_at_;
+};
 
 }  // namespace
 
@@ -177,10 +218,22 @@ LocalTime HeadlessServices::Now() {
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
-std::optional<Picture> HeadlessServices::LoadPicture(const std::string& path) {
+std::optional<LoadedPicture> HeadlessServices::LoadPicture(const std::string& path, PixelSize fit) {
+    decodes_.push_back({path, fit, false, turns_, RecordedDecode::Fate::Taken});
     auto it = pictures_.find(path);
-    if (it == pictures_.end()) return std::nullopt;
-    return it->second;
+    if (it == pictures_.end() || it->second.Empty()) return std::nullopt;
+    const PixelSize natural{it->second.width, it->second.height};
+    const PixelSize size = FitInside(natural, fit);
+    if (!WithinDecodeBudget(size, 4)) return std::nullopt;
+    return LoadedPicture{NearestPixels(it->second, size), natural};
+}
+
+std::unique_ptr<PendingPicture> HeadlessServices::LoadPictureAhead(const std::string& path, PixelSize fit) {
+    std::optional<LoadedPicture> result = LoadPicture(path, fit);
+    RecordedDecode& record = decodes_.back();
+    record.ahead = true;
+    record.fate = RecordedDecode::Fate::Pending;
+    return std::make_unique<HeadlessPending>(std::move(result), record, turns_, turns_ + decode_turns_);
 }
 
 void HeadlessServices::PopupMenu(Form& form, Menu& menu) {

@@ -17,6 +17,16 @@
 
 namespace kestrova {
 
+// A picture decode asked of the backend, and what became of it.
+struct RecordedDecode {
+    enum class Fate { Pending, Taken, Dropped };
+    std::string path;
+    PixelSize fit;
+    bool ahead = false;  // asked for through LoadPictureAhead
+    long turn = 0;       // the turn count when it was asked for
+    Fate fate = Fate::Pending;
+};
+
 struct RecordedMsgBox {
     std::string text;
     int buttons = 0;
@@ -41,7 +51,10 @@ public:
     ScreenSize Screen() override;
     std::vector<Rect> ScreenAreas() override;
     LocalTime Now() override;
-    std::optional<Picture> LoadPicture(const std::string& path) override;
+    // Scales the added picture down to the size asked for, nearest pixel.
+    std::optional<LoadedPicture> LoadPicture(const std::string& path, PixelSize fit) override;
+    // Decoded at once; ready after the turns SetDecodeTurns gives.
+    std::unique_ptr<PendingPicture> LoadPictureAhead(const std::string& path, PixelSize fit) override;
     [[noreturn]] void EndProgram() override;
 
     void FormChanged(Form&, FormProperty) override {}
@@ -63,6 +76,7 @@ public:
     void QueueFolderChoice(std::optional<std::string> folder) { folder_choices_.push_back(std::move(folder)); }
     // Pictures LoadPicture will find, by path.
     void AddPicture(const std::string& path, Picture picture) { pictures_[path] = std::move(picture); }
+    void SetDecodeTurns(long turns) { decode_turns_ = turns; }
     // A started process runs for this many turns, then exits with this code.
     void SetProcessTurns(long turns) { process_turns_ = turns; }
     void SetProcessExitCode(int code) { process_exit_code_ = code; }
@@ -80,6 +94,7 @@ public:
     const std::vector<std::vector<std::string>>& ProcessStarts() const { return process_starts_; }
     int CursorCount() const { return cursor_count_; }
     const std::vector<Form*>& Forms() const { return forms_; }
+    const std::deque<RecordedDecode>& Decodes() const { return decodes_; }
 
 private:
     void Turn(long advance_ms);
@@ -110,6 +125,9 @@ private:
     std::deque<std::string> menu_choices_;
     std::vector<std::string> popup_menus_;
     std::map<std::string, Picture> pictures_;
+    // A deque: pending handles keep pointers to their records.
+    std::deque<RecordedDecode> decodes_;
+    long decode_turns_ = 0;
     std::map<std::int64_t, RunningProcess> processes_;
     std::optional<std::vector<Rect>> screen_areas_;
     std::vector<RecordedMsgBox> message_boxes_;

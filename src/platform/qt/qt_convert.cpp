@@ -25,10 +25,11 @@ QImage ViewOf(const Picture& picture) {
 
 QImage ToQImage(const Picture& picture) { return ViewOf(picture).copy(); }
 
-Picture FromQImage(const QImage& image) {
+Picture FromQImage(QImage image) {
     Picture picture;
     if (image.isNull()) return picture;
-    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    image.convertTo(QImage::Format_ARGB32);
+    const QImage& argb = image;
     picture.width = argb.width();
     picture.height = argb.height();
     picture.pixels.resize(static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height));

@@ -24,7 +24,8 @@ QColor ToQColor(Color color);
 QImage ToQImage(const Picture& picture);
 // A read-only view on the picture's pixels; valid while the picture lives.
 QImage ViewOf(const Picture& picture);
-Picture FromQImage(const QImage& image);
+// One conversion at most, in place when the image is not shared.
+Picture FromQImage(QImage image);
 // The picture as a pixmap of `size` logical pixels for a screen of the given
 // device pixel ratio, made from the least dense rendering that has pixels
 // enough, so a scaled screen gets a picture drawn for it, not enlarged.

@@ -32,8 +32,10 @@
 #include <unordered_map>
 
 #include "gvfs_path.h"
+#include "platform/picture_worker.h"
 #include "qt_convert.h"
 #include "qt_form_window.h"
+#include "qt_picture_decode.h"
 #include "spawn_process.h"
 
 namespace kestrova {
@@ -155,6 +157,7 @@ struct QtServices::Impl {
     DetachedChildren openers;
     LoopState loop;
     std::map<QString, Picture> icons_by_type;
+    PictureWorker pictures{DecodePictureFile};
 
     FormWindow* WindowFor(const Form& form) const {
         auto it = windows.find(&form);
@@ -174,8 +177,10 @@ QtServices::QtServices() : impl_(std::make_unique<Impl>()) {
     ApplyApplicationFont();
     QApplication::setStyle(new CompactStyle);
     EnsureIconTheme();
-    // Photos of today's cameras exceed Qt's default 256 MB decode limit.
-    QImageReader::setAllocationLimit(1024);
+    // Photos are decoded reduced to the screen; what even so needs more
+    // than the budget is refused by the decoder, and this is its backstop
+    // for readers that cannot tell a picture's size beforehand.
+    QImageReader::setAllocationLimit(static_cast<int>(kPictureDecodeBudgetBytes / (1024 * 1024)));
 }
 
 QtServices::~QtServices() {
@@ -391,12 +396,12 @@ LocalTime QtServices::Now() {
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
-std::optional<Picture> QtServices::LoadPicture(const std::string& path) {
-    QImageReader reader(ToQString(path));
-    reader.setAutoTransform(false);
-    const QImage image = reader.read();
-    if (image.isNull()) return std::nullopt;
-    return FromQImage(image);
+std::optional<LoadedPicture> QtServices::LoadPicture(const std::string& path, PixelSize fit) {
+    return DecodePictureFile(path, fit);
+}
+
+std::unique_ptr<PendingPicture> QtServices::LoadPictureAhead(const std::string& path, PixelSize fit) {
+    return impl_->pictures.Start(path, fit);
 }
 
 void QtServices::EndProgram() {

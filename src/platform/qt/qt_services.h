@@ -33,7 +33,8 @@ public:
     ScreenSize Screen() override;
     std::vector<Rect> ScreenAreas() override;
     LocalTime Now() override;
-    std::optional<Picture> LoadPicture(const std::string& path) override;
+    std::optional<LoadedPicture> LoadPicture(const std::string& path, PixelSize fit) override;
+    std::unique_ptr<PendingPicture> LoadPictureAhead(const std::string& path, PixelSize fit) override;
     [[noreturn]] void EndProgram() override;
 
     void FormChanged(Form& form, FormProperty what) override;

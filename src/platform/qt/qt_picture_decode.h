@@ -1,0 +1,13 @@
+#pragma once
+// Decoding picture files with Qt's image readers, reduced to the size they
+// will be drawn at. Uses no window: runs on any thread.
+#include <optional>
+#include <string>
+
+#include "platform/picture_load.h"
+
+namespace kestrova {
+
+std::optional<LoadedPicture> DecodePictureFile(const std::string& path, PixelSize fit);
+
+}  // namespace kestrova
