@@ -5,12 +5,12 @@
 #include <string>
 
 #include "core/shared_state.h"
-#include "listing/form3_window.h"
-#include "mainwin/form1_window.h"
-#include "mainwin/form6_window.h"
+#include "core/windows/form3_window.h"
+#include "core/windows/form1_window.h"
+#include "core/windows/form6_window.h"
 #include "platform/services.h"
-#include "settings/form2_window.h"
-#include "viewer/viewer_windows.h"
+#include "core/windows/form2_window.h"
+#include "core/windows/viewer_windows.h"
 
 namespace kestrova {
 

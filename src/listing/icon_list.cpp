@@ -1,6 +1,6 @@
 #include "icon_list.h"
 
-#include "mainwin/icons.h"
+#include "core/icons.h"
 
 namespace kestrova {
 

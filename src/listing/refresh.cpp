@@ -8,7 +8,7 @@
 #include "settings/settings_file.h"
 #include "settings/settings_transfer.h"
 #include "sorting.h"
-#include "viewer/timed_wait.h"
+#include "core/timed_wait.h"
 
 namespace kestrova {
 namespace {

@@ -3,7 +3,7 @@
 #include "help_text.h"
 #include "listing/refresh.h"
 #include "main_window.h"
-#include "viewer/selected_rows.h"
+#include "core/selected_rows.h"
 #include "viewer/slideshow.h"
 
 namespace kestrova {

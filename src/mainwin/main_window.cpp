@@ -1,6 +1,6 @@
 #include "main_window.h"
 
-#include "icons.h"
+#include "core/icons.h"
 #include "settings/settings_transfer.h"
 
 namespace kestrova {

@@ -1,7 +1,7 @@
 #include "media_player.h"
 
 #include "platform/files.h"
-#include "viewer/selected_rows.h"
+#include "core/selected_rows.h"
 #include "viewer/slideshow.h"
 #include "viewer/viewer_actions.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/program.h"
-#include "viewer/selected_rows.h"
+#include "core/selected_rows.h"
 
 namespace kestrova {
 

@@ -6,7 +6,7 @@
 #include "list_interaction.h"
 #include "main_window.h"
 #include "open_items.h"
-#include "viewer/timed_wait.h"
+#include "core/timed_wait.h"
 
 namespace kestrova {
 namespace {

@@ -5,8 +5,8 @@
 #include "fit_picture.h"
 #include "picture_kind.h"
 #include "platform/files.h"
-#include "selected_rows.h"
-#include "timed_wait.h"
+#include "core/selected_rows.h"
+#include "core/timed_wait.h"
 
 namespace kestrova {
 namespace {

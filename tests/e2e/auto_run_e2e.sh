@@ -9,7 +9,7 @@ binary=$1
 mode=$2
 
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+  exec xvfb-run -a -s "-noreset -screen 0 1280x1024x24" "$0" "$@"
 fi
 
 work=$(mktemp -d)

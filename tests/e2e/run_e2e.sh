@@ -13,7 +13,7 @@ screenshot=${3:-}
 here=$(cd "$(dirname "$0")" && pwd)
 
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1600x1000x24" "$0" "$@"
+  exec xvfb-run -a -s "-noreset -screen 0 1600x1000x24" "$0" "$@"
 fi
 
 work=$(mktemp -d)

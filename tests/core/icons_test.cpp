@@ -1,4 +1,4 @@
-#include "mainwin/icons.h"
+#include "core/icons.h"
 
 #include <gtest/gtest.h>
 
