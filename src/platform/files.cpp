@@ -45,6 +45,15 @@ std::string ParentFolder(const std::string& path) {
     return path.substr(0, slash);
 }
 
+std::string ShownFolder(const std::string& folder) {
+    const bool drive_root = folder.size() <= 3 && folder.size() >= 2 && folder[1] == ':' &&
+                            (folder.size() == 2 || IsPathSeparator(folder[2]));
+    if (kPathSeparator == '\\' && drive_root) return folder.substr(0, 2);
+    std::string shown = folder;
+    while (shown.size() > 1 && IsPathSeparator(shown.back())) shown.pop_back();
+    return shown;
+}
+
 void SortByName(std::vector<DirEntry>& entries) {
     std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) { return NameLess(a.name, b.name); });
 }

@@ -27,6 +27,9 @@ inline constexpr char kPathSeparator = '/';
 inline constexpr bool IsPathSeparator(char c) { return c == '/'; }
 #endif
 
+// The folder the first folder row starts with: the system drive's root.
+inline std::string DefaultRootFolder() { return kPathSeparator == '\\' ? "C:\\" : "/"; }
+
 // A network folder: "\\server\share" on Windows, "//server/share" here.
 inline bool IsNetworkPath(const std::string& path) {
     return path.size() >= 2 && path[0] == kPathSeparator && path[1] == kPathSeparator;
@@ -157,6 +160,10 @@ int RemoveStaleTemporaries(const std::string& path);
 // process whose temporary of `path` the name `name` is, if it is one.
 std::string TemporaryPath(const std::string& path, long pid);
 std::optional<long> TemporaryOwner(const std::string& name, const std::string& path);
+
+// The folder as list rows show it: without trailing separators, and a drive
+// root ("C:\") as its drive ("C:"); the root "/" stays as it is.
+std::string ShownFolder(const std::string& folder);
 
 // The last name of a path and the folder before it ("." for a bare name).
 std::string BaseName(const std::string& path);
