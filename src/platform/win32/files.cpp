@@ -363,6 +363,13 @@ bool WriteFileAtomically(const std::string& requested, const std::string& bytes,
     const std::optional<std::string> resolved = FollowLinks(requested, error);
     if (!resolved) return false;
     const std::wstring path = LongPath(*resolved);
+    // A folder of that name is no file to replace, and not every
+    // implementation of the replacing calls refuses it.
+    const DWORD target = ::GetFileAttributesW(path.c_str());
+    if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_DIRECTORY)) {
+        error = WindowsErrorText(ERROR_ACCESS_DENIED);
+        return false;
+    }
     const std::wstring temp = LongPath(TemporaryPath(*resolved, static_cast<long>(::GetCurrentProcessId())));
     // Opened without sharing until it is complete, so a start running
     // meanwhile cannot take it for one a killed save left behind.
