@@ -49,9 +49,14 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::string& path() const { return path_; }
-    // Joined with the system's separator, as the program joins its paths.
-    std::string operator/(const std::string& name) const {
-        return path_ + static_cast<char>(std::filesystem::path::preferred_separator) + name;
+    // Joined with the system's separator, as the program joins its paths;
+    // a "/" in the name stands for that separator too.
+    std::string operator/(std::string name) const {
+        const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
+        for (char& c : name) {
+            if (c == '/') c = separator;
+        }
+        return path_ + separator + name;
     }
 
     void Write(const std::string& name, const std::string& bytes) const {
