@@ -73,6 +73,34 @@ bool CheckNewFileName(const std::string& name, std::string& error) {
     return true;
 }
 
+std::optional<std::string> ReadUpTo(std::size_t size_hint, std::size_t max_bytes, std::string& error,
+                                    const std::function<std::optional<std::size_t>(char* into, std::size_t room)>& read) {
+    // The limit is enforced on what arrives, not on what was announced.
+    constexpr std::size_t kChunk = 1u << 20;
+    std::string data;
+    std::size_t used = 0;
+    data.resize(std::min(size_hint, max_bytes) + 1);
+    while (true) {
+        if (used == data.size()) {
+            if (used > max_bytes) {
+                error = ErrorText(EFBIG);
+                return std::nullopt;
+            }
+            data.resize(std::min(used + kChunk, max_bytes + 1));
+        }
+        const std::optional<std::size_t> n = read(data.data() + used, std::min(data.size() - used, kChunk * 16));
+        if (!n) return std::nullopt;
+        if (*n == 0) break;
+        used += *n;
+    }
+    if (used > max_bytes) {
+        error = ErrorText(EFBIG);
+        return std::nullopt;
+    }
+    data.resize(used);
+    return data;
+}
+
 std::string TemporaryPath(const std::string& path, long pid) { return path + kTemporaryMark + std::to_string(pid); }
 
 std::optional<long> TemporaryOwner(const std::string& name, const std::string& path) {

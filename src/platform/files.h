@@ -3,6 +3,7 @@
 // attribute selection and wildcard patterns, normal-file existence, length,
 // modification time, delete and rename. Failures carry the system's text.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -143,6 +144,12 @@ bool CheckNewFileName(const std::string& name, std::string& error);
 // Reads at most max_bytes of a file; nullopt with the error text on failure.
 std::optional<std::string> ReadFileBytes(const std::string& path, std::string& error,
                                          std::size_t max_bytes = 256u * 1024u * 1024u);
+// The reading loop of ReadFileBytes that both systems share. size_hint is
+// what the system says the file holds, which it may outgrow; read fills at
+// most `room` bytes and gives how many (0 at the end), or nullopt with the
+// error text set.
+std::optional<std::string> ReadUpTo(std::size_t size_hint, std::size_t max_bytes, std::string& error,
+                                    const std::function<std::optional<std::size_t>(char* into, std::size_t room)>& read);
 // The path a chain of symbolic links ends at (which need not exist yet), or
 // the path itself when it is no link; nullopt with the error text on a loop.
 std::optional<std::string> FollowLinks(const std::string& path, std::string& error);

@@ -319,37 +319,16 @@ std::optional<std::string> ReadFileBytes(const std::string& path, std::string& e
         error = ErrorText(EFBIG);
         return std::nullopt;
     }
-
-    // The size is only a hint: the file may grow while it is read, and some
-    // files report no size at all. The limit is enforced on what arrives.
-    constexpr std::size_t kChunk = 1u << 20;
-    std::string data;
-    std::size_t used = 0;
-    data.resize(std::min<std::size_t>(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 0), max_bytes) + 1);
-    while (true) {
-        if (used == data.size()) {
-            if (used > max_bytes) {
-                error = ErrorText(EFBIG);
-                return std::nullopt;
-            }
-            data.resize(std::min(used + kChunk, max_bytes + 1));
-        }
-        const std::size_t want = std::min(data.size() - used, kChunk * 16);
-        const ssize_t n = ::read(fd.get(), data.data() + used, want);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            error = ErrorText(errno);
-            return std::nullopt;
-        }
-        if (n == 0) break;
-        used += static_cast<std::size_t>(n);
-    }
-    if (used > max_bytes) {
-        error = ErrorText(EFBIG);
-        return std::nullopt;
-    }
-    data.resize(used);
-    return data;
+    return ReadUpTo(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 0), max_bytes, error,
+                    [&](char* into, std::size_t room) -> std::optional<std::size_t> {
+                        while (true) {
+                            const ssize_t n = ::read(fd.get(), into, room);
+                            if (n >= 0) return static_cast<std::size_t>(n);
+                            if (errno == EINTR) continue;
+                            error = ErrorText(errno);
+                            return std::nullopt;
+                        }
+                    });
 }
 
 std::optional<std::string> FollowLinks(const std::string& path, std::string& error) {

@@ -304,33 +304,13 @@ std::optional<std::string> ReadFileBytes(const std::string& path, std::string& e
         error = ErrorText(EFBIG);
         return std::nullopt;
     }
-    // The size is only a hint: the file may grow while it is read.
-    constexpr std::size_t kChunk = 1u << 20;
-    std::string data(static_cast<std::size_t>(size.QuadPart) + 1, '\0');
-    std::size_t used = 0;
-    while (true) {
-        if (used == data.size()) {
-            if (used > max_bytes) {
-                error = ErrorText(EFBIG);
-                return std::nullopt;
-            }
-            data.resize(std::min(used + kChunk, max_bytes + 1));
-        }
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(data.size() - used, kChunk * 16));
-        DWORD got = 0;
-        if (!::ReadFile(file.get(), data.data() + used, want, &got, nullptr)) {
-            error = LastErrorText();
-            return std::nullopt;
-        }
-        if (got == 0) break;
-        used += got;
-    }
-    if (used > max_bytes) {
-        error = ErrorText(EFBIG);
-        return std::nullopt;
-    }
-    data.resize(used);
-    return data;
+    return ReadUpTo(static_cast<std::size_t>(size.QuadPart), max_bytes, error,
+                    [&](char* into, std::size_t room) -> std::optional<std::size_t> {
+                        DWORD got = 0;
+                        if (::ReadFile(file.get(), into, static_cast<DWORD>(room), &got, nullptr)) return got;
+                        error = LastErrorText();
+                        return std::nullopt;
+                    });
 }
 
 std::optional<std::string> FollowLinks(const std::string& path, std::string& error) {
