@@ -1,14 +1,8 @@
 #include "shared_state.h"
 
-namespace kestrova {
+#include "platform/files.h"
 
-std::string DefaultRootFolder() {
-#ifdef _WIN32
-    return "C:\\";
-#else
-    return "/";
-#endif
-}
+namespace kestrova {
 
 void ApplyDefaultSettings(SharedState& s) {
     for (int i = 1; i <= kDisplaySlots; ++i) {

@@ -146,6 +146,5 @@ inline constexpr const char* kProgramTitle = "ケストロヴァ (Kestrova) ZI22
 void ApplyDefaultSettings(SharedState& state);
 
 // The folder that row 1 starts with: the root of the system drive.
-std::string DefaultRootFolder();
 
 }  // namespace kestrova

@@ -94,16 +94,7 @@ void Scan(ScanContext& ctx, const std::string& row_folder, bool subfolders, bool
 
 }  // namespace
 
-std::string MakeDisplayFolder(const std::string& folder) {
-#ifdef _WIN32
-    if (folder.size() <= 3 && !folder.empty() && folder.back() == '\\') return folder.substr(0, 2);
-#else
-    if (folder == "/") return folder;
-#endif
-    std::string shown = folder;
-    while (shown.size() > 1 && shown.back() == kPathSeparator) shown.pop_back();
-    return shown;
-}
+std::string MakeDisplayFolder(const std::string& folder) { return ShownFolder(folder); }
 
 void ScanOneFolder(ScanContext& ctx, const std::string& folder) { Scan(ctx, folder, false, false); }
 

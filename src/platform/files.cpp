@@ -1,43 +1,16 @@
+// The parts of the file layer that do not depend on the system.
 #include "files.h"
-
-#include <dirent.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <sys/types.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <ctime>
 
 namespace kestrova {
-
-std::string ErrorText(int error_number) { return std::strerror(error_number); }
-
 namespace {
 
-constexpr int kFolderOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
-
-std::string BaseName(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string ParentFolder(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
+constexpr const char* kTemporaryMark = ".tmp-";
 
 unsigned char FoldAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 0x20 : c; }
 
-// Case-insensitive like the Windows listing order, with the byte order
-// deciding between names that differ only in case so the order is total.
 bool NameLess(const std::string& a, const std::string& b) {
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
@@ -49,10 +22,42 @@ bool NameLess(const std::string& a, const std::string& b) {
     return a < b;  // std::string compares as unsigned char
 }
 
+std::size_t LastSeparator(const std::string& path) {
+    for (std::size_t i = path.size(); i-- > 0;) {
+        if (IsPathSeparator(path[i])) return i;
+    }
+    return std::string::npos;
+}
+
+}  // namespace
+
+std::string BaseName(const std::string& path) {
+    const std::size_t slash = LastSeparator(path);
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string ParentFolder(const std::string& path) {
+    const std::size_t slash = LastSeparator(path);
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return std::string(1, kPathSeparator);
+    // "C:\x" has the root "C:\" as its folder, not the drive-relative "C:".
+    if (kPathSeparator == '\\' && slash == 2 && path[1] == ':') return path.substr(0, 3);
+    return path.substr(0, slash);
+}
+
+std::string ShownFolder(const std::string& folder) {
+    const bool drive_root = folder.size() <= 3 && folder.size() >= 2 && folder[1] == ':' &&
+                            (folder.size() == 2 || IsPathSeparator(folder[2]));
+    if (kPathSeparator == '\\' && drive_root) return folder.substr(0, 2);
+    std::string shown = folder;
+    while (shown.size() > 1 && IsPathSeparator(shown.back())) shown.pop_back();
+    return shown;
+}
+
 // Sorted through their indexes: moving whole entries about while sorting
 // cost more than comparing their names. No two names of a folder are equal,
 // so the order is the one a sort of the entries themselves gives.
-std::vector<DirEntry> SortedByName(std::vector<DirEntry> entries) {
+void SortByName(std::vector<DirEntry>& entries) {
     std::vector<std::uint32_t> order(entries.size());
     for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
     std::sort(order.begin(), order.end(),
@@ -60,118 +65,7 @@ std::vector<DirEntry> SortedByName(std::vector<DirEntry> entries) {
     std::vector<DirEntry> sorted;
     sorted.reserve(entries.size());
     for (std::uint32_t i : order) sorted.push_back(std::move(entries[i]));
-    return sorted;
-}
-
-class DirHandle {
-public:
-    explicit DirHandle(DIR* d) : d_(d) {}
-    ~DirHandle() {
-        if (d_) closedir(d_);
-    }
-    DirHandle(const DirHandle&) = delete;
-    DirHandle& operator=(const DirHandle&) = delete;
-    DIR* get() const { return d_; }
-
-private:
-    DIR* d_;
-};
-
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    // Closes now so the caller sees the error that close itself may report.
-    int Close() {
-        const int r = ::close(fd_);
-        fd_ = -1;
-        return r;
-    }
-
-private:
-    int fd_;
-};
-
-bool WriteAll(int fd, const std::string& bytes, int& err) {
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const std::size_t chunk = std::min<std::size_t>(left, 1u << 30);
-        const ssize_t n = ::write(fd, p, chunk);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            err = errno;
-            return false;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-}  // namespace
-
-FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
-    if (this != &other) {
-        Close();
-        fd_ = other.fd_;
-        other.fd_ = -1;
-    }
-    return *this;
-}
-
-void FolderHandle::Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-}
-
-std::optional<FileIdentity> FolderHandle::Identity() const {
-    struct stat st;
-    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return std::nullopt;
-    return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
-}
-
-bool FolderHandle::Removed() const {
-    struct stat st;
-    return fd_ >= 0 && ::fstat(fd_, &st) == 0 && st.st_nlink == 0;
-}
-
-FolderHandle FolderHandle::Duplicate() const {
-    return FolderHandle(fd_ < 0 ? -1 : ::fcntl(fd_, F_DUPFD_CLOEXEC, 0));
-}
-
-FolderHandle OpenSubfolder(const FolderHandle& parent, const std::string& name, std::string& error) {
-    const int fd = ::openat(parent.fd(), name.c_str(), kFolderOpenFlags);
-    if (fd < 0) error = ErrorText(errno);
-    return FolderHandle(fd);
-}
-
-FolderHandle OpenFolder(const std::string& path, std::string& error) {
-    if (path.empty()) {
-        error = ErrorText(ENOENT);
-        return FolderHandle();
-    }
-    const int fd = ::open(path.c_str(), kFolderOpenFlags);
-    if (fd >= 0) return FolderHandle(fd);
-    if (errno != ENAMETOOLONG) {
-        error = ErrorText(errno);
-        return FolderHandle();
-    }
-    // Too long for one call: go one name at a time from the root or from
-    // the current folder.
-    FolderHandle folder(::open(path[0] == '/' ? "/" : ".", kFolderOpenFlags));
-    for (std::size_t pos = 0; pos < path.size() && folder.is_open();) {
-        std::size_t next = path.find('/', pos);
-        if (next == std::string::npos) next = path.size();
-        if (next > pos) folder = OpenSubfolder(folder, path.substr(pos, next - pos), error);
-        pos = next + 1;
-    }
-    return folder;
+    entries = std::move(sorted);
 }
 
 Listing ListFolder(const std::string& folder, int attributes, const std::string& patterns) {
@@ -181,241 +75,21 @@ Listing ListFolder(const std::string& folder, int attributes, const std::string&
     return ListFolder(handle, attributes, patterns);
 }
 
-Listing ListFolder(const FolderHandle& folder, int attributes, const std::string& patterns) {
-    Listing listing;
-    auto fail = [&](int err) {
-        listing.error = ErrorText(err);
-        listing.entries.clear();
-        return std::move(listing);
-    };
-    // Looking up any name, even ".", needs the right to search the folder.
-    struct stat self;
-    if (::fstatat(folder.fd(), ".", &self, 0) != 0) return fail(errno);
-    // The directory stream gets its own descriptor; it shares the reading
-    // position with the handle's, so it starts from the beginning.
-    const int own = ::fcntl(folder.fd(), F_DUPFD_CLOEXEC, 0);
-    if (own < 0) return fail(errno);
-    DirHandle dir(::fdopendir(own));
-    if (!dir.get()) {
-        const int err = errno;
-        ::close(own);
-        return fail(err);
-    }
-    ::rewinddir(dir.get());
-    const int dfd = folder.fd();
-    const bool want_hidden = (attributes & kAttrHidden) != 0;
-    const bool want_folders = (attributes & kAttrDirectory) != 0;
-
-    while (true) {
-        errno = 0;
-        const dirent* d = ::readdir(dir.get());
-        if (!d) {
-            if (errno != 0) return fail(errno);
-            break;
-        }
-        std::string name = d->d_name;
-        if (name == "." || name == "..") continue;
-        const bool hidden = name[0] == '.';
-        if (hidden && !want_hidden) continue;
-        // Names that cannot be wanted are dropped before any status call.
-        if (!MatchesAnyPattern(name, patterns)) continue;
-        if (d->d_type == DT_DIR && !want_folders) continue;
-
-        struct stat st;
-        bool is_symlink = d->d_type == DT_LNK;
-        if (::fstatat(dfd, d->d_name, &st, 0) != 0) {
-            // A dangling link (or one that loops) is still listed, with the
-            // data of the link itself.
-            if (::fstatat(dfd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-                if (errno == EACCES) return fail(errno);  // lost the right to search meanwhile
-                continue;                                 // gone meanwhile
-            }
-            is_symlink = S_ISLNK(st.st_mode);
-        } else if (d->d_type == DT_UNKNOWN) {
-            struct stat lst;
-            is_symlink = ::fstatat(dfd, d->d_name, &lst, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(lst.st_mode);
-        }
-        const bool is_directory = S_ISDIR(st.st_mode);
-        if (is_directory && !want_folders) continue;
-
-        DirEntry entry;
-        entry.name = std::move(name);
-        entry.is_directory = is_directory;
-        entry.is_hidden = hidden;
-        entry.is_symlink = is_symlink;
-        entry.size = is_directory ? 0 : static_cast<std::int64_t>(st.st_size);
-        entry.mtime_seconds = static_cast<std::int64_t>(st.st_mtime);
-        entry.device = static_cast<std::uint64_t>(st.st_dev);
-        entry.inode = static_cast<std::uint64_t>(st.st_ino);
-        listing.entries.push_back(std::move(entry));
-    }
-    listing.entries = SortedByName(std::move(listing.entries));
-    listing.ok = true;
-    return listing;
-}
-
-bool NormalFileExists(const std::string& path) {
-    const std::string name = BaseName(path);
-    if (name.empty() || name[0] == '.') return false;
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool FolderExists(const std::string& path) {
-    struct stat st;
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-std::optional<std::int64_t> FileLength(const std::string& path) {
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
-    return static_cast<std::int64_t>(st.st_size);
-}
-
-std::optional<LocalTime> FileModified(const std::string& path) {
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-    return ToLocalTime(static_cast<std::int64_t>(st.st_mtime));
-}
-
-LocalTime ToLocalTime(std::int64_t seconds_since_epoch) {
-    const std::time_t t = static_cast<std::time_t>(seconds_since_epoch);
-    std::tm tm{};
-    if (!::localtime_r(&t, &tm)) return LocalTime{};
-    LocalTime out;
-    out.year = tm.tm_year + 1900;
-    out.month = tm.tm_mon + 1;
-    out.day = tm.tm_mday;
-    out.hour = tm.tm_hour;
-    out.minute = tm.tm_min;
-    out.second = tm.tm_sec;
-    return out;
-}
-
-bool DeleteFile(const std::string& path, std::string& error) {
-    if (::unlink(path.c_str()) != 0) {
-        error = ErrorText(errno);
-        return false;
-    }
-    return true;
-}
-
-namespace {
-
-bool SameFile(const std::string& a, const std::string& b) {
-    struct stat sa;
-    struct stat sb;
-    return ::lstat(a.c_str(), &sa) == 0 && ::lstat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
-// True when the folder holds an entry of exactly this name. A file system
-// that ignores case finds a file by any spelling of its name, but lists
-// only the spelling it keeps.
-bool FolderListsName(const std::string& path) {
-    const std::string name = BaseName(path);
-    DirHandle dir(::opendir(ParentFolder(path).c_str()));
-    if (!dir.get()) return true;  // cannot tell: take the name as taken
-    while (const dirent* d = ::readdir(dir.get())) {
-        if (name == d->d_name) return true;
-    }
-    return false;
-}
-
-// The target name is taken. Only the same path, or another spelling of the
-// same name on a file system that ignores case, is no other name: rename()
-// then leaves the file alone or changes the spelling. Another hard link of
-// the same file is another name, and rename() would silently do nothing.
-bool RenameOntoExisting(const std::string& from, const std::string& to, std::string& error) {
-    const bool same_name = from == to || !FolderListsName(to);
-    if (same_name && SameFile(from, to) && ::rename(from.c_str(), to.c_str()) == 0) return true;
-    error = ErrorText(EEXIST);
-    return false;
-}
-
-bool NoReplaceUnsupported(int err) { return err == EINVAL || err == ENOSYS || err == ENOTSUP || err == EOPNOTSUPP; }
-
-}  // namespace
-
-// rename() would silently replace an existing target, where the program
-// expects the refusal a Windows rename gives. RENAME_NOREPLACE refuses
-// atomically; on a file system without it a hard link refuses an existing
-// name just as atomically before the old name goes. Only where neither
-// exists is the target checked just before a plain rename.
-bool RenameFile(const std::string& from, const std::string& to, std::string& error) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-    int err = errno;
-    if (err == EEXIST) return RenameOntoExisting(from, to, error);
-    if (!NoReplaceUnsupported(err)) {
-        error = ErrorText(err);
-        return false;
-    }
-    struct stat src;
-    if (::lstat(from.c_str(), &src) != 0) {
-        error = ErrorText(errno);
-        return false;
-    }
-    if (S_ISREG(src.st_mode)) {
-        if (::link(from.c_str(), to.c_str()) == 0) {
-            if (::unlink(from.c_str()) == 0) return true;
-            err = errno;
-            ::unlink(to.c_str());
-            error = ErrorText(err);
-            return false;
-        }
-        err = errno;
-        if (err == EEXIST) return RenameOntoExisting(from, to, error);
-        if (err != EPERM && !NoReplaceUnsupported(err) && err != EMLINK) {
-            error = ErrorText(err);
-            return false;
-        }
-    }
-    struct stat dst;
-    if (::lstat(to.c_str(), &dst) == 0) return RenameOntoExisting(from, to, error);
-    if (errno != ENOENT) {
-        error = ErrorText(errno);
-        return false;
-    }
-    if (::rename(from.c_str(), to.c_str()) != 0) {
-        error = ErrorText(errno);
-        return false;
-    }
-    return true;
-}
-
 bool CheckNewFileName(const std::string& name, std::string& error) {
-    if (name.find(kPathSeparator) != std::string::npos || name == "." || name == "..") {
+    if (std::any_of(name.begin(), name.end(), IsPathSeparator) || name == "." || name == "..") {
         error = ErrorText(EINVAL);
         return false;
     }
     return true;
 }
 
-std::optional<std::string> ReadFileBytes(const std::string& path, std::string& error, std::size_t max_bytes) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        error = ErrorText(errno);
-        return std::nullopt;
-    }
-    struct stat st;
-    if (::fstat(fd.get(), &st) != 0) {
-        error = ErrorText(errno);
-        return std::nullopt;
-    }
-    if (S_ISDIR(st.st_mode)) {
-        error = ErrorText(EISDIR);
-        return std::nullopt;
-    }
-    if (st.st_size > 0 && static_cast<std::uint64_t>(st.st_size) > max_bytes) {
-        error = ErrorText(EFBIG);
-        return std::nullopt;
-    }
-
-    // The size is only a hint: the file may grow while it is read, and some
-    // files report no size at all. The limit is enforced on what arrives.
+std::optional<std::string> ReadUpTo(std::size_t size_hint, std::size_t max_bytes, std::string& error,
+                                    const std::function<std::optional<std::size_t>(char* into, std::size_t room)>& read) {
+    // The limit is enforced on what arrives, not on what was announced.
     constexpr std::size_t kChunk = 1u << 20;
     std::string data;
     std::size_t used = 0;
-    data.resize(std::min<std::size_t>(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 0), max_bytes) + 1);
+    data.resize(std::min(size_hint, max_bytes) + 1);
     while (true) {
         if (used == data.size()) {
             if (used > max_bytes) {
@@ -424,15 +98,10 @@ std::optional<std::string> ReadFileBytes(const std::string& path, std::string& e
             }
             data.resize(std::min(used + kChunk, max_bytes + 1));
         }
-        const std::size_t want = std::min(data.size() - used, kChunk * 16);
-        const ssize_t n = ::read(fd.get(), data.data() + used, want);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            error = ErrorText(errno);
-            return std::nullopt;
-        }
-        if (n == 0) break;
-        used += static_cast<std::size_t>(n);
+        const std::optional<std::size_t> n = read(data.data() + used, std::min(data.size() - used, kChunk * 16));
+        if (!n) return std::nullopt;
+        if (*n == 0) break;
+        used += *n;
     }
     if (used > max_bytes) {
         error = ErrorText(EFBIG);
@@ -442,167 +111,14 @@ std::optional<std::string> ReadFileBytes(const std::string& path, std::string& e
     return data;
 }
 
-std::optional<std::string> FollowLinks(const std::string& path, std::string& error) {
-    // As many links as the system itself follows before it gives up.
-    constexpr int kMaxLinks = 40;
-    std::string current = path;
-    for (int hops = 0; hops <= kMaxLinks; ++hops) {
-        struct stat st;
-        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
-        std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 256), '\0');
-        while (true) {
-            const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
-            if (n < 0) {
-                error = ErrorText(errno);
-                return std::nullopt;
-            }
-            if (static_cast<std::size_t>(n) < target.size()) {
-                target.resize(static_cast<std::size_t>(n));
-                break;
-            }
-            target.resize(target.size() * 2);
-        }
-        if (target.empty() || target[0] != '/') {
-            const std::size_t slash = current.find_last_of('/');
-            if (slash != std::string::npos) target = current.substr(0, slash + 1) + target;
-        }
-        current = std::move(target);
-    }
-    error = ErrorText(ELOOP);
-    return std::nullopt;
-}
-
-namespace {
-
-constexpr const char* kTemporaryMark = ".tmp-";
-
 std::string TemporaryPath(const std::string& path, long pid) { return path + kTemporaryMark + std::to_string(pid); }
 
-bool ProcessIsGone(long pid) { return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }
-
-}  // namespace
-
-bool WriteFileAtomically(const std::string& requested, const std::string& bytes, std::string& error) {
-    // The temporary file must lie beside the real file for the rename to
-    // replace it, and renaming over a link would turn a shared file into a
-    // private copy.
-    const std::optional<std::string> resolved = FollowLinks(requested, error);
-    if (!resolved) return false;
-    const std::string& path = *resolved;
-    const std::string temp = TemporaryPath(path, ::getpid());
-    int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
-    int raw = ::open(temp.c_str(), flags, 0644);
-    if (raw < 0 && errno == EEXIST) {
-        // Left over from an earlier run that had the same process id.
-        ::unlink(temp.c_str());
-        raw = ::open(temp.c_str(), flags, 0644);
-    }
-    if (raw < 0) {
-        error = ErrorText(errno);
-        return false;
-    }
-    Fd fd(raw);
-    // Held until the file is renamed, so a start running meanwhile can tell
-    // this temporary from one a killed save left behind.
-    ::flock(fd.get(), LOCK_EX);
-    auto fail = [&](int err) {
-        if (fd.get() >= 0) fd.Close();
-        ::unlink(temp.c_str());
-        error = ErrorText(err);
-        return false;
-    };
-
-    // Keep the permissions of the file being replaced, so a file the user
-    // made private stays private.
-    struct stat old;
-    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd.get(), old.st_mode & 07777);
-
-    int err = 0;
-    if (!WriteAll(fd.get(), bytes, err)) return fail(err);
-    if (::fsync(fd.get()) != 0) return fail(errno);
-    if (::rename(temp.c_str(), path.c_str()) != 0) return fail(errno);
-    fd.Close();  // the data is on disk already (fsync above)
-
-    // Make the rename itself durable; failing here loses nothing already done.
-    Fd folder(::open(ParentFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() >= 0) ::fsync(folder.get());
-    return true;
-}
-
-int RemoveStaleTemporaries(const std::string& requested) {
-    std::string error;
-    const std::string path = FollowLinks(requested, error).value_or(requested);
+std::optional<long> TemporaryOwner(const std::string& name, const std::string& path) {
     const std::string prefix = BaseName(path) + kTemporaryMark;
-    const std::string folder = ParentFolder(path);
-    DirHandle dir(::opendir(folder.c_str()));
-    if (!dir.get()) return 0;
-    int removed = 0;
-    while (const dirent* d = ::readdir(dir.get())) {
-        const std::string name = d->d_name;
-        if (!name.starts_with(prefix)) continue;
-        const std::string digits = name.substr(prefix.size());
-        if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
-        const long pid = std::stol(digits);
-        // A process of that number may be a save under way (or an unrelated
-        // process that got the number again): leave its file to a later start.
-        if (pid != ::getpid() && !ProcessIsGone(pid)) continue;
-        // A save from another machine sharing the folder still holds its lock.
-        Fd fd(::openat(::dirfd(dir.get()), d->d_name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-        if (fd.get() < 0 || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;
-        struct stat st;
-        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-        if (::unlinkat(::dirfd(dir.get()), d->d_name, 0) == 0) ++removed;
-    }
-    return removed;
-}
-
-// ---- FileReadStream ----
-
-bool FileReadStream::Open(const std::string& path, std::string& error) {
-    Close();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = ErrorText(errno);
-        return false;
-    }
-    struct stat st;
-    const int err = ::fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
-    if (err != 0) {
-        error = ErrorText(err);
-        ::close(fd);
-        return false;
-    }
-    handle_ = fd;
-    return true;
-}
-
-std::int64_t FileReadStream::Read(char* buffer, std::size_t size, std::string& error) {
-    for (;;) {
-        const ssize_t n = ::read(static_cast<int>(handle_), buffer, size);
-        if (n >= 0) return n;
-        if (errno == EINTR) continue;
-        error = ErrorText(errno);
-        return -1;
-    }
-}
-
-void FileReadStream::Close() {
-    if (handle_ >= 0) ::close(static_cast<int>(handle_));
-    handle_ = -1;
-}
-
-std::string ExecutableFolder() {
-    std::string buffer(4096, '\0');
-    while (true) {
-        const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-        if (n < 0) return ".";
-        if (static_cast<std::size_t>(n) < buffer.size()) {
-            buffer.resize(static_cast<std::size_t>(n));
-            break;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-    return ParentFolder(buffer);
+    if (!name.starts_with(prefix)) return std::nullopt;
+    const std::string digits = name.substr(prefix.size());
+    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+    return std::stol(digits);
 }
 
 }  // namespace kestrova

@@ -3,19 +3,33 @@
 // attribute selection and wildcard patterns, normal-file existence, length,
 // modification time, delete and rename. Failures carry the system's text.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "services.h"  // LocalTime
+
+#ifdef _WIN32
+#include "win32/native_folder.h"
+#else
+#include "posix/native_folder.h"
+#endif
 
 namespace kestrova {
 
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
+// Windows takes "/" between names as well, so a new name may hold neither.
+inline constexpr bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
 #else
 inline constexpr char kPathSeparator = '/';
+inline constexpr bool IsPathSeparator(char c) { return c == '/'; }
 #endif
+
+// The folder the first folder row starts with: the system drive's root.
+inline std::string DefaultRootFolder() { return kPathSeparator == '\\' ? "C:\\" : "/"; }
 
 // A network folder: "\\server\share" on Windows, "//server/share" here.
 inline bool IsNetworkPath(const std::string& path) {
@@ -62,18 +76,26 @@ struct FileIdentity {
 
 // An open folder. Walks go from an open folder to its subfolder by name, so
 // neither the depth of a tree nor the length of its paths matters.
+// What an open folder is to the system is the system's business
+// (NativeFolder: a descriptor here, a handle and a path on Windows).
 class FolderHandle {
 public:
     FolderHandle() = default;
-    explicit FolderHandle(int fd) : fd_(fd) {}
+    explicit FolderHandle(NativeFolder native) : native_(std::move(native)) {}
     ~FolderHandle() { Close(); }
-    FolderHandle(FolderHandle&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-    FolderHandle& operator=(FolderHandle&& other) noexcept;
+    FolderHandle(FolderHandle&& other) noexcept : native_(std::exchange(other.native_, NativeFolder{})) {}
+    FolderHandle& operator=(FolderHandle&& other) noexcept {
+        if (this != &other) {
+            Close();
+            native_ = std::exchange(other.native_, NativeFolder{});
+        }
+        return *this;
+    }
     FolderHandle(const FolderHandle&) = delete;
     FolderHandle& operator=(const FolderHandle&) = delete;
 
-    bool is_open() const { return fd_ >= 0; }
-    int fd() const { return fd_; }
+    bool is_open() const { return native_.is_open(); }
+    const NativeFolder& native() const { return native_; }
     void Close();
     // The real folder it is (nullopt when the system cannot tell).
     std::optional<FileIdentity> Identity() const;
@@ -83,7 +105,7 @@ public:
     FolderHandle Duplicate() const;
 
 private:
-    int fd_ = -1;
+    NativeFolder native_;
 };
 
 // Opens a folder by its path, also one longer than the system's path limit.
@@ -112,7 +134,8 @@ std::optional<std::int64_t> FileLength(const std::string& path);
 std::optional<LocalTime> FileModified(const std::string& path);
 LocalTime ToLocalTime(std::int64_t seconds_since_epoch);
 
-// The system's description of an error number.
+// The system's description of an error, named by its C error number
+// (ENOENT, EEXIST, ...): on Windows the matching Windows error's text.
 std::string ErrorText(int error_number);
 
 bool DeleteFile(const std::string& path, std::string& error);
@@ -146,6 +169,12 @@ private:
 // Reads at most max_bytes of a file; nullopt with the error text on failure.
 std::optional<std::string> ReadFileBytes(const std::string& path, std::string& error,
                                          std::size_t max_bytes = 256u * 1024u * 1024u);
+// The reading loop of ReadFileBytes that both systems share. size_hint is
+// what the system says the file holds, which it may outgrow; read fills at
+// most `room` bytes and gives how many (0 at the end), or nullopt with the
+// error text set.
+std::optional<std::string> ReadUpTo(std::size_t size_hint, std::size_t max_bytes, std::string& error,
+                                    const std::function<std::optional<std::size_t>(char* into, std::size_t room)>& read);
 // The path a chain of symbolic links ends at (which need not exist yet), or
 // the path itself when it is no link; nullopt with the error text on a loop.
 std::optional<std::string> FollowLinks(const std::string& path, std::string& error);
@@ -158,6 +187,22 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
 // they were killed; a write still under way keeps its own. Returns how many
 // were deleted.
 int RemoveStaleTemporaries(const std::string& path);
+
+// The temporary file a write by process `pid` uses for `path`, and back: the
+// process whose temporary of `path` the name `name` is, if it is one.
+std::string TemporaryPath(const std::string& path, long pid);
+std::optional<long> TemporaryOwner(const std::string& name, const std::string& path);
+
+// The folder as list rows show it: without trailing separators, and a drive
+// root ("C:\") as its drive ("C:"); the root "/" stays as it is.
+std::string ShownFolder(const std::string& folder);
+
+// The last name of a path and the folder before it ("." for a bare name).
+std::string BaseName(const std::string& path);
+std::string ParentFolder(const std::string& path);
+// Ascending by name as a Windows listing orders it: case-insensitive, with
+// the bytes deciding between names that differ only in case.
+void SortByName(std::vector<DirEntry>& entries);
 
 // The folder holding the running executable, without a trailing separator.
 std::string ExecutableFolder();

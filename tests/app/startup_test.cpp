@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <filesystem>
@@ -17,6 +19,7 @@
 #include "settings/settings_transfer.h"
 #include "settings/unreadable_file.h"
 #include "support/program_fixture.h"
+#include "support/permission_bits.h"
 
 namespace kestrova {
 namespace {
@@ -50,7 +53,7 @@ protected:
     void ExpectDefaultLines() {
         const auto lines = SettingsLines();
         ASSERT_EQ(lines.size(), 36u);
-        EXPECT_EQ(lines[0], "\"私の円盤\",\"/\",1,0");
+        EXPECT_EQ(lines[0], "\"私の円盤\",\"" + DefaultRootFolder() + "\",1,0");
         EXPECT_EQ(lines[1], "\"\",\"\",0,0");
         EXPECT_EQ(lines[16], "0,1,3,1,10335,5880,10215,5202,\"*.*\"");
         EXPECT_EQ(lines[17], "2000,1,1,1,0,0,3582,4762,4350,5835,1");
@@ -239,6 +242,9 @@ TEST_F(StartupTest, SizesAtTheLowEndOfTheirRangeAreHeldWhereTheyAreUsed) { Expec
 
 TEST_F(StartupTest, SizesAtTheHighEndOfTheirRangeAreHeldWhereTheyAreUsed) { ExpectSizesHeld(kHighest, kLowest, kHighest); }
 
+// A killed save is staged with fork; the Windows file layer's own test
+// covers its side.
+#ifndef _WIN32
 TEST_F(StartupTest, TemporariesOfKilledSavesAreRemovedAtStart) {
     const pid_t child = fork();
     if (child == 0) _exit(0);
@@ -253,6 +259,7 @@ TEST_F(StartupTest, TemporariesOfKilledSavesAreRemovedAtStart) {
     EXPECT_FALSE(dir.Exists("Kestrova.csv.tmp-" + killed));
     EXPECT_TRUE(dir.Exists("Kestrova.ini.tmp-" + running)) << "a running process may be saving";
 }
+#endif
 
 TEST_F(StartupTest, ALinkedSettingsFileIsReadAndSavedThroughTheLink) {
     SharedState shared;
@@ -262,7 +269,10 @@ TEST_F(StartupTest, ALinkedSettingsFileIsReadAndSavedThroughTheLink) {
     SetProgramPaths(shared, dir / "shared");
     std::filesystem::create_directory(dir / "shared");
     ASSERT_TRUE(SaveSettingsFile(shared));
-    std::filesystem::create_symlink("shared/Kestrova.ini", dir / "Kestrova.ini");
+    std::error_code ec;
+    std::filesystem::create_symlink(testing::NativePath("shared/Kestrova.ini"), testing::NativePath(dir / "Kestrova.ini"), ec);
+    // Windows lets only some users make symbolic links.
+    if (ec) GTEST_SKIP() << "no symbolic link could be made: " << ec.message();
     Start();
     EXPECT_EQ(state().DisplayEntries[2].Title, "shared");
     p().Form2.Text[2]->SetText("changed");
@@ -274,7 +284,7 @@ TEST_F(StartupTest, ALinkedSettingsFileIsReadAndSavedThroughTheLink) {
 }
 
 TEST_F(StartupTest, UnwritableProgramFolderStillClosesSilently) {
-    if (geteuid() == 0) GTEST_SKIP() << "root writes into any folder";
+    SKIP_UNLESS_PERMISSION_BITS_HOLD();
     Start();
     chmod(dir.path().c_str(), 0500);
     EXPECT_THROW(UserClose(p().Form1), ProgramEnded);

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <ctime>
+#include <filesystem>
 #include <fstream>
 
 #include "listing/file_rows.h"
 #include "listing/size_check.h"
 #include "listing_fixture.h"
 #include "mainwin/main_window.h"
+#include "support/permission_bits.h"
 
 namespace kestrova {
 namespace {
@@ -24,7 +28,16 @@ TEST_F(ListingTest, RowsCarryNameFolderSizeTimeAndRowNumber) {
     WriteSized("photos/b.jpg", 10000);
     WriteSized("photos/a.jpg", 9999);
     const std::string folder = dir / "photos";
-    ASSERT_EQ(::system(("touch -d '2024-03-04 09:05:07' '" + folder + "/a.jpg'").c_str()), 0);
+    std::tm local{};
+    local.tm_year = 2024 - 1900;
+    local.tm_mon = 3 - 1;
+    local.tm_mday = 4;
+    local.tm_hour = 9;
+    local.tm_min = 5;
+    local.tm_sec = 7;
+    local.tm_isdst = -1;
+    const auto when = std::chrono::system_clock::from_time_t(std::mktime(&local));
+    std::filesystem::last_write_time(testing::NativePath(folder + "/a.jpg"), std::chrono::file_clock::from_sys(when));
     SetRow(2, folder + "/");
     Refresh();
     ASSERT_EQ(Names(), (std::vector<std::string>{"a.jpg", "b.jpg"}));
@@ -88,6 +101,9 @@ TEST_F(ListingTest, ThreeFilesOfOneSizeGiveTwoMarks) {
 }
 
 TEST_F(ListingTest, SameSizeHitsCountPastSixteenBitsOnScreenAndInTheSettingsFile) {
+#ifdef _WIN32
+    GTEST_SKIP() << "40,000 files take minutes to make under Wine; the counting is the same code on Linux";
+#endif
     dir.Write("same/f0.dat", "");
     for (int i = 1; i < 40000; ++i) std::ofstream(dir / ("same/f" + std::to_string(i) + ".dat"));
     SetRow(1, dir / "same");
@@ -134,7 +150,7 @@ TEST_F(ListingTest, MissingAndUnreadableFoldersAreReportedAndTheNextRowsStillSca
 }
 
 TEST_F(ListingTest, FolderWithoutReadPermissionIsSkipped) {
-    if (geteuid() == 0) GTEST_SKIP() << "root reads every folder";
+    SKIP_UNLESS_PERMISSION_BITS_HOLD();
     WriteSized("locked/inner", 1);
     WriteSized("open/file", 1);
     chmod((dir / "locked").c_str(), 0);
@@ -227,7 +243,7 @@ TEST_F(ListingTest, HeaderClicksFlipTheOrderAndSortBySizeAsNumbers) {
 TEST_F(ListingTest, FileOfThreeBillionBytesShowsItsSize) {
     const std::string path = dir / "big/sparse.bin";
     dir.Write("big/sparse.bin", "");
-    ASSERT_EQ(::truncate(path.c_str(), 3000000000LL), 0);
+    std::filesystem::resize_file(testing::NativePath(path), 3000000000ULL);
     SetRow(1, dir / "big");
     Refresh();
     ASSERT_EQ(list().Count(), 1);

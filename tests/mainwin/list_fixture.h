@@ -16,7 +16,7 @@ protected:
     ListView& list() { return p().Form1.ListView1; }
     NextItemForm& dialog() { return p().Form6; }
     std::string Folder() const { return dir / "files"; }
-    std::string PathOf(const std::string& name) const { return Folder() + "/" + name; }
+    std::string PathOf(const std::string& name) const { return Folder() + kPathSeparator + name; }
 
     // A file of `bytes` bytes and its row; marked rows carry the size check's "*".
     std::int32_t AddFile(const std::string& name, std::size_t bytes = 5, bool marked = false) {

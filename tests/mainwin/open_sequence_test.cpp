@@ -39,7 +39,7 @@ protected:
     }
     Texts Opened() const {
         Texts names;
-        for (const std::string& path : services.ShellOpens()) names.push_back(path.substr(path.rfind('/') + 1));
+        for (const std::string& path : services.ShellOpens()) names.push_back(path.substr(path.rfind(kPathSeparator) + 1));
         return names;
     }
 

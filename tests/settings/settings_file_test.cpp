@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include "platform/codepage.h"
+#include "platform/files.h"
 #include "support/split.h"
 #include "support/temp_dir.h"
+#include "support/permission_bits.h"
 
 namespace kestrova {
 namespace {
@@ -41,7 +43,7 @@ TEST(SettingsFile, DefaultsAreWrittenByteForByteInCodePage932) {
     const std::string bytes = EncodeFileText(FormatSettingsText(Defaults()));
     const std::vector<std::string> lines = Lines(bytes);
     ASSERT_EQ(lines.size(), 36u);
-    EXPECT_EQ(lines[0], "\"\x8e\x84\x82\xcc\x89\x7e\x94\xd5\",\"/\",1,0");
+    EXPECT_EQ(lines[0], "\"\x8e\x84\x82\xcc\x89\x7e\x94\xd5\",\"" + DefaultRootFolder() + "\",1,0");
     for (int n = 2; n <= 16; ++n) EXPECT_EQ(lines[static_cast<size_t>(n - 1)], "\"\",\"\",0,0") << "line " << n;
     EXPECT_EQ(lines[16], "0,1,3,1,10335,5880,10215,5202,\"*.*\"");
     EXPECT_EQ(lines[17], "2000,1,1,1,0,0,3582,4762,4350,5835,1");
@@ -133,7 +135,7 @@ TEST(SettingsFile, TitleOutsideCodePage932SurvivesASaveAndALoad) {
     SetProgramPaths(back, dir.path());
     ASSERT_TRUE(ReadSettingsFile(back));
     EXPECT_EQ(back.DisplayEntries[1].Title, "旅行 🚀 Ωmega");
-    EXPECT_EQ(back.DisplayEntries[1].Folder, "/");
+    EXPECT_EQ(back.DisplayEntries[1].Folder, DefaultRootFolder());
 }
 
 TEST(SettingsFile, EmptyFileLeavesEverySettingZeroOrEmpty) {
@@ -240,7 +242,7 @@ TEST(SettingsFile, LongTitleTheProgramWroteComesBackWholeWithEveryLaterSetting) 
 }
 
 TEST(SettingsFile, UnreadableFileIsReportedAsNotRead) {
-    if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    SKIP_UNLESS_PERMISSION_BITS_HOLD();
     TempDir dir;
     dir.Write("Kestrova.ini", "\"t\",\"/\",1,0\r\n");
     chmod((dir / "Kestrova.ini").c_str(), 0);
@@ -270,6 +272,14 @@ TEST(SettingsFile, SavingIntoAFolderThatCannotTakeItFailsQuietlyAndKeepsTheOldFi
 }
 
 TEST(ProgramFolder, GetsExactlyOneSeparator) {
+#ifdef _WIN32
+    EXPECT_EQ(MakeProgramFolder("C:\\Tools\\Kestrova"), "C:\\Tools\\Kestrova\\");
+    EXPECT_EQ(MakeProgramFolder("D:\\"), "D:\\") << "a drive root has its separator already";
+    SharedState s;
+    SetProgramPaths(s, "D:\\");
+    EXPECT_EQ(s.SettingsFilePath, "D:\\Kestrova.ini");
+    EXPECT_EQ(s.ListFilePath, "D:\\Kestrova.csv");
+#else
     EXPECT_EQ(MakeProgramFolder("/opt/kestrova"), "/opt/kestrova/");
     EXPECT_EQ(MakeProgramFolder("/ab"), "/ab/") << "short folders are not drive roots here";
     EXPECT_EQ(MakeProgramFolder("/"), "/");
@@ -277,6 +287,7 @@ TEST(ProgramFolder, GetsExactlyOneSeparator) {
     SetProgramPaths(s, "/");
     EXPECT_EQ(s.SettingsFilePath, "/Kestrova.ini");
     EXPECT_EQ(s.ListFilePath, "/Kestrova.csv");
+#endif
 }
 
 TEST(DisplayTable, RejectsIndexesOutsideTheTable) {

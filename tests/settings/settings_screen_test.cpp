@@ -81,8 +81,9 @@ TEST_F(ScreenTest, NetworkBrowsingRefusesALocalFolder) {
     EXPECT_EQ(screen().Text[21]->Text(), "");
     ASSERT_FALSE(services.MessageBoxes().empty());
     EXPECT_EQ(services.MessageBoxes()[0].text, "選択できません！！");
-    Browse(21, std::string("//nas/media"));
-    EXPECT_EQ(screen().Text[21]->Text(), "//nas/media");
+    const std::string share = std::string(2, kPathSeparator) + "nas" + kPathSeparator + "media";
+    Browse(21, share);
+    EXPECT_EQ(screen().Text[21]->Text(), share);
     EXPECT_EQ(screen().Text[5]->Text(), "media");
 }
 
