@@ -7,3 +7,5 @@ cd "$(dirname "$0")"
 for size in 16 24 32 48 64 128 256; do
   rsvg-convert -w "$size" -h "$size" kestrova.svg -o "kestrova-$size.png"
 done
+# The Windows program's icon holds the same sizes.
+./make-ico.py

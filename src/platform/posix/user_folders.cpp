@@ -1,4 +1,4 @@
-#include "user_folders.h"
+#include "platform/user_folders.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "files.h"
+#include "platform/files.h"
 
 namespace kestrova {
 namespace {
