@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The Windows program under Wine and the Linux program, side by side on the
-# same small tree: each starts with a refresh of it, shows its main window
-# (titled "ケストロヴァ (Kestrova) ZI22") and is closed by its close box; the
-# Kestrova.ini and Kestrova.csv they write must be the same bytes, apart from
-# what names the machine (the folder as each system writes it), the time of
-# the refresh and the window's frame.
+# same small tree. kestrova.exe first starts with a refresh of the tree
+# (start mode 1), shows its main window titled "ケストロヴァ (Kestrova) ZI22"
+# and is closed by its close box, writing the three files' count. Then both
+# programs start idle (start mode 0), refresh by their button and are closed,
+# so both write Kestrova.ini and Kestrova.csv: the same bytes, apart from what
+# names the machine (the folder as each system writes it), the time of the
+# refresh and the window's frame.
 #   wine_e2e.sh <kestrova.exe> <Linux kestrova> [screenshot.png]
 # Needs wine64 (or wine), Xvfb, xdotool and python3. The Wine prefix is made
 # here, in a temporary folder.
@@ -59,13 +61,13 @@ touch -d '2024-01-02 03:04:05' "$work/files/a.txt" "$work/files/b 写真.txt"
 touch -d '2023-12-31 23:59:58' "$work/files/sub/c.txt"
 windows_files="Z:${work//\//\\}\\files"
 
-# Row 1 names the tree; start mode 1 refreshes at start-up.
+# Row 1 names the tree; $3 is the start mode.
 write_settings() {
-  python3 - "$1" "$2" <<'PY'
+  python3 - "$1" "$2" "$3" <<'PY'
 import sys
-path, folder = sys.argv[1], sys.argv[2]
+path, folder, mode = sys.argv[1], sys.argv[2], sys.argv[3]
 lines = ['"テスト","%s",1,1' % folder] + ['"","",0,0'] * 15
-lines.append('1,0,0,1,10335,5880,10215,5202,"*.*"')
+lines.append('1,0,0,%s,10335,5880,10215,5202,"*.*"' % mode)
 lines.append('2000,1,0,0,0,0,3582,4762,4350,5835,1')
 lines += ['"*.*"'] + ['""'] * 15
 lines.append('0,0,0,"",""')
@@ -73,16 +75,16 @@ lines.append('1,0,3,0,0,0')
 open(path, "wb").write(("\r\n".join(lines) + "\r\n").encode("cp932"))
 PY
 }
-write_settings "$work/win/Kestrova.ini" "$windows_files"
-write_settings "$work/linux/Kestrova.ini" "$work/files"
 cp "$exe" "$work/win/kestrova.exe"
 cp "$linux" "$work/linux/kestrova"
 
-# Starts a program, waits for its main window, checks the title, closes it
+# Starts a program, waits for its main window, checks the title, presses the
+# refresh button when told where its window's inner area begins, closes it
 # by its close box and waits for it to end.
+#   run_and_close <name> <screenshot> <click: no | left,top> <command...>
 run_and_close() {
-  local name=$1 shot=$2
-  shift 2
+  local name=$1 shot=$2 click=$3
+  shift 3
   "$@" &
   pid=$!
   window=""
@@ -94,6 +96,12 @@ run_and_close() {
   done
   [ -n "$window" ] || fail "$name showed no window titled ケストロヴァ (Kestrova) ZI22"
   sleep 2
+  if [ "$click" != no ]; then
+    # "最新の情報に更新" is 50,3960 twips (3,264 px) from the inner area's corner, 103 x 28 px.
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    xdotool mousemove $((X + ${click%,*} + 55)) $((Y + ${click#*,} + 278)) click 1
+    sleep 3
+  fi
   if [ -n "$shot" ] && command -v import >/dev/null; then import -window root "$shot"; fi
   python3 "$here/x11_close.py" "$window"
   for _ in $(seq 1 100); do
@@ -106,8 +114,21 @@ run_and_close() {
   echo "$name: window shown and closed"
 }
 
-run_and_close "kestrova.exe" "$screenshot" "$wine" "$work/win/kestrova.exe"
-run_and_close "Linux kestrova" "" "$work/linux/kestrova"
+write_settings "$work/win/Kestrova.ini" "$windows_files" 1
+run_and_close "kestrova.exe (start-up refresh)" "$screenshot" no "$wine" "$work/win/kestrova.exe"
+python3 - "$work/win/Kestrova.ini" <<'PY'
+import sys
+line = open(sys.argv[1], "rb").read().split(b"\r\n")[34]
+assert line.startswith(b"3,11,1,"), "the start-up refresh counted three files of 11 bytes, one same-size: %r" % line
+PY
+echo "kestrova.exe: start-up refresh of the tree counted"
+
+# Without a window manager Wine draws the frame itself: a 4-pixel border and
+# a 19-pixel caption at 96 dpi. Qt's window here has no frame at all.
+write_settings "$work/win/Kestrova.ini" "$windows_files" 0
+write_settings "$work/linux/Kestrova.ini" "$work/files" 0
+run_and_close "kestrova.exe" "" 4,23 "$wine" "$work/win/kestrova.exe"
+run_and_close "Linux kestrova" "" 0,0 "$work/linux/kestrova"
 
 for f in Kestrova.ini Kestrova.csv; do
   [ -f "$work/win/$f" ] || fail "kestrova.exe wrote no $f"

@@ -94,6 +94,7 @@ void FormWindow::Build() {
     if (!shared_.main_window) shared_.main_window = Handle();
     dpi_ = Dpi();
     MakeFont();
+    if (auto back = form_.BackColor()) back_brush_ = CreateSolidBrush(ToColorRef(*back));
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
                                ProgramInstance(), nullptr);
