@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Kestrova with its tests and runs every
 # test: once in a normal build (with the end-to-end test of the real program
-# under Xvfb), the fuzz targets for a short while, and once under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# under Xvfb), once cross-built for Windows and run under Wine, the fuzz
+# targets for a short while, and once under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,6 +28,27 @@ if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
     fi
   done
 fi
+
+# The Windows build: the same unit and behaviour tests and the Windows-only
+# ones, cross-built with mingw-w64 and run under Wine (the toolchain file
+# makes Wine the emulator ctest runs them with). The Wine prefix is made
+# here, in a folder of its own, and its server stays up for the whole run
+# so each test does not pay for starting it.
+wine_home=$(mktemp -d)
+export WINEPREFIX="$wine_home/prefix" WINEDEBUG=-all
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+stop_wine() { "$wineserver" -k 2>/dev/null || true; rm -rf "$wine_home"; }
+trap stop_wine EXIT
+mkdir -p "$WINEPREFIX"
+"$wineserver" --persistent
+"$wine" wineboot --init >/dev/null 2>&1
+cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTROVA_BUILD_GUI=OFF
+cmake --build build-win -j "$jobs"
+(cd build-win && ctest --output-on-failure -j "$jobs")
+stop_wine
+trap - EXIT
 
 # The fuzz targets, each for a short smoke run, where clang is installed
 # (scripts/fuzz.sh also runs them longer; see the README).

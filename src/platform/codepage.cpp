@@ -1,8 +1,5 @@
 #include "codepage.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -15,73 +12,6 @@ namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
-
-// iconv descriptors are costly to open and not safe to share between threads,
-// so each thread keeps one per direction and resets it before every use.
-class Converter {
-public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-    ~Converter() {
-        if (ok()) iconv_close(cd_);
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-    iconv_t get() {
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        return cd_;
-    }
-
-private:
-    iconv_t cd_;
-};
-
-Converter& ToCp932() {
-    thread_local Converter c("CP932", "UTF-8");
-    return c;
-}
-
-Converter& FromCp932() {
-    thread_local Converter c("UTF-8", "CP932");
-    return c;
-}
-
-// iconv writes straight into the result, which grows when iconv asks for
-// more room, so even a file of many megabytes converts in a few calls.
-class Sink {
-public:
-    explicit Sink(std::size_t estimate) { out_.resize(estimate < 64 ? 64 : estimate); }
-
-    // True when all input was consumed; false with errno from iconv.
-    bool Convert(iconv_t cd, char** in, std::size_t* in_left) {
-        char* dst = out_.data() + used_;
-        std::size_t dst_left = out_.size() - used_;
-        const std::size_t r = iconv(cd, in, in_left, &dst, &dst_left);
-        const int saved = errno;
-        used_ = dst - out_.data();
-        if (r != static_cast<std::size_t>(-1)) return true;
-        if (saved == E2BIG) out_.resize(out_.size() * 2);
-        errno = saved;
-        return false;
-    }
-    void Append(std::string_view text) {
-        if (out_.size() - used_ < text.size()) out_.resize(out_.size() * 2 + text.size());
-        out_.replace(used_, text.size(), text);
-        used_ += text.size();
-    }
-    std::string Finish() {
-        out_.resize(used_);
-        return std::move(out_);
-    }
-
-private:
-    std::string out_;
-    std::size_t used_ = 0;
-};
-
-bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-bool IsTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
 
 // Length of the well-formed UTF-8 sequence at s[pos], or, when it is not
 // well formed, the length of its maximal valid prefix (at least 1) as a
@@ -163,51 +93,9 @@ int Cp932Width(char32_t cp) {
 
 }  // namespace
 
-std::optional<std::string> Utf8ToCp932(const std::string& utf8) {
-    // glibc skips the Unicode tag characters silently instead of failing, and
-    // nothing outside the BMP exists in code page 932 anyway, so any four-byte
-    // sequence settles the answer before iconv sees it.
-    for (unsigned char b : utf8) {
-        if (b >= 0xF0) return std::nullopt;
-    }
-    Converter& conv = ToCp932();
-    if (!conv.ok()) return std::nullopt;
-    Sink sink(utf8.size());  // never longer than the UTF-8 form
-    char* in = const_cast<char*>(utf8.data());
-    std::size_t in_left = utf8.size();
-    iconv_t cd = conv.get();
-    while (in_left > 0) {
-        if (sink.Convert(cd, &in, &in_left)) break;
-        if (errno == E2BIG) continue;
-        return std::nullopt;  // EILSEQ: unencodable or malformed; EINVAL: cut sequence
-    }
-    return sink.Finish();
-}
-
 std::string Cp932ToUtf8(const std::string& bytes) {
-    if (auto decoded = Cp932ToUtf8ByTable(bytes)) return *std::move(decoded);
-    Converter& conv = FromCp932();
-    if (!conv.ok()) return SanitizeUtf8(bytes);
-    Sink sink(bytes.size() + bytes.size() / 2);
-    char* in = const_cast<char*>(bytes.data());
-    std::size_t in_left = bytes.size();
-    iconv_t cd = conv.get();
-    while (in_left > 0) {
-        if (sink.Convert(cd, &in, &in_left)) break;
-        if (errno == E2BIG) continue;
-        // EILSEQ or EINVAL: replace the bad spot and carry on. A lead byte
-        // with a proper trail byte is an unassigned pair and goes as one; a
-        // lead byte before anything else goes alone so that the next
-        // character (a line break, say) survives.
-        std::size_t skip = 1;
-        const auto b = static_cast<unsigned char>(in[0]);
-        if (IsLeadByte(b) && in_left >= 2 && IsTrailByte(static_cast<unsigned char>(in[1]))) skip = 2;
-        sink.Append(kReplacement);
-        in += skip;
-        in_left -= skip;
-        cd = conv.get();
-    }
-    return sink.Finish();
+    if (auto decoded = Cp932ToUtf8ByTable(bytes, true)) return *std::move(decoded);
+    return SanitizeUtf8(bytes);  // the system has no code page 932 at all
 }
 
 std::string EncodeFileText(const std::string& utf8) {

@@ -1,7 +1,5 @@
 #include "cp932_table.h"
 
-#include <iconv.h>
-
 #include <array>
 #include <memory>
 
@@ -21,49 +19,42 @@ struct Table {
 
 bool IsLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
-// What iconv makes of the bytes, when that is one character of at most
+bool IsTrail(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+
+// What the system makes of the bytes, when that is one character of at most
 // three UTF-8 bytes.
-Utf8Char Convert(iconv_t cd, const char* bytes, size_t count) {
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    char in_buffer[2] = {bytes[0], count > 1 ? bytes[1] : '\0'};
-    char out_buffer[8];
-    char* in = in_buffer;
-    char* out = out_buffer;
-    size_t in_left = count;
-    size_t out_left = sizeof out_buffer;
+Utf8Char Convert(const char* bytes, size_t count) {
     Utf8Char c;
-    if (iconv(cd, &in, &in_left, &out, &out_left) == static_cast<size_t>(-1) || in_left != 0) return c;
-    const size_t length = sizeof out_buffer - out_left;
-    if (length == 0 || length > 3) return c;
-    c.length = static_cast<unsigned char>(length);
-    for (size_t i = 0; i < length; ++i) c.bytes[i] = out_buffer[i];
+    std::string out;
+    if (!SystemCp932CharToUtf8(bytes, count, out) || out.empty() || out.size() > 3) return c;
+    c.length = static_cast<unsigned char>(out.size());
+    for (size_t i = 0; i < out.size(); ++i) c.bytes[i] = out[i];
     return c;
 }
 
 std::unique_ptr<Table> Build() {
     auto table = std::make_unique<Table>();
-    const iconv_t cd = iconv_open("UTF-8", "CP932");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return table;
+    if (!SystemHasCp932()) return table;
     for (int b = 0; b < 256; ++b) {
         if (IsLead(static_cast<unsigned char>(b))) continue;
         const char byte = static_cast<char>(b);
-        table->single[static_cast<size_t>(b)] = Convert(cd, &byte, 1);
+        table->single[static_cast<size_t>(b)] = Convert(&byte, 1);
     }
     for (int lead = 0x81; lead <= 0xFC; ++lead) {
         if (!IsLead(static_cast<unsigned char>(lead))) continue;
         for (int trail = 0x40; trail <= 0xFC; ++trail) {
             const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-            table->pair[static_cast<size_t>(lead << 8 | trail)] = Convert(cd, pair, 2);
+            table->pair[static_cast<size_t>(lead << 8 | trail)] = Convert(pair, 2);
         }
     }
-    iconv_close(cd);
     table->ok = true;
     return table;
 }
 
 }  // namespace
 
-std::optional<std::string> Cp932ToUtf8ByTable(std::string_view bytes) {
+std::optional<std::string> Cp932ToUtf8ByTable(std::string_view bytes, bool replace) {
+    static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
     static const std::unique_ptr<Table> table = Build();
     if (!table->ok) return std::nullopt;
     std::string out;
@@ -79,11 +70,20 @@ std::optional<std::string> Cp932ToUtf8ByTable(std::string_view bytes) {
         const Utf8Char* c = &table->single[b];
         size_t used = 1;
         if (IsLead(b)) {
-            if (pos + 1 >= bytes.size()) return std::nullopt;
-            c = &table->pair[static_cast<size_t>(b << 8 | static_cast<unsigned char>(bytes[pos + 1]))];
-            used = 2;
+            if (pos + 1 < bytes.size()) {
+                const auto trail = static_cast<unsigned char>(bytes[pos + 1]);
+                c = &table->pair[static_cast<size_t>(b << 8 | trail)];
+                used = IsTrail(trail) ? 2 : 1;
+            } else {
+                c = &table->single[b];  // never assigned: a lead byte alone
+            }
         }
-        if (c->length == 0) return std::nullopt;
+        if (c->length == 0) {
+            if (!replace) return std::nullopt;
+            out.append(kReplacement);
+            pos += used;
+            continue;
+        }
         out.append(c->bytes, c->length);
         pos += used;
     }

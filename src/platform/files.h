@@ -5,16 +5,26 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "services.h"  // LocalTime
+
+#ifdef _WIN32
+#include "win32/native_folder.h"
+#else
+#include "posix/native_folder.h"
+#endif
 
 namespace kestrova {
 
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
+// Windows takes "/" between names as well, so a new name may hold neither.
+inline constexpr bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
 #else
 inline constexpr char kPathSeparator = '/';
+inline constexpr bool IsPathSeparator(char c) { return c == '/'; }
 #endif
 
 // A network folder: "\\server\share" on Windows, "//server/share" here.
@@ -62,24 +72,32 @@ struct FileIdentity {
 
 // An open folder. Walks go from an open folder to its subfolder by name, so
 // neither the depth of a tree nor the length of its paths matters.
+// What an open folder is to the system is the system's business
+// (NativeFolder: a descriptor here, a handle and a path on Windows).
 class FolderHandle {
 public:
     FolderHandle() = default;
-    explicit FolderHandle(int fd) : fd_(fd) {}
+    explicit FolderHandle(NativeFolder native) : native_(std::move(native)) {}
     ~FolderHandle() { Close(); }
-    FolderHandle(FolderHandle&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-    FolderHandle& operator=(FolderHandle&& other) noexcept;
+    FolderHandle(FolderHandle&& other) noexcept : native_(std::exchange(other.native_, NativeFolder{})) {}
+    FolderHandle& operator=(FolderHandle&& other) noexcept {
+        if (this != &other) {
+            Close();
+            native_ = std::exchange(other.native_, NativeFolder{});
+        }
+        return *this;
+    }
     FolderHandle(const FolderHandle&) = delete;
     FolderHandle& operator=(const FolderHandle&) = delete;
 
-    bool is_open() const { return fd_ >= 0; }
-    int fd() const { return fd_; }
+    bool is_open() const { return native_.is_open(); }
+    const NativeFolder& native() const { return native_; }
     void Close();
     // The real folder it is (nullopt when the system cannot tell).
     std::optional<FileIdentity> Identity() const;
 
 private:
-    int fd_ = -1;
+    NativeFolder native_;
 };
 
 // Opens a folder by its path, also one longer than the system's path limit.
@@ -108,7 +126,8 @@ std::optional<std::int64_t> FileLength(const std::string& path);
 std::optional<LocalTime> FileModified(const std::string& path);
 LocalTime ToLocalTime(std::int64_t seconds_since_epoch);
 
-// The system's description of an error number.
+// The system's description of an error, named by its C error number
+// (ENOENT, EEXIST, ...): on Windows the matching Windows error's text.
 std::string ErrorText(int error_number);
 
 bool DeleteFile(const std::string& path, std::string& error);
@@ -133,6 +152,18 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
 // they were killed; a write still under way keeps its own. Returns how many
 // were deleted.
 int RemoveStaleTemporaries(const std::string& path);
+
+// The temporary file a write by process `pid` uses for `path`, and back: the
+// process whose temporary of `path` the name `name` is, if it is one.
+std::string TemporaryPath(const std::string& path, long pid);
+std::optional<long> TemporaryOwner(const std::string& name, const std::string& path);
+
+// The last name of a path and the folder before it ("." for a bare name).
+std::string BaseName(const std::string& path);
+std::string ParentFolder(const std::string& path);
+// Ascending by name as a Windows listing orders it: case-insensitive, with
+// the bytes deciding between names that differ only in case.
+void SortByName(std::vector<DirEntry>& entries);
 
 // The folder holding the running executable, without a trailing separator.
 std::string ExecutableFolder();

@@ -1,12 +1,10 @@
 #include "textformat.h"
 
 #include <cctype>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <locale.h>
 #include <string_view>
 
 namespace kestrova {
@@ -69,11 +67,33 @@ bool IsPlainNumber(std::string_view s) {
     return i == s.size();
 }
 
-// The GUI toolkit adopts the user's locale, which may use a decimal comma;
-// numbers in the program's own format always use a point.
-locale_t CLocale() {
-    static const locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-    return loc;
+// Whether a plain number (see IsPlainNumber) that is out of a double's
+// range is too large rather than too small: its first significant digit
+// stands at a positive power of ten.
+bool BeyondLargest(std::string_view s) {
+    std::int64_t power = 0;  // of the first significant digit, plus one
+    bool seen_point = false;
+    bool found = false;
+    std::size_t i = 0;
+    for (; i < s.size() && s[i] != 'e' && s[i] != 'E'; ++i) {
+        if (s[i] == '.') {
+            seen_point = true;
+        } else if (IsDigit(s[i])) {
+            if (!found && s[i] != '0') found = true;
+            if (found && !seen_point) ++power;
+            if (!found && seen_point) --power;
+        }
+    }
+    std::int64_t exponent = 0;
+    if (i < s.size()) {
+        const std::string_view digits = s.substr(i + 1);
+        const bool negative = !digits.empty() && digits[0] == '-';
+        for (char c : digits) {
+            if (IsDigit(c) && exponent < 100000) exponent = exponent * 10 + (c - '0');
+        }
+        if (negative) exponent = -exponent;
+    }
+    return power + exponent > 0;
 }
 
 template <typename Int>
@@ -176,14 +196,22 @@ std::optional<std::int32_t> TextToInt32(const std::string& text) { return TextTo
 std::optional<double> TextToDouble(const std::string& text) {
     const std::string_view trimmed = Trim(text);
     if (!IsPlainNumber(trimmed)) return std::nullopt;
-    const std::string number(trimmed);
-    char* end = nullptr;
-    errno = 0;
-    const double value = strtod_l(number.c_str(), &end, CLocale());
-    if (end != number.c_str() + number.size()) return std::nullopt;
-    // Underflow gives a usable zero or tiny value; overflow gives nothing.
+    // from_chars ignores the locale (the GUI toolkit adopts the user's,
+    // which may use a decimal comma) and takes no plus sign.
+    std::string_view number = trimmed;
+    const bool negative = number[0] == '-';
+    if (number[0] == '+' || negative) number.remove_prefix(1);
+    double value = 0;
+    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (ec == std::errc::result_out_of_range) {
+        // Underflow gives a usable zero; overflow gives nothing.
+        if (BeyondLargest(number)) return std::nullopt;
+        value = 0.0;
+    } else if (ec != std::errc() || end != number.data() + number.size()) {
+        return std::nullopt;
+    }
     if (std::isinf(value)) return std::nullopt;
-    return value;
+    return negative ? -value : value;
 }
 
 std::string FormatIntegerField(std::int64_t value) { return std::to_string(value); }

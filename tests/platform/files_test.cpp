@@ -182,12 +182,12 @@ TEST_F(FilesTest, FoldersOpenByHandleAndByPathsBeyondTheLimit) {
     FolderHandle folder = OpenFolder(dir_, error);
     std::string path = dir_;
     for (int depth = 0; depth < 300; ++depth) {
-        ASSERT_EQ(::mkdirat(folder.fd(), name.c_str(), 0755), 0);
+        ASSERT_EQ(::mkdirat(folder.native().fd, name.c_str(), 0755), 0);
         folder = OpenSubfolder(folder, name, error);
         ASSERT_TRUE(folder.is_open()) << error;
         path += "/" + name;
     }
-    ASSERT_GE(::close(::openat(folder.fd(), "deep.txt", O_WRONLY | O_CREAT, 0644)), 0);
+    ASSERT_GE(::close(::openat(folder.native().fd, "deep.txt", O_WRONLY | O_CREAT, 0644)), 0);
     const FolderHandle again = OpenFolder(path, error);
     ASSERT_TRUE(again.is_open()) << error;
     EXPECT_EQ(again.Identity(), folder.Identity());
@@ -202,7 +202,7 @@ TEST_F(FilesTest, FoldersOpenByHandleAndByPathsBeyondTheLimit) {
     FolderHandle middle = OpenFolder(dir_, error);
     for (int depth = 0; depth < 150; ++depth) middle = OpenSubfolder(middle, name, error);
     const FolderHandle top = OpenFolder(dir_, error);
-    EXPECT_EQ(::renameat(middle.fd(), name.c_str(), top.fd(), "lower_half"), 0);
+    EXPECT_EQ(::renameat(middle.native().fd, name.c_str(), top.native().fd, "lower_half"), 0);
 }
 
 TEST_F(FilesTest, ExistenceChecks) {

@@ -1,7 +1,7 @@
 #include "headless_services.h"
 
 #include <algorithm>
-#include <ctime>
+#include <chrono>
 #include <stdexcept>
 
 #include "platform/controls.h"
@@ -162,17 +162,18 @@ int HeadlessServices::ShowCursor(bool show) { return cursor_count_ += show ? 1 :
 ScreenSize HeadlessServices::Screen() { return {kScreenWidthPx * kTwipsPerPixel, kScreenHeightPx * kTwipsPerPixel}; }
 
 LocalTime HeadlessServices::Now() {
-    std::tm tm{};
-    tm.tm_year = start_time_.year - 1900;
-    tm.tm_mon = start_time_.month - 1;
-    tm.tm_mday = start_time_.day;
-    tm.tm_hour = start_time_.hour;
-    tm.tm_min = start_time_.minute;
-    tm.tm_sec = start_time_.second + static_cast<int>(clock_ms_ / 1000);
-    // Normalised as UTC so the virtual clock never meets a daylight-saving gap.
-    const std::time_t t = timegm(&tm);
-    gmtime_r(&t, &tm);
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+    using namespace std::chrono;
+    // Counted on the plain calendar, so the virtual clock never meets a
+    // daylight-saving gap.
+    const sys_days start_day = year{start_time_.year} / start_time_.month / start_time_.day;
+    const sys_seconds t = start_day + hours{start_time_.hour} + minutes{start_time_.minute} +
+                          seconds{start_time_.second + clock_ms_ / 1000};
+    const sys_days day = floor<days>(t);
+    const year_month_day date{day};
+    const hh_mm_ss time{t - day};
+    return {static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
+            static_cast<int>(static_cast<unsigned>(date.day())), static_cast<int>(time.hours().count()),
+            static_cast<int>(time.minutes().count()), static_cast<int>(time.seconds().count())};
 }
 
 std::optional<Picture> HeadlessServices::LoadPicture(const std::string& path) {

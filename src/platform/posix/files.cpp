@@ -22,33 +22,6 @@ namespace {
 
 constexpr int kFolderOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
-std::string BaseName(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string ParentFolder(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-unsigned char FoldAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 0x20 : c; }
-
-// Case-insensitive like the Windows listing order, with the byte order
-// deciding between names that differ only in case so the order is total.
-bool NameLess(const std::string& a, const std::string& b) {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char x = FoldAscii(static_cast<unsigned char>(a[i]));
-        const unsigned char y = FoldAscii(static_cast<unsigned char>(b[i]));
-        if (x != y) return x < y;
-    }
-    if (a.size() != b.size()) return a.size() < b.size();
-    return a < b;  // std::string compares as unsigned char
-}
-
 class DirHandle {
 public:
     explicit DirHandle(DIR* d) : d_(d) {}
@@ -102,30 +75,21 @@ bool WriteAll(int fd, const std::string& bytes, int& err) {
 
 }  // namespace
 
-FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
-    if (this != &other) {
-        Close();
-        fd_ = other.fd_;
-        other.fd_ = -1;
-    }
-    return *this;
-}
-
 void FolderHandle::Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    if (native_.fd >= 0) ::close(native_.fd);
+    native_.fd = -1;
 }
 
 std::optional<FileIdentity> FolderHandle::Identity() const {
     struct stat st;
-    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return std::nullopt;
+    if (native_.fd < 0 || ::fstat(native_.fd, &st) != 0) return std::nullopt;
     return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
 FolderHandle OpenSubfolder(const FolderHandle& parent, const std::string& name, std::string& error) {
-    const int fd = ::openat(parent.fd(), name.c_str(), kFolderOpenFlags);
+    const int fd = ::openat(parent.native().fd, name.c_str(), kFolderOpenFlags);
     if (fd < 0) error = ErrorText(errno);
-    return FolderHandle(fd);
+    return FolderHandle(NativeFolder{fd});
 }
 
 FolderHandle OpenFolder(const std::string& path, std::string& error) {
@@ -134,14 +98,14 @@ FolderHandle OpenFolder(const std::string& path, std::string& error) {
         return FolderHandle();
     }
     const int fd = ::open(path.c_str(), kFolderOpenFlags);
-    if (fd >= 0) return FolderHandle(fd);
+    if (fd >= 0) return FolderHandle(NativeFolder{fd});
     if (errno != ENAMETOOLONG) {
         error = ErrorText(errno);
         return FolderHandle();
     }
     // Too long for one call: go one name at a time from the root or from
     // the current folder.
-    FolderHandle folder(::open(path[0] == '/' ? "/" : ".", kFolderOpenFlags));
+    FolderHandle folder(NativeFolder{::open(path[0] == '/' ? "/" : ".", kFolderOpenFlags)});
     for (std::size_t pos = 0; pos < path.size() && folder.is_open();) {
         std::size_t next = path.find('/', pos);
         if (next == std::string::npos) next = path.size();
@@ -149,13 +113,6 @@ FolderHandle OpenFolder(const std::string& path, std::string& error) {
         pos = next + 1;
     }
     return folder;
-}
-
-Listing ListFolder(const std::string& folder, int attributes, const std::string& patterns) {
-    Listing listing;
-    const FolderHandle handle = OpenFolder(folder, listing.error);
-    if (!handle.is_open()) return listing;
-    return ListFolder(handle, attributes, patterns);
 }
 
 Listing ListFolder(const FolderHandle& folder, int attributes, const std::string& patterns) {
@@ -167,10 +124,10 @@ Listing ListFolder(const FolderHandle& folder, int attributes, const std::string
     };
     // Looking up any name, even ".", needs the right to search the folder.
     struct stat self;
-    if (::fstatat(folder.fd(), ".", &self, 0) != 0) return fail(errno);
+    if (::fstatat(folder.native().fd, ".", &self, 0) != 0) return fail(errno);
     // The directory stream gets its own descriptor; it shares the reading
     // position with the handle's, so it starts from the beginning.
-    const int own = ::fcntl(folder.fd(), F_DUPFD_CLOEXEC, 0);
+    const int own = ::fcntl(folder.native().fd, F_DUPFD_CLOEXEC, 0);
     if (own < 0) return fail(errno);
     DirHandle dir(::fdopendir(own));
     if (!dir.get()) {
@@ -179,7 +136,7 @@ Listing ListFolder(const FolderHandle& folder, int attributes, const std::string
         return fail(err);
     }
     ::rewinddir(dir.get());
-    const int dfd = folder.fd();
+    const int dfd = folder.native().fd;
     const bool want_hidden = (attributes & kAttrHidden) != 0;
     const bool want_folders = (attributes & kAttrDirectory) != 0;
 
@@ -226,8 +183,7 @@ Listing ListFolder(const FolderHandle& folder, int attributes, const std::string
         entry.inode = static_cast<std::uint64_t>(st.st_ino);
         listing.entries.push_back(std::move(entry));
     }
-    std::sort(listing.entries.begin(), listing.entries.end(),
-              [](const DirEntry& a, const DirEntry& b) { return NameLess(a.name, b.name); });
+    SortByName(listing.entries);
     listing.ok = true;
     return listing;
 }
@@ -344,14 +300,6 @@ bool RenameFile(const std::string& from, const std::string& to, std::string& err
     return true;
 }
 
-bool CheckNewFileName(const std::string& name, std::string& error) {
-    if (name.find(kPathSeparator) != std::string::npos || name == "." || name == "..") {
-        error = ErrorText(EINVAL);
-        return false;
-    }
-    return true;
-}
-
 std::optional<std::string> ReadFileBytes(const std::string& path, std::string& error, std::size_t max_bytes) {
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
@@ -436,10 +384,6 @@ std::optional<std::string> FollowLinks(const std::string& path, std::string& err
 
 namespace {
 
-constexpr const char* kTemporaryMark = ".tmp-";
-
-std::string TemporaryPath(const std::string& path, long pid) { return path + kTemporaryMark + std::to_string(pid); }
-
 bool ProcessIsGone(long pid) { return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }
 
 }  // namespace
@@ -494,17 +438,14 @@ bool WriteFileAtomically(const std::string& requested, const std::string& bytes,
 int RemoveStaleTemporaries(const std::string& requested) {
     std::string error;
     const std::string path = FollowLinks(requested, error).value_or(requested);
-    const std::string prefix = BaseName(path) + kTemporaryMark;
     const std::string folder = ParentFolder(path);
     DirHandle dir(::opendir(folder.c_str()));
     if (!dir.get()) return 0;
     int removed = 0;
     while (const dirent* d = ::readdir(dir.get())) {
-        const std::string name = d->d_name;
-        if (!name.starts_with(prefix)) continue;
-        const std::string digits = name.substr(prefix.size());
-        if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
-        const long pid = std::stol(digits);
+        const std::optional<long> owner = TemporaryOwner(d->d_name, path);
+        if (!owner) continue;
+        const long pid = *owner;
         // A process of that number may be a save under way (or an unrelated
         // process that got the number again): leave its file to a later start.
         if (pid != ::getpid() && !ProcessIsGone(pid)) continue;

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Builds the Windows program with the mingw-w64 cross compiler and packs
+# dist/kestrova-win64.zip: kestrova.exe and a short README.txt. Installs the
+# cross compiler first when it is missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || ! command -v zip >/dev/null; then
+  scripts/install-deps.sh
+fi
+
+build=build-windows
+cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DCMAKE_BUILD_TYPE=Release -DKESTROVA_BUILD_TESTS=OFF
+cmake --build "$build" --target kestrova -j "$(nproc)"
+
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+x86_64-w64-mingw32-strip -o "$stage/kestrova.exe" "$build/bin/kestrova.exe"
+
+# The program is one file that runs alone: it may need nothing beyond the
+# DLLs that come with Windows.
+system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|shlwapi|ole32|oleaut32|advapi32|msvcrt|windowscodecs|uxtheme|dwmapi|shcore|version|imm32|ws2_32|api-ms-win-.*)\.dll$'
+while read -r dll; do
+  if ! echo "$dll" | tr '[:upper:]' '[:lower:]' | grep -Eq "$system_dlls"; then
+    echo "kestrova.exe needs $dll, which Windows does not have" >&2
+    exit 1
+  fi
+done < <(x86_64-w64-mingw32-objdump -p "$stage/kestrova.exe" | sed -n 's/^\s*DLL Name: //p')
+
+# Notepad reads the README as UTF-8 by its byte-order mark; lines end in CR LF.
+{ printf '\xEF\xBB\xBF'; sed 's/$/\r/' data/windows/README.txt; } > "$stage/README.txt"
+
+mkdir -p dist
+rm -f dist/kestrova-win64.zip
+(cd "$stage" && zip -q -X "$OLDPWD/dist/kestrova-win64.zip" kestrova.exe README.txt)
+echo "dist/kestrova-win64.zip:"
+unzip -l dist/kestrova-win64.zip

@@ -1,0 +1,11 @@
+#pragma once
+// An open folder on Linux: a descriptor, so walks can go on by name with openat.
+
+namespace kestrova {
+
+struct NativeFolder {
+    int fd = -1;
+    bool is_open() const { return fd >= 0; }
+};
+
+}  // namespace kestrova
