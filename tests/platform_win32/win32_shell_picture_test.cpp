@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/win32/win32_shell.h"
-#include "platform/win32/win32_text.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_wic.h"
 
 namespace kestrova {
@@ -31,9 +31,9 @@ TEST(CommandLine, ReadsBackAsTheSameArguments) {
         LPWSTR* parsed = CommandLineToArgvW(line.c_str(), &count);
         ASSERT_NE(parsed, nullptr);
         std::vector<std::string> back;
-        for (int i = 0; i < count; ++i) back.push_back(NarrowText(parsed[i]));
+        for (int i = 0; i < count; ++i) back.push_back(Utf8FromWide(parsed[i]));
         LocalFree(parsed);
-        EXPECT_EQ(back, argv) << NarrowText(line);
+        EXPECT_EQ(back, argv) << Utf8FromWide(line);
     }
 }
 
@@ -102,9 +102,9 @@ TEST(Pictures, DecodeAtMostToTheTarget) {
     std::filesystem::create_directories(folder);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::wstring path = (folder / WidenText(c.name)).wstring();
+        const std::wstring path = (folder / WideFromUtf8(c.name)).wstring();
         ASSERT_TRUE(WritePicture(path, c.container, 400, 200));
-        const auto decoded = DecodePictureFile(NarrowText(path), c.max_w, c.max_h);
+        const auto decoded = DecodePictureFile(Utf8FromWide(path), c.max_w, c.max_h);
         ASSERT_TRUE(decoded.has_value());
         EXPECT_EQ(decoded->natural_width, 400);
         EXPECT_EQ(decoded->natural_height, 200);
@@ -120,7 +120,7 @@ TEST(Pictures, DecodeAtMostToTheTarget) {
         EXPECT_GT(right & 0xFF, 200u);
         EXPECT_LT((right >> 16) & 0xFF, 60u);
     }
-    EXPECT_FALSE(DecodePictureFile(NarrowText((folder / L"none.png").wstring()), 0, 0).has_value());
+    EXPECT_FALSE(DecodePictureFile(Utf8FromWide((folder / L"none.png").wstring()), 0, 0).has_value());
     std::filesystem::remove_all(folder);
     CoUninitialize();
 }

@@ -8,7 +8,7 @@
 #include "win32_form_window.h"
 #include "win32_list_window.h"
 #include "win32_picture_control.h"
-#include "win32_text.h"
+#include "wide_text.h"
 
 namespace kestrova {
 namespace {
@@ -83,7 +83,7 @@ void FormWindow::MakeFont() {
 
 void FormWindow::Build() {
     const FormDesign& design = form_.Design();
-    const std::wstring caption = WidenText(form_.Caption());
+    const std::wstring caption = WideFromUtf8(form_.Caption());
     const DWORD style = StyleFor(design.border);
     const DWORD ex_style = ExStyleFor(design.border);
     // The main window owns every other window, so they stay above it and
@@ -137,7 +137,7 @@ void FormWindow::Build() {
     AdjustWindowRectExForDpi(&outer, style, FALSE, ex_style, dpi_);
     SetWindowPos(Handle(), nullptr, TwipsToPixels(form_.Left(), dpi_), TwipsToPixels(form_.Top(), dpi_),
                  outer.right - outer.left, outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    ReportGeometry();
+    ReportGeometry(true);
     if (form_.Topmost()) ApplyTopmost();
     if (form_.Visible()) ApplyVisible();
 }
@@ -258,7 +258,7 @@ void FormWindow::BuildMenus() {
         if (!parent || parent == &item || parent->Kind() != ControlKind::Menu) continue;
         HMENU parent_menu = bindings_[parent].menu;
         if (!parent_menu) continue;
-        const std::wstring caption = WidenText(item.Caption());
+        const std::wstring caption = WideFromUtf8(item.Caption());
         if (binding.menu) {
             AppendMenuW(parent_menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(binding.menu), caption.c_str());
         } else if (item.Caption() == "-") {

@@ -9,14 +9,14 @@
 #include "win32_form_window.h"
 #include "win32_list_window.h"
 #include "win32_picture_control.h"
-#include "win32_text.h"
+#include "wide_text.h"
 
 namespace kestrova {
 namespace {
 
 // Texts written for the other platform break lines with LF or a lone CR.
 std::wstring WithCrLf(const std::string& text) {
-    std::wstring wide = WidenText(text);
+    std::wstring wide = WideFromUtf8(text);
     std::wstring out;
     out.reserve(wide.size());
     for (size_t i = 0; i < wide.size(); ++i) {
@@ -109,7 +109,7 @@ void FormWindow::ApplyCaption(Binding& binding) {
         case ControlKind::Frame: {
             // "&" is a plain character in these captions, not an access key.
             std::wstring text;
-            for (wchar_t c : WidenText(control.Caption())) {
+            for (wchar_t c : WideFromUtf8(control.Caption())) {
                 text += c;
                 if (c == L'&') text += L'&';
             }
@@ -120,7 +120,7 @@ void FormWindow::ApplyCaption(Binding& binding) {
             if (binding.id && !binding.menu) {
                 for (auto& [other_control, other] : bindings_) {
                     if (!other.menu) continue;
-                    const std::wstring text = WidenText(control.Caption());
+                    const std::wstring text = WideFromUtf8(control.Caption());
                     ModifyMenuW(other.menu, binding.id, MF_BYCOMMAND | MF_STRING, binding.id, text.c_str());
                 }
             }
@@ -138,7 +138,7 @@ void FormWindow::ApplyText(Binding& binding) {
     if (control.Kind() == ControlKind::TextBox) text = &static_cast<const TextBox&>(control).Text();
     if (control.Kind() == ControlKind::ComboBox) text = &static_cast<const ComboBox&>(control).Text();
     if (!text || !binding.hwnd) return;
-    const std::wstring wide = WidenText(*text);
+    const std::wstring wide = WideFromUtf8(*text);
     if (WindowText(binding.hwnd) != wide) SetWindowTextW(binding.hwnd, wide.c_str());
 }
 
@@ -208,11 +208,11 @@ void FormWindow::ApplyItems(Binding& binding) {
         SendMessageW(binding.hwnd, WM_SETREDRAW, FALSE, 0);
         SendMessageW(binding.hwnd, CB_RESETCONTENT, 0, 0);
         for (const std::string& item : combo.Items()) {
-            const std::wstring wide = WidenText(item);
+            const std::wstring wide = WideFromUtf8(item);
             SendMessageW(binding.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
         }
         SendMessageW(binding.hwnd, WM_SETREDRAW, TRUE, 0);
-        SetWindowTextW(binding.hwnd, WidenText(combo.Text()).c_str());
+        SetWindowTextW(binding.hwnd, WideFromUtf8(combo.Text()).c_str());
     } else if (control.Kind() == ControlKind::ImageList) {
         for (auto& [other_control, other] : bindings_) {
             if (other.list && static_cast<const ListView*>(other_control)->SmallIcons() == &control) {
@@ -268,7 +268,7 @@ void FormWindow::DrawButton(const DRAWITEMSTRUCT& item) {
                            : control.ForeColor() ? ToColorRef(*control.ForeColor())
                                                  : GetSysColor(COLOR_BTNTEXT));
     HGDIOBJ old = SelectObject(item.hDC, font_);
-    std::wstring text = WidenText(control.Caption());
+    std::wstring text = WideFromUtf8(control.Caption());
     if (pushed) OffsetRect(&rect, 1, 1);
     DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &rect,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);

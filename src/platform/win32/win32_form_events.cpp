@@ -7,7 +7,7 @@
 #include "platform/user_input.h"
 #include "win32_form_window.h"
 #include "win32_list_window.h"
-#include "win32_text.h"
+#include "wide_text.h"
 
 namespace kestrova {
 namespace {
@@ -34,7 +34,7 @@ int ButtonOf(UINT message) {
 std::string WindowText(HWND hwnd) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
     text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
-    return NarrowText(text);
+    return Utf8FromWide(text);
 }
 
 }  // namespace
@@ -78,7 +78,7 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
                 auto* info = reinterpret_cast<NMTTDISPINFOW*>(lparam);
                 static std::wstring tip;
                 Binding* binding = BindingOf(reinterpret_cast<HWND>(info->hdr.idFrom));
-                tip = binding ? WidenText(binding->control->ToolTip()) : std::wstring();
+                tip = binding ? WideFromUtf8(binding->control->ToolTip()) : std::wstring();
                 info->lpszText = tip.data();
                 return 0;
             }

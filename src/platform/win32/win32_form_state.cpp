@@ -5,7 +5,7 @@
 #include "platform/user_input.h"
 #include "win32_form_window.h"
 #include "win32_list_window.h"
-#include "win32_text.h"
+#include "wide_text.h"
 
 namespace kestrova {
 
@@ -13,7 +13,7 @@ void FormWindow::FormChanged(FormProperty what) {
     if (detached_ || !Handle()) return;
     switch (what) {
         case FormProperty::Caption:
-            SetWindowTextW(Handle(), WidenText(form_.Caption()).c_str());
+            SetWindowTextW(Handle(), WideFromUtf8(form_.Caption()).c_str());
             break;
         case FormProperty::Geometry:
             ApplyFormGeometry();
@@ -134,8 +134,10 @@ void FormWindow::ApplyTopmost() {
 
 // Sizes go back in twips. A value the program set that still rounds to the
 // pixels on screen is kept as it was, so remembered sizes do not drift.
-void FormWindow::ReportGeometry() {
+void FormWindow::ReportGeometry(bool hidden_too) {
     if (detached_ || applying_ || !Handle()) return;
+    // A hidden window keeps the state the program gave it for when it shows.
+    if (!hidden_too && !IsWindowVisible(Handle())) return;
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     GetWindowPlacement(Handle(), &placement);
@@ -143,7 +145,7 @@ void FormWindow::ReportGeometry() {
     RECT inner;
     GetWindowRect(Handle(), &outer);
     GetClientRect(Handle(), &inner);
-    WindowState state = kNormal;
+    WindowState state = IsWindowVisible(Handle()) ? kNormal : form_.State();
     if (IsIconic(Handle())) state = kMinimized;
     else if (IsZoomed(Handle()) || (CoversScreen() && IsWindowVisible(Handle()))) state = kMaximized;
     if (state == kMinimized) {

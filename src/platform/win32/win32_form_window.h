@@ -100,7 +100,8 @@ private:
     void CenterOnScreen();
     void CoverScreen();
     bool CoversScreen() const;
-    void ReportGeometry();
+    // Tells the form where the window is; a hidden one only when asked.
+    void ReportGeometry(bool hidden_too = false);
     void Paint();
     void DpiChanged(UINT dpi, const RECT& suggested);
 

@@ -7,7 +7,7 @@
 #include "platform/user_input.h"
 #include "win32_form_window.h"
 #include "win32_picture.h"
-#include "win32_text.h"
+#include "wide_text.h"
 
 namespace kestrova {
 namespace {
@@ -183,7 +183,7 @@ void ListWindow::ApplyColumns() {
     while (columns_reported_ > count) SendMessageW(hwnd_, LVM_DELETECOLUMN, static_cast<WPARAM>(--columns_reported_), 0);
     for (int i = columns_reported_; i < count; ++i) {
         const ListColumn& column = list_.Column(i + 1);
-        std::wstring text = WidenText(column.text);
+        std::wstring text = WideFromUtf8(column.text);
         LVCOLUMNW lvc{};
         lvc.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
         lvc.fmt = column.align == ColumnAlign::Right ? LVCFMT_RIGHT : LVCFMT_LEFT;
@@ -194,7 +194,7 @@ void ListWindow::ApplyColumns() {
     }
     columns_reported_ = count;
     for (int i = 0; i < count; ++i) {
-        std::wstring text = WidenText(list_.Column(i + 1).text);
+        std::wstring text = WideFromUtf8(list_.Column(i + 1).text);
         LVCOLUMNW lvc{};
         lvc.mask = LVCF_TEXT;
         lvc.pszText = text.data();
@@ -423,7 +423,7 @@ void ListWindow::GetDisplayInfo(LVITEMW& item) {
                 const size_t first = text.find_first_not_of(' ');
                 text.remove_prefix(first == std::string_view::npos ? text.size() : first);
             }
-            cell_ = WidenText(text);
+            cell_ = WideFromUtf8(text);
             const size_t n = std::min(cell_.size(), static_cast<size_t>(item.cchTextMax - 1));
             std::copy_n(cell_.data(), n, item.pszText);
             item.pszText[n] = L'\0';
@@ -500,7 +500,7 @@ LRESULT ListWindow::Notify(const NMHDR& header) {
             editing_ = 0;
             if (!attached_) return FALSE;
             std::optional<std::string> text;
-            if (info.item.pszText) text = NarrowText(info.item.pszText);
+            if (info.item.pszText) text = Utf8FromWide(info.item.pszText);
             ending_edit_ = true;
             list_.BackendEndLabelEdit(row1, text);
             ending_edit_ = false;

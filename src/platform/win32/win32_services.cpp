@@ -8,8 +8,9 @@
 #include <unordered_map>
 
 #include "win32_form_window.h"
+#include "system_error.h"
 #include "win32_shell.h"
-#include "win32_text.h"
+#include "wide_text.h"
 #include "win32_wic.h"
 
 namespace kestrova {
@@ -29,7 +30,7 @@ constexpr int kMessagesPerTurn = 500;
 
 // Lines break at CR LF, LF or a lone CR; the box wants LF.
 std::wstring BoxText(const std::string& text) {
-    const std::wstring wide = WidenText(text);
+    const std::wstring wide = WideFromUtf8(text);
     std::wstring out;
     out.reserve(wide.size());
     for (size_t i = 0; i < wide.size(); ++i) {
@@ -146,7 +147,7 @@ MsgBoxResult Win32Services::MsgBox(const std::string& text, int buttons, int ico
     const UINT style = static_cast<UINT>(buttons & (MB_TYPEMASK | MB_DEFMASK)) | static_cast<UINT>(icon & MB_ICONMASK) |
                        MB_SETFOREGROUND;
     const std::wstring body = BoxText(text);
-    const std::wstring heading = WidenText(title.empty() ? std::string(kApplicationTitle) : title);
+    const std::wstring heading = WideFromUtf8(title.empty() ? std::string(kApplicationTitle) : title);
     ++impl_->shared.pumping;
     const int answer = MessageBoxW(impl_->Owner(), body.c_str(), heading.c_str(), style);
     --impl_->shared.pumping;
@@ -179,7 +180,7 @@ std::optional<std::string> Win32Services::BrowseFolder(const std::string& title,
 
 std::optional<ProcessId> Win32Services::StartProcess(const std::vector<std::string>& argv, std::string& error) {
     if (argv.empty()) {
-        error = SystemErrorText(ERROR_INVALID_PARAMETER);
+        error = WindowsErrorText(ERROR_INVALID_PARAMETER);
         return std::nullopt;
     }
     std::wstring line = CommandLineOf(argv);
@@ -189,7 +190,7 @@ std::optional<ProcessId> Win32Services::StartProcess(const std::vector<std::stri
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        error = SystemErrorText(GetLastError());
+        error = WindowsErrorText(GetLastError());
         return std::nullopt;
     }
     // The started program may take the foreground: it gets the focus.

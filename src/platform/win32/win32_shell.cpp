@@ -4,7 +4,8 @@
 #include <shlobj.h>
 
 #include "win32_picture.h"
-#include "win32_text.h"
+#include "system_error.h"
+#include "wide_text.h"
 
 namespace kestrova {
 namespace {
@@ -35,19 +36,8 @@ std::wstring Quoted(const std::wstring& arg) {
 
 }  // namespace
 
-std::string SystemErrorText(DWORD code) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = length && buffer ? std::wstring(buffer, length) : L"";
-    if (buffer) LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
-    if (text.empty()) text = L"Error " + std::to_wstring(code);
-    return NarrowText(text);
-}
-
 bool ShellOpenFile(const std::string& path, std::string& error) {
-    const std::wstring file = WidenText(path);
+    const std::wstring file = WideFromUtf8(path);
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
     // No box of the shell's own: a failure is reported by the program.
@@ -56,12 +46,12 @@ bool ShellOpenFile(const std::string& path, std::string& error) {
     info.lpFile = file.c_str();
     info.nShow = SW_SHOWNORMAL;
     if (ShellExecuteExW(&info)) return true;
-    error = SystemErrorText(GetLastError());
+    error = WindowsErrorText(GetLastError());
     return false;
 }
 
 Picture ShellIconOf(const std::string& path, UINT dpi) {
-    const std::wstring file = WidenText(path);
+    const std::wstring file = WideFromUtf8(path);
     SHFILEINFOW info{};
     const int size = MulDiv(16, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
     const UINT which = size > 16 ? SHGFI_LARGEICON : SHGFI_SMALLICON;
@@ -80,7 +70,7 @@ Picture ShellIconOf(const std::string& path, UINT dpi) {
 }
 
 std::optional<std::string> BrowseForFolder(HWND owner, const std::string& title, bool network) {
-    const std::wstring heading = WidenText(title);
+    const std::wstring heading = WideFromUtf8(title);
     BROWSEINFOW info{};
     info.hwndOwner = owner;
     info.lpszTitle = heading.c_str();
@@ -95,14 +85,14 @@ std::optional<std::string> BrowseForFolder(HWND owner, const std::string& title,
     CoTaskMemFree(chosen);
     if (!ok) return std::nullopt;
     path.resize(wcslen(path.c_str()));
-    return NarrowText(path);
+    return Utf8FromWide(path);
 }
 
 std::wstring CommandLineOf(const std::vector<std::string>& argv) {
     std::wstring line;
     for (size_t i = 0; i < argv.size(); ++i) {
         if (i > 0) line += L' ';
-        const std::wstring arg = WidenText(argv[i]);
+        const std::wstring arg = WideFromUtf8(argv[i]);
         // The program's own name is read by other rules: quoted whole, no escapes.
         line += i == 0 ? (arg.find_first_of(L" \t") == std::wstring::npos && !arg.empty() ? arg : L"\"" + arg + L"\"")
                        : Quoted(arg);

@@ -11,9 +11,6 @@
 
 namespace kestrova {
 
-// The system's description of an error code, in the user's language.
-std::string SystemErrorText(DWORD code);
-
 bool ShellOpenFile(const std::string& path, std::string& error);
 Picture ShellIconOf(const std::string& path, UINT dpi);
 std::optional<std::string> BrowseForFolder(HWND owner, const std::string& title, bool network);

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "win32_text.h"
+#include "wide_text.h"
 
 namespace kestrova {
 namespace {
@@ -123,7 +123,7 @@ std::optional<DecodedPicture> DecodePictureFile(const std::string& path, int max
         return std::nullopt;
     }
     Ref<IWICBitmapDecoder> decoder;
-    const std::wstring wide = WidenText(path);
+    const std::wstring wide = WideFromUtf8(path);
     if (FAILED(factory->CreateDecoderFromFilename(wide.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
                                                   decoder.Out()))) {
         return std::nullopt;
