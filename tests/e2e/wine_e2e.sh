@@ -104,12 +104,7 @@ run_and_close() {
   fi
   if [ -n "$shot" ] && command -v import >/dev/null; then import -window root "$shot"; fi
   python3 "$here/x11_close.py" "$window"
-  for _ in $(seq 1 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$pid" 2>/dev/null && fail "$name did not end when closed"
-  wait "$pid" || true
+  wait_for_end "$pid" "$name closed by its close box"
   pid=""
   echo "$name: window shown and closed"
 }

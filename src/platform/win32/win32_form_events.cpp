@@ -19,7 +19,15 @@ bool ClicksOnRelease(ControlKind kind) {
            kind == ControlKind::Frame;
 }
 
-int ButtonOf(UINT message) {
+std::string WindowText(HWND hwnd) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return Utf8FromWide(text);
+}
+
+}  // namespace
+
+int MouseButtonOf(UINT message) {
     switch (message) {
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK: return kLeftButton;
@@ -30,14 +38,6 @@ int ButtonOf(UINT message) {
         default: return 0;
     }
 }
-
-std::string WindowText(HWND hwnd) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
-    return Utf8FromWide(text);
-}
-
-}  // namespace
 
 int ModifierMask() {
     int mask = 0;
@@ -155,7 +155,7 @@ bool FormWindow::WindowMouse(UINT message, WPARAM, LPARAM lparam) {
         case WM_RBUTTONDBLCLK:
         case WM_MBUTTONDBLCLK:
         default: {
-            const int button = ButtonOf(message);
+            const int button = MouseButtonOf(message);
             form_pressed_ = button == kLeftButton;
             if (form_pressed_) SetCapture(Handle());
             UserFormMouseDown(form_, button, ModifierMask(), x, y);
@@ -216,17 +216,7 @@ void FormWindow::UserToggled(Binding& binding) {
 }
 
 void FormWindow::Tick(Binding& binding) {
-    auto& timer = static_cast<Timer&>(*binding.control);
-    if (detached_ || !timer.Enabled() || timer.Interval() <= 0) return;
-    // A tick whose handler is still running (waiting in DoEvents) does not
-    // start a second one on top of itself.
-    if (binding.ticking) return;
-    binding.ticking = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{binding.ticking};
-    Raise(timer.Tick);
+    if (!detached_) UserTimerTick(static_cast<Timer&>(*binding.control), binding.ticking);
 }
 
 LRESULT CALLBACK FormWindow::ControlProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR data) {
@@ -267,7 +257,7 @@ bool FormWindow::ControlMessage(Binding& binding, HWND hwnd, UINT message, WPARA
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN: {
-            const int button = ButtonOf(message);
+            const int button = MouseButtonOf(message);
             POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
             if (hwnd != binding.hwnd) MapWindowPoints(hwnd, binding.hwnd, &at, 1);
             pressed_ = button == kLeftButton ? &control : nullptr;

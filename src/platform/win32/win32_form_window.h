@@ -136,5 +136,7 @@ private:
 
 // Shift, Ctrl and Alt as the handlers receive them, read from the keyboard now.
 int ModifierMask();
+// The handlers' number of the button a mouse message is about (0 for none).
+int MouseButtonOf(UINT message);
 
 }  // namespace kestrova

@@ -23,18 +23,6 @@ bool RightAligned(const ListView& list, int column0) {
     return column0 >= 0 && column0 < list.ColumnCount() && list.Column(column0 + 1).align == ColumnAlign::Right;
 }
 
-int ButtonOf(UINT message) {
-    switch (message) {
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK: return kLeftButton;
-        case WM_RBUTTONDOWN:
-        case WM_RBUTTONDBLCLK: return kRightButton;
-        case WM_MBUTTONDOWN:
-        case WM_MBUTTONDBLCLK: return kMiddleButton;
-        default: return 0;
-    }
-}
-
 void SetState(HWND list, int index0, UINT state, UINT mask) {
     LVITEMW item{};
     item.stateMask = mask;
@@ -147,11 +135,12 @@ void ListWindow::SyncSelection() {
     const std::int32_t n = std::min<std::int32_t>(reported_, list_.Count());
     std::int32_t selected = 0;
     for (std::int32_t i = 1; i <= n; ++i) selected += list_.DisplaySelected(i) ? 1 : 0;
+    const auto shown = static_cast<std::int32_t>(SendMessageW(hwnd_, LVM_GETSELECTEDCOUNT, 0, 0));
     ++syncing_;
     if (selected == n && n > 0) {
-        SetState(hwnd_, -1, LVIS_SELECTED, LVIS_SELECTED);
+        if (shown != n) SetState(hwnd_, -1, LVIS_SELECTED, LVIS_SELECTED);
     } else {
-        SetState(hwnd_, -1, 0, LVIS_SELECTED);
+        if (shown > 0) SetState(hwnd_, -1, 0, LVIS_SELECTED);
         for (std::int32_t i = 1; i <= n && selected > 0; ++i) {
             if (!list_.DisplaySelected(i)) continue;
             SetState(hwnd_, i - 1, LVIS_SELECTED, LVIS_SELECTED);
@@ -172,7 +161,10 @@ void ListWindow::SyncCurrent() {
         SetState(hwnd_, current - 1, LVIS_FOCUSED, LVIS_FOCUSED);
         SendMessageW(hwnd_, LVM_SETSELECTIONMARK, 0, current - 1);
     } else {
-        SetState(hwnd_, -1, 0, LVIS_FOCUSED);
+        // Only the focused row is told: a change of every row is a loop
+        // over all rows in some list controls.
+        const auto focused = static_cast<int>(SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+        if (focused >= 0) SetState(hwnd_, focused, 0, LVIS_FOCUSED);
     }
     --syncing_;
 }
@@ -525,7 +517,7 @@ bool ListWindow::MouseDown(HWND hwnd, UINT message, WPARAM, LPARAM lparam) {
     if (!attached_) return false;
     if (SortBeforeUserPick()) return true;  // the rows moved under the mouse
     const std::uint64_t resets = reset_count_;
-    const int button = ButtonOf(message);
+    const int button = MouseButtonOf(message);
     UserMouseDown(list_, button, ModifierMask(), PixelsToTwips(GET_X_LPARAM(lparam), dpi_),
                   PixelsToTwips(GET_Y_LPARAM(lparam), dpi_));
     if (button != kLeftButton || !attached_ || reset_count_ != resets) return true;

@@ -18,11 +18,6 @@ BITMAPINFO TopDownInfo(int width, int height) {
     return info;
 }
 
-HBITMAP MakeSection(int width, int height, void** bits) {
-    const BITMAPINFO info = TopDownInfo(width, height);
-    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
-}
-
 bool Complete(const Picture& picture) {
     return !picture.Empty() &&
            picture.pixels.size() >= static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height);
@@ -59,6 +54,11 @@ const Picture& RenderingFor(const Picture& picture, int width, int height) {
         best = &denser;
     }
     return *best;
+}
+
+HBITMAP MakeSection(int width, int height, void** bits) {
+    const BITMAPINFO info = TopDownInfo(width, height);
+    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
 }
 
 HBITMAP MakeBitmap(const Picture& picture) {

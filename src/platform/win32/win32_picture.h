@@ -10,6 +10,9 @@
 
 namespace kestrova {
 
+// A top-down 32-bit device-independent section of width x height; its
+// pixels are at *bits.
+HBITMAP MakeSection(int width, int height, void** bits);
 // A top-down 32-bit bitmap holding the picture's pixels; nullptr when empty.
 HBITMAP MakeBitmap(const Picture& picture);
 // The icon drawn into a size x size picture, transparency kept.

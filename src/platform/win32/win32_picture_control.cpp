@@ -12,15 +12,8 @@ constexpr const wchar_t* kClassName = L"KestrovaPicture";
 
 // A premultiplied copy of the picture at width x height, as AlphaBlend wants it.
 HBITMAP Premultiplied(const Picture& picture, int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP section = MakeSection(width, height, &bits);
     if (!section) return nullptr;
     auto* out = static_cast<std::uint32_t*>(bits);
     for (int y = 0; y < height; ++y) {
