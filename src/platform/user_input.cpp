@@ -98,4 +98,14 @@ void UserColumnClick(ListView& list, int column_index1) {
     if (Accepts(list)) Raise(list.ColumnClick, column_index1);
 }
 
+void UserTimerTick(Timer& timer, bool& ticking) {
+    if (!timer.Enabled() || timer.Interval() <= 0 || ticking) return;
+    ticking = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{ticking};
+    Raise(timer.Tick);
+}
+
 }  // namespace kestrova

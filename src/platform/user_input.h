@@ -33,5 +33,8 @@ void UserFocus(Control& control);
 void UserClose(Form& form);
 // A click on a column header (1-based).
 void UserColumnClick(ListView& list, int column_index1);
+// A timer's tick. One whose handler is still running (waiting in DoEvents)
+// does not start a second one on top of itself; ticking is the timer's flag.
+void UserTimerTick(Timer& timer, bool& ticking);
 
 }  // namespace kestrova

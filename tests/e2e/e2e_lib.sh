@@ -15,3 +15,15 @@ wait_for_main_window() {
   done
   fail "no main window appeared"
 }
+
+# Waits up to ten seconds for the program with process id $1 to end, and
+# reaps it; fails naming $2 when it does not.
+wait_for_end() {
+  local program=$1 name=$2
+  for _ in $(seq 1 100); do
+    kill -0 "$program" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$program" 2>/dev/null && fail "$name did not end"
+  wait "$program" || true
+}

@@ -247,17 +247,7 @@ void FormWindow::ApplyTimer(Binding& binding) {
 }
 
 void FormWindow::Tick(Binding& binding) {
-    auto& timer = static_cast<Timer&>(*binding.control);
-    if (detached_ || !timer.Enabled() || timer.Interval() <= 0) return;
-    // A tick whose handler is still running (waiting in DoEvents) does not
-    // start a second one on top of itself.
-    if (binding.ticking) return;
-    binding.ticking = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{binding.ticking};
-    Raise(timer.Tick);
+    if (!detached_) UserTimerTick(static_cast<Timer&>(*binding.control), binding.ticking);
 }
 
 // ---- the window itself ---------------------------------------------------------

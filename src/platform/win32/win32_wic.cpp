@@ -1,0 +1,197 @@
+#include "win32_wic.h"
+
+#include <windows.h>
+#include <propvarutil.h>
+#include <wincodec.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "wide_text.h"
+
+namespace kestrova {
+namespace {
+
+// Owns one COM reference.
+template <typename T>
+class Ref {
+public:
+    Ref() = default;
+    ~Ref() { Reset(); }
+    Ref(const Ref&) = delete;
+    Ref& operator=(const Ref&) = delete;
+    T** Out() {
+        Reset();
+        return &p_;
+    }
+    T* operator->() const { return p_; }
+    T* Get() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    void Reset() {
+        if (p_) p_->Release();
+        p_ = nullptr;
+    }
+
+private:
+    T* p_ = nullptr;
+};
+
+// COM for this thread while a decode runs, whichever model the thread has.
+class ComScope {
+public:
+    ComScope() : hr_(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
+    ~ComScope() {
+        if (SUCCEEDED(hr_)) CoUninitialize();
+    }
+
+private:
+    HRESULT hr_;
+};
+
+// The camera's orientation tag (1..8), 1 when there is none.
+int OrientationTag(IWICBitmapFrameDecode* frame) {
+    Ref<IWICMetadataQueryReader> reader;
+    if (FAILED(frame->GetMetadataQueryReader(reader.Out())) || !reader) return 1;
+    for (const wchar_t* query : {L"/app1/ifd/{ushort=274}", L"System.Photo.Orientation"}) {
+        PROPVARIANT value;
+        PropVariantInit(&value);
+        int tag = 0;
+        if (SUCCEEDED(reader->GetMetadataByName(query, &value))) {
+            if (value.vt == VT_UI2) tag = value.uiVal;
+            else if (value.vt == VT_UI4) tag = static_cast<int>(value.ulVal);
+        }
+        PropVariantClear(&value);
+        if (tag >= 1 && tag <= 8) return tag;
+    }
+    return 1;
+}
+
+WICBitmapTransformOptions TransformFor(int tag) {
+    switch (tag) {
+        case 2: return WICBitmapTransformFlipHorizontal;
+        case 3: return WICBitmapTransformRotate180;
+        case 4: return WICBitmapTransformFlipVertical;
+        case 5: return static_cast<WICBitmapTransformOptions>(WICBitmapTransformRotate90 | WICBitmapTransformFlipHorizontal);
+        case 6: return WICBitmapTransformRotate90;
+        case 7: return static_cast<WICBitmapTransformOptions>(WICBitmapTransformRotate270 | WICBitmapTransformFlipHorizontal);
+        case 8: return WICBitmapTransformRotate270;
+        default: return WICBitmapTransformRotate0;
+    }
+}
+
+bool TurnsSideways(int tag) { return tag >= 5 && tag <= 8; }
+
+// Icon files hold several sizes; the largest is the one to show.
+bool LargestFrame(IWICBitmapDecoder* decoder, Ref<IWICBitmapFrameDecode>& frame) {
+    UINT count = 0;
+    if (FAILED(decoder->GetFrameCount(&count)) || count == 0) return false;
+    GUID format{};
+    decoder->GetContainerFormat(&format);
+    if (format != GUID_ContainerFormatIco) return SUCCEEDED(decoder->GetFrame(0, frame.Out()));
+    UINT best = 0;
+    UINT best_area = 0;
+    for (UINT i = 0; i < count; ++i) {
+        Ref<IWICBitmapFrameDecode> candidate;
+        UINT w = 0;
+        UINT h = 0;
+        if (SUCCEEDED(decoder->GetFrame(i, candidate.Out())) && SUCCEEDED(candidate->GetSize(&w, &h)) && w * h > best_area) {
+            best = i;
+            best_area = w * h;
+        }
+    }
+    return SUCCEEDED(decoder->GetFrame(best, frame.Out()));
+}
+
+}  // namespace
+
+void FitWithin(int width, int height, int max_width, int max_height, int& out_width, int& out_height) {
+    out_width = width;
+    out_height = height;
+    if (width <= 0 || height <= 0) return;
+    double scale = 1.0;
+    if (max_width > 0 && width > max_width) scale = std::min(scale, static_cast<double>(max_width) / width);
+    if (max_height > 0 && height > max_height) scale = std::min(scale, static_cast<double>(max_height) / height);
+    if (scale >= 1.0) return;
+    out_width = std::max(1, static_cast<int>(std::lround(width * scale)));
+    out_height = std::max(1, static_cast<int>(std::lround(height * scale)));
+}
+
+std::optional<DecodedPicture> DecodePictureFile(const std::string& path, int max_width, int max_height, bool upright) {
+    ComScope com;
+    Ref<IWICImagingFactory> factory;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(factory.Out())))) {
+        return std::nullopt;
+    }
+    Ref<IWICBitmapDecoder> decoder;
+    const std::wstring wide = WideFromUtf8(path);
+    if (FAILED(factory->CreateDecoderFromFilename(wide.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+                                                  decoder.Out()))) {
+        return std::nullopt;
+    }
+    Ref<IWICBitmapFrameDecode> frame;
+    if (!LargestFrame(decoder.Get(), frame)) return std::nullopt;
+    UINT file_w = 0;
+    UINT file_h = 0;
+    if (FAILED(frame->GetSize(&file_w, &file_h)) || file_w == 0 || file_h == 0 || file_w > 65535 || file_h > 65535) {
+        return std::nullopt;
+    }
+    const int tag = upright ? OrientationTag(frame.Get()) : 1;
+    const bool sideways = TurnsSideways(tag);
+
+    DecodedPicture result;
+    result.natural_width = static_cast<int>(sideways ? file_h : file_w);
+    result.natural_height = static_cast<int>(sideways ? file_w : file_h);
+    int out_w = 0;
+    int out_h = 0;
+    FitWithin(result.natural_width, result.natural_height, max_width, max_height, out_w, out_h);
+    // The scaler works on the file's own axes, before the picture is turned.
+    const UINT scaled_w = static_cast<UINT>(sideways ? out_h : out_w);
+    const UINT scaled_h = static_cast<UINT>(sideways ? out_w : out_h);
+
+    Ref<IWICFormatConverter> premultiplied;
+    if (FAILED(factory->CreateFormatConverter(premultiplied.Out())) ||
+        FAILED(premultiplied->Initialize(frame.Get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr, 0,
+                                         WICBitmapPaletteTypeCustom))) {
+        return std::nullopt;
+    }
+    IWICBitmapSource* source = premultiplied.Get();
+    Ref<IWICBitmapScaler> scaler;
+    if (scaled_w != file_w || scaled_h != file_h) {
+        if (FAILED(factory->CreateBitmapScaler(scaler.Out())) ||
+            FAILED(scaler->Initialize(source, scaled_w, scaled_h, WICBitmapInterpolationModeFant))) {
+            return std::nullopt;
+        }
+        source = scaler.Get();
+    }
+    Ref<IWICBitmapFlipRotator> rotator;
+    if (tag != 1) {
+        if (SUCCEEDED(factory->CreateBitmapFlipRotator(rotator.Out())) &&
+            SUCCEEDED(rotator->Initialize(source, TransformFor(tag)))) {
+            source = rotator.Get();
+        }
+    }
+    Ref<IWICFormatConverter> straight;
+    if (FAILED(factory->CreateFormatConverter(straight.Out())) ||
+        FAILED(straight->Initialize(source, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0,
+                                    WICBitmapPaletteTypeCustom))) {
+        return std::nullopt;
+    }
+    UINT w = 0;
+    UINT h = 0;
+    if (FAILED(straight->GetSize(&w, &h)) || w == 0 || h == 0) return std::nullopt;
+    Picture& picture = result.picture;
+    picture.width = static_cast<int>(w);
+    picture.height = static_cast<int>(h);
+    try {
+        picture.pixels.resize(static_cast<size_t>(w) * h);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+    const UINT stride = w * 4;
+    if (FAILED(straight->CopyPixels(nullptr, stride, stride * h, reinterpret_cast<BYTE*>(picture.pixels.data())))) {
+        return std::nullopt;
+    }
+    return result;
+}
+
+}  // namespace kestrova

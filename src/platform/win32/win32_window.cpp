@@ -1,0 +1,77 @@
+#include "win32_window.h"
+
+#include "resource_ids.h"
+
+#include <set>
+#include <string>
+
+namespace kestrova {
+
+Window::~Window() {
+    if (hwnd_) {
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+}
+
+UINT Window::Dpi() const {
+    const UINT dpi = hwnd_ ? GetDpiForWindow(hwnd_) : 0;
+    return dpi ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
+void Window::RegisterOnce(const wchar_t* class_name, UINT class_style, HBRUSH background) {
+    static std::set<std::wstring> registered;
+    if (!registered.insert(class_name).second) return;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = class_style;
+    wc.lpfnWndProc = &Window::Procedure;
+    wc.hInstance = ProgramInstance();
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = background;
+    wc.lpszClassName = class_name;
+    wc.hIcon = LoadIconW(ProgramInstance(), MAKEINTRESOURCEW(KESTROVA_ICON_ID));
+    RegisterClassExW(&wc);
+}
+
+bool Window::Create(DWORD ex_style, const wchar_t* class_name, const wchar_t* title, DWORD style, const RECT& rect,
+                    HWND parent, HMENU menu_or_id) {
+    return CreateWindowExW(ex_style, class_name, title, style, rect.left, rect.top, rect.right - rect.left,
+                           rect.bottom - rect.top, parent, menu_or_id, ProgramInstance(), this) != nullptr;
+}
+
+LRESULT Window::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    return DefWindowProcW(hwnd_, message, wparam, lparam);
+}
+
+LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self && message == WM_NCCREATE) {
+        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    if (!self) return DefWindowProcW(hwnd, message, wparam, lparam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        const LRESULT result = self->HandleMessage(message, wparam, lparam);
+        self->hwnd_ = nullptr;
+        return result;
+    }
+    return self->HandleMessage(message, wparam, lparam);
+}
+
+int TwipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
+int PixelsToTwips(int pixels, UINT dpi) { return MulDiv(pixels, 1440, static_cast<int>(dpi)); }
+
+RECT TwipsToPixels(const Rect& rect, UINT dpi) {
+    const int left = TwipsToPixels(rect.left, dpi);
+    const int top = TwipsToPixels(rect.top, dpi);
+    return {left, top, left + TwipsToPixels(rect.width, dpi), top + TwipsToPixels(rect.height, dpi)};
+}
+
+COLORREF ToColorRef(Color color) { return RGB(color.red, color.green, color.blue); }
+
+HINSTANCE ProgramInstance() { return GetModuleHandleW(nullptr); }
+
+}  // namespace kestrova

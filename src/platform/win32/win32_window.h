@@ -1,0 +1,42 @@
+#pragma once
+// The base of every window the backend makes itself: it holds its HWND, and
+// one static window procedure hands each message to the object kept in the
+// window's GWLP_USERDATA.
+#include <windows.h>
+
+#include "platform/geometry.h"
+
+namespace kestrova {
+
+class Window {
+public:
+    Window() = default;
+    virtual ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    HWND Handle() const { return hwnd_; }
+    // Dots per inch of the monitor the window is on (96 before it exists).
+    UINT Dpi() const;
+
+protected:
+    // Registers the class once per name, with this base's procedure.
+    static void RegisterOnce(const wchar_t* class_name, UINT class_style, HBRUSH background);
+    bool Create(DWORD ex_style, const wchar_t* class_name, const wchar_t* title, DWORD style, const RECT& rect,
+                HWND parent, HMENU menu_or_id);
+    virtual LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+
+private:
+    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+    HWND hwnd_ = nullptr;
+};
+
+// Twips and pixels at a given density: 1440 twips to the inch.
+int TwipsToPixels(int twips, UINT dpi);
+int PixelsToTwips(int pixels, UINT dpi);
+RECT TwipsToPixels(const Rect& rect, UINT dpi);
+COLORREF ToColorRef(Color color);
+// The module of the running program.
+HINSTANCE ProgramInstance();
+
+}  // namespace kestrova

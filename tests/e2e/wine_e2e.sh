@@ -1,0 +1,173 @@
+#!/usr/bin/env bash
+# The Windows program under Wine and the Linux program, side by side on the
+# same small tree. kestrova.exe first starts with a refresh of the tree
+# (start mode 1), shows its main window titled "ケストロヴァ (Kestrova) ZI22"
+# and is closed by its close box, writing the three files' count. Then both
+# programs start idle (start mode 0), refresh by their button and are closed,
+# so both write Kestrova.ini and Kestrova.csv: the same bytes, apart from what
+# names the machine (the folder as each system writes it), the time of the
+# refresh and the window's frame.
+#   wine_e2e.sh <kestrova.exe> <Linux kestrova> [screenshot.png]
+# Needs wine64 (or wine), Xvfb, xdotool and python3. The Wine prefix is made
+# here, in a temporary folder.
+set -euo pipefail
+
+exe=$(realpath "$1")
+linux=$(realpath "$2")
+screenshot=${3:-}
+here=$(cd "$(dirname "$0")" && pwd)
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-noreset -screen 0 1600x1000x24" "$0" "$@"
+fi
+
+wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+[ -x "$wine" ] || { echo "SKIP: no Wine"; exit 77; }
+
+work=$(mktemp -d)
+pid=""
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+  WINEPREFIX="$work/prefix" "$(dirname "$wine")/wineserver" -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+source "$here/e2e_lib.sh"
+
+# A fresh prefix; windows draw their own frames (there is no window manager
+# here), and the tables' font "ＭＳ Ｐゴシック" is shown as IPAPGothic.
+"$wine" wineboot --init >/dev/null 2>&1
+python3 - "$work/fonts.reg" <<'PY'
+import sys
+text = "\r\n".join([
+    "Windows Registry Editor Version 5.00", "",
+    r"[HKEY_CURRENT_USER\Software\Wine\X11 Driver]", '"Decorated"="N"', "",
+    r"[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]",
+    '"ＭＳ Ｐゴシック"="IPAPGothic"', '"ＭＳ ゴシック"="IPAGothic"', '"MS PGothic"="IPAPGothic"',
+    '"MS UI Gothic"="IPAPGothic"', ""])
+open(sys.argv[1], "wb").write(b"\xff\xfe" + text.encode("utf-16-le"))
+PY
+"$wine" regedit "$work/fonts.reg" >/dev/null 2>&1
+"$(dirname "$wine")/wineserver" -w
+
+# The tree: fixed sizes and times, so both lists hold the same rows.
+mkdir -p "$work/files/sub" "$work/win" "$work/linux"
+printf 'hello' > "$work/files/a.txt"
+printf 'hello' > "$work/files/b 写真.txt"
+printf 'x' > "$work/files/sub/c.txt"
+touch -d '2024-01-02 03:04:05' "$work/files/a.txt" "$work/files/b 写真.txt"
+touch -d '2023-12-31 23:59:58' "$work/files/sub/c.txt"
+windows_files="Z:${work//\//\\}\\files"
+
+# Row 1 names the tree; $3 is the start mode.
+write_settings() {
+  python3 - "$1" "$2" "$3" <<'PY'
+import sys
+path, folder, mode = sys.argv[1], sys.argv[2], sys.argv[3]
+lines = ['"テスト","%s",1,1' % folder] + ['"","",0,0'] * 15
+lines.append('1,0,0,%s,10335,5880,10215,5202,"*.*"' % mode)
+lines.append('2000,1,0,0,0,0,3582,4762,4350,5835,1')
+lines += ['"*.*"'] + ['""'] * 15
+lines.append('0,0,0,"",""')
+lines.append('1,0,3,0,0,0')
+open(path, "wb").write(("\r\n".join(lines) + "\r\n").encode("cp932"))
+PY
+}
+cp "$exe" "$work/win/kestrova.exe"
+cp "$linux" "$work/linux/kestrova"
+
+# Starts a program, waits for its main window, checks the title, presses the
+# refresh button when told where its window's inner area begins, closes it
+# by its close box and waits for it to end.
+#   run_and_close <name> <screenshot> <click: no | left,top> <command...>
+run_and_close() {
+  local name=$1 shot=$2 click=$3
+  shift 3
+  "$@" &
+  pid=$!
+  window=""
+  for _ in $(seq 1 300); do
+    window=$(xdotool search --onlyvisible --name "^ケストロヴァ \(Kestrova\) ZI22$" 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] && break
+    kill -0 "$pid" 2>/dev/null || fail "$name ended before showing its window"
+    sleep 0.1
+  done
+  [ -n "$window" ] || fail "$name showed no window titled ケストロヴァ (Kestrova) ZI22"
+  sleep 2
+  if [ "$click" != no ]; then
+    # "最新の情報に更新" is 50,3960 twips (3,264 px) from the inner area's corner, 103 x 28 px.
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    xdotool mousemove $((X + ${click%,*} + 55)) $((Y + ${click#*,} + 278)) click 1
+    sleep 3
+  fi
+  if [ -n "$shot" ] && command -v import >/dev/null; then import -window root "$shot"; fi
+  python3 "$here/x11_close.py" "$window"
+  wait_for_end "$pid" "$name closed by its close box"
+  pid=""
+  echo "$name: window shown and closed"
+}
+
+write_settings "$work/win/Kestrova.ini" "$windows_files" 1
+run_and_close "kestrova.exe (start-up refresh)" "$screenshot" no "$wine" "$work/win/kestrova.exe"
+python3 - "$work/win/Kestrova.ini" <<'PY'
+import sys
+line = open(sys.argv[1], "rb").read().split(b"\r\n")[34]
+assert line.startswith(b"3,11,1,"), "the start-up refresh counted three files of 11 bytes, one same-size: %r" % line
+PY
+echo "kestrova.exe: start-up refresh of the tree counted"
+
+# Without a window manager Wine draws the frame itself: a 4-pixel border and
+# a 19-pixel caption at 96 dpi. Qt's window here has no frame at all.
+write_settings "$work/win/Kestrova.ini" "$windows_files" 0
+write_settings "$work/linux/Kestrova.ini" "$work/files" 0
+run_and_close "kestrova.exe" "" 4,23 "$wine" "$work/win/kestrova.exe"
+run_and_close "Linux kestrova" "" 0,0 "$work/linux/kestrova"
+
+for f in Kestrova.ini Kestrova.csv; do
+  [ -f "$work/win/$f" ] || fail "kestrova.exe wrote no $f"
+  [ -f "$work/linux/$f" ] || fail "the Linux program wrote no $f"
+done
+
+python3 - "$work" "$windows_files" <<'PY'
+import re, sys
+work, windows_files = sys.argv[1], sys.argv[2]
+linux_files = work + "/files"
+
+def read(side, name):
+    return open("%s/%s/%s" % (work, side, name), "rb").read()
+
+def same_folder(data):
+    """The Windows folder as the Linux program writes it."""
+    text = data.decode("cp932")
+    def fold(m):
+        return linux_files + m.group(1).replace("\\", "/")
+    return re.sub(re.escape(windows_files) + r'((?:\\[^",\r\n]*)?)', fold, text).encode("cp932")
+
+problems = []
+win_ini, linux_ini = same_folder(read("win", "Kestrova.ini")).split(b"\r\n"), read("linux", "Kestrova.ini").split(b"\r\n")
+if len(win_ini) != len(linux_ini):
+    problems.append("Kestrova.ini: %d lines against %d" % (len(win_ini), len(linux_ini)))
+for number, (w, l) in enumerate(zip(win_ini, linux_ini), 1):
+    if number == 17:
+        # The remembered window size is the real window's: its frame is the system's.
+        w, l = w.split(b",", 4)[:4] + w.split(b",")[8:], l.split(b",", 4)[:4] + l.split(b",")[8:]
+    if number == 35:
+        # The time of the refresh.
+        w, l = re.sub(rb"\[[0-9/: ]+\]", b"[time]", w), re.sub(rb"\[[0-9/: ]+\]", b"[time]", l)
+    if w != l:
+        problems.append("Kestrova.ini line %d: %r against %r" % (number, w, l))
+win_csv, linux_csv = same_folder(read("win", "Kestrova.csv")), read("linux", "Kestrova.csv")
+if win_csv != linux_csv:
+    problems.append("Kestrova.csv differs:\n%r\n%r" % (win_csv, linux_csv))
+rows = linux_csv.count(b"\r\n") - 1
+if rows != 3:
+    problems.append("Kestrova.csv holds %d rows, not the tree's 3" % rows)
+for p in problems:
+    print("FAIL: " + p, file=sys.stderr)
+if problems:
+    sys.exit(1)
+print("Kestrova.ini and Kestrova.csv agree (%d rows)" % rows)
+PY
+echo "PASS: wine_e2e"
