@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cerrno>
+#include <filesystem>
 
 #include "list_fixture.h"
 #include "platform/files.h"
@@ -73,7 +72,7 @@ TEST_F(RenameDeleteTest, RefusedRenameKeepsEveryFileAndReopensTheEdit) {
     AddFile("a.txt", 3);
     AddFile("b.txt", 7);
     dir.Write("files/sub/keep.txt", "k");
-    ASSERT_EQ(::link((dir / "files/a.txt").c_str(), (dir / "files/A link.txt").c_str()), 0);
+    std::filesystem::create_hard_link(dir / "files/a.txt", dir / "files/A link.txt");
     struct Case {
         std::string typed;
         std::string error;

@@ -107,18 +107,22 @@ TEST_F(Win32ListTest, SelectAllAndNoneReachTheControl) {
     EXPECT_EQ(SendMessageW(hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 6);
 }
 
-// What each button's handler sees, and what is selected once the press is over.
+// What each button's handler sees, and what is selected once the press is
+// over: the control's own left-click selection comes after the handler, the
+// middle button leaves the selection alone, and the right button picks the
+// unselected row under the pointer before its handler shows the menu.
 TEST_F(Win32ListTest, MousePressReachesTheProgramBeforeTheSelectionMoves) {
     struct Case {
         UINT down;
         UINT up;
         int button;
+        bool row2_seen, row5_seen;
         bool row5_selected_after;
     };
     const Case cases[] = {
-        {WM_LBUTTONDOWN, WM_LBUTTONUP, kLeftButton, true},
-        {WM_MBUTTONDOWN, WM_MBUTTONUP, kMiddleButton, false},
-        {WM_RBUTTONDOWN, WM_RBUTTONUP, kRightButton, false},
+        {WM_LBUTTONDOWN, WM_LBUTTONUP, kLeftButton, true, false, true},
+        {WM_MBUTTONDOWN, WM_MBUTTONUP, kMiddleButton, true, false, false},
+        {WM_RBUTTONDOWN, WM_RBUTTONUP, kRightButton, false, true, true},
     };
     Fill(20);
     for (const Case& c : cases) {
@@ -127,8 +131,8 @@ TEST_F(Win32ListTest, MousePressReachesTheProgramBeforeTheSelectionMoves) {
         form.list.SetSelected(2, true);
         services.FlushViews();
         int seen_button = 0;
-        bool row2_seen = false;
-        bool row5_seen = true;
+        bool row2_seen = !c.row2_seen;
+        bool row5_seen = !c.row5_seen;
         std::int32_t hit = 0;
         form.list.MouseDown = [&](int button, int, int x, int y) {
             seen_button = button;
@@ -145,8 +149,8 @@ TEST_F(Win32ListTest, MousePressReachesTheProgramBeforeTheSelectionMoves) {
         Sleep(10);
         services.DoEvents();
         EXPECT_EQ(seen_button, c.button);
-        EXPECT_TRUE(row2_seen);
-        EXPECT_FALSE(row5_seen);
+        EXPECT_EQ(row2_seen, c.row2_seen);
+        EXPECT_EQ(row5_seen, c.row5_seen);
         EXPECT_EQ(hit, 5);
         EXPECT_EQ(form.list.Selected(5), c.row5_selected_after);
         EXPECT_EQ(ControlSelectedCount() == 1 && form.list.Selected(5), c.row5_selected_after);

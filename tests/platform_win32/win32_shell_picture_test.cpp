@@ -96,7 +96,7 @@ TEST(Pictures, DecodeAtMostToTheTarget) {
         {"fits.png", GUID_ContainerFormatPng, 800, 600, 400, 200},
         {"wide.png", GUID_ContainerFormatPng, 100, 100, 100, 50},
         {"tall box.jpg", GUID_ContainerFormatJpeg, 1000, 40, 80, 40},
-        {"写真.gif", GUID_ContainerFormatGif, 200, 0, 200, 100},
+        {"写真.gif", GUID_ContainerFormatGif, 200, 1000, 200, 100},
     };
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "kestrova-wic-test";
     std::filesystem::create_directories(folder);
@@ -104,10 +104,9 @@ TEST(Pictures, DecodeAtMostToTheTarget) {
         SCOPED_TRACE(c.name);
         const std::wstring path = (folder / WideFromUtf8(c.name)).wstring();
         ASSERT_TRUE(WritePicture(path, c.container, 400, 200));
-        const auto decoded = DecodePictureFile(Utf8FromWide(path), c.max_w, c.max_h);
+        const auto decoded = DecodePictureFile(Utf8FromWide(path), PixelSize{c.max_w, c.max_h});
         ASSERT_TRUE(decoded.has_value());
-        EXPECT_EQ(decoded->natural_width, 400);
-        EXPECT_EQ(decoded->natural_height, 200);
+        EXPECT_EQ(decoded->natural, (PixelSize{400, 200}));
         EXPECT_EQ(decoded->picture.width, c.want_w);
         EXPECT_EQ(decoded->picture.height, c.want_h);
         ASSERT_EQ(decoded->picture.pixels.size(), static_cast<size_t>(c.want_w) * c.want_h);
@@ -120,7 +119,7 @@ TEST(Pictures, DecodeAtMostToTheTarget) {
         EXPECT_GT(right & 0xFF, 200u);
         EXPECT_LT((right >> 16) & 0xFF, 60u);
     }
-    EXPECT_FALSE(DecodePictureFile(Utf8FromWide((folder / L"none.png").wstring()), 0, 0).has_value());
+    EXPECT_FALSE(DecodePictureFile(Utf8FromWide((folder / L"none.png").wstring()), PixelSize{}).has_value());
     std::filesystem::remove_all(folder);
     CoUninitialize();
 }

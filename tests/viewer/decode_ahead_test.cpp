@@ -48,7 +48,7 @@ public:
         std::ostringstream out;
         for (const RecordedDecode& d : services.Decodes()) {
             if (out.tellp() > 0) out << ' ';
-            out << d.path.substr(d.path.rfind('/') + 1);
+            out << d.path.substr(d.path.rfind(kPathSeparator) + 1);
             out << (d.fate == RecordedDecode::Fate::Taken ? "+" : d.fate == RecordedDecode::Fate::Dropped ? "-" : "?");
             if (!(d.fit == PixelSize{1920, 1080})) out << 'w';
         }

@@ -129,8 +129,13 @@ std::optional<FileIdentity> FolderHandle::Identity() const {
 
 bool FolderHandle::Removed() const {
     if (!native_.handle) return false;
+    // Windows marks a folder deleted while open as pending; Wine deletes it
+    // at once, so its name no longer leads anywhere.
     FILE_STANDARD_INFO info{};
-    return ::GetFileInformationByHandleEx(native_.handle, FileStandardInfo, &info, sizeof info) && info.DeletePending;
+    if (::GetFileInformationByHandleEx(native_.handle, FileStandardInfo, &info, sizeof info) && info.DeletePending) {
+        return true;
+    }
+    return !native_.path.empty() && ::GetFileAttributesW(native_.path.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
 FolderHandle FolderHandle::Duplicate() const {
@@ -284,7 +289,14 @@ bool RenameFile(const std::string& from, const std::string& to, std::string& err
     const std::wstring new_path = LongPath(to);
     const bool case_only = old_path != new_path &&
                            ::CompareStringOrdinal(old_path.c_str(), -1, new_path.c_str(), -1, TRUE) == CSTR_EQUAL;
+    if (old_path == new_path) return true;  // the name as it is: nothing to do, as on Linux
     if (!case_only) {
+        // Another hard link of the same file is another name: Wine's move
+        // takes it for the file itself and reports success doing nothing.
+        if (::GetFileAttributesW(new_path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            error = ErrorText(EEXIST);
+            return false;
+        }
         if (::MoveFileExW(old_path.c_str(), new_path.c_str(), 0)) return true;
         error = LastErrorText();
         return false;

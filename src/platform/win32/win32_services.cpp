@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <unordered_map>
 
+#include "platform/picture_worker.h"
 #include "win32_form_window.h"
 #include "system_error.h"
 #include "win32_shell.h"
@@ -52,6 +53,7 @@ struct Win32Services::Impl {
     Clock::time_point last_turn{};
     std::unordered_map<std::int64_t, HANDLE> processes;
     std::unordered_map<std::int64_t, int> exit_codes;
+    PictureWorker pictures{DecodePictureFile};
 
     FormWindow* WindowFor(const Form& form) const {
         auto it = windows.find(&form);
@@ -234,19 +236,12 @@ LocalTime Win32Services::Now() {
 }
 
 // A picture is never shown larger than the screen, so it is never decoded larger.
-std::optional<Picture> Win32Services::LoadPicture(const std::string& path) {
-    HMONITOR monitor = MonitorFromWindow(impl_->shared.main_window, MONITOR_DEFAULTTOPRIMARY);
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    int width = 0;
-    int height = 0;
-    if (GetMonitorInfoW(monitor, &info)) {
-        width = info.rcMonitor.right - info.rcMonitor.left;
-        height = info.rcMonitor.bottom - info.rcMonitor.top;
-    }
-    auto decoded = DecodePictureFile(path, width, height);
-    if (!decoded) return std::nullopt;
-    return std::move(decoded->picture);
+std::optional<LoadedPicture> Win32Services::LoadPicture(const std::string& path, PixelSize fit) {
+    return DecodePictureFile(path, fit);
+}
+
+std::unique_ptr<PendingPicture> Win32Services::LoadPictureAhead(const std::string& path, PixelSize fit) {
+    return impl_->pictures.Start(path, fit);
 }
 
 void Win32Services::EndProgram() {

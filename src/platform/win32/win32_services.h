@@ -32,7 +32,8 @@ public:
     int ShowCursor(bool show) override;
     ScreenSize Screen() override;
     LocalTime Now() override;
-    std::optional<Picture> LoadPicture(const std::string& path) override;
+    std::optional<LoadedPicture> LoadPicture(const std::string& path, PixelSize fit) override;
+    std::unique_ptr<PendingPicture> LoadPictureAhead(const std::string& path, PixelSize fit) override;
     [[noreturn]] void EndProgram() override;
 
     void FormChanged(Form& form, FormProperty what) override;

@@ -104,19 +104,7 @@ bool LargestFrame(IWICBitmapDecoder* decoder, Ref<IWICBitmapFrameDecode>& frame)
 
 }  // namespace
 
-void FitWithin(int width, int height, int max_width, int max_height, int& out_width, int& out_height) {
-    out_width = width;
-    out_height = height;
-    if (width <= 0 || height <= 0) return;
-    double scale = 1.0;
-    if (max_width > 0 && width > max_width) scale = std::min(scale, static_cast<double>(max_width) / width);
-    if (max_height > 0 && height > max_height) scale = std::min(scale, static_cast<double>(max_height) / height);
-    if (scale >= 1.0) return;
-    out_width = std::max(1, static_cast<int>(std::lround(width * scale)));
-    out_height = std::max(1, static_cast<int>(std::lround(height * scale)));
-}
-
-std::optional<DecodedPicture> DecodePictureFile(const std::string& path, int max_width, int max_height, bool upright) {
+std::optional<LoadedPicture> DecodePictureFile(const std::string& path, PixelSize fit) {
     ComScope com;
     Ref<IWICImagingFactory> factory;
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(factory.Out())))) {
@@ -135,15 +123,16 @@ std::optional<DecodedPicture> DecodePictureFile(const std::string& path, int max
     if (FAILED(frame->GetSize(&file_w, &file_h)) || file_w == 0 || file_h == 0 || file_w > 65535 || file_h > 65535) {
         return std::nullopt;
     }
-    const int tag = upright ? OrientationTag(frame.Get()) : 1;
+    const int tag = OrientationTag(frame.Get());
     const bool sideways = TurnsSideways(tag);
 
-    DecodedPicture result;
-    result.natural_width = static_cast<int>(sideways ? file_h : file_w);
-    result.natural_height = static_cast<int>(sideways ? file_w : file_h);
-    int out_w = 0;
-    int out_h = 0;
-    FitWithin(result.natural_width, result.natural_height, max_width, max_height, out_w, out_h);
+    LoadedPicture result;
+    result.natural = sideways ? PixelSize{static_cast<int>(file_h), static_cast<int>(file_w)}
+                              : PixelSize{static_cast<int>(file_w), static_cast<int>(file_h)};
+    const PixelSize target = FitInside(result.natural, fit);
+    if (!WithinDecodeBudget(target, 4)) return std::nullopt;
+    const int out_w = target.width;
+    const int out_h = target.height;
     // The scaler works on the file's own axes, before the picture is turned.
     const UINT scaled_w = static_cast<UINT>(sideways ? out_h : out_w);
     const UINT scaled_h = static_cast<UINT>(sideways ? out_w : out_h);

@@ -6,23 +6,13 @@
 #include <optional>
 #include <string>
 
-#include "platform/picture.h"
+#include "platform/picture_load.h"
 
 namespace kestrova {
 
-struct DecodedPicture {
-    Picture picture;  // at most max_width x max_height
-    int natural_width = 0;  // the file's own size, upright
-    int natural_height = 0;
-};
-
-// max_width or max_height of 0 leaves that side unlimited. With upright,
-// a camera's orientation tag turns the picture the way it was taken.
-std::optional<DecodedPicture> DecodePictureFile(const std::string& path, int max_width, int max_height,
-                                                bool upright = true);
-
-// The size a picture of width x height is reduced to so it fits the box,
-// aspect kept; never enlarged, never below one pixel.
-void FitWithin(int width, int height, int max_width, int max_height, int& out_width, int& out_height);
+// The picture at FitInside(natural upright size, fit), turned the way a
+// camera's orientation tag says it was taken; nullopt when the file cannot
+// be decoded or the decode would pass the budget.
+std::optional<LoadedPicture> DecodePictureFile(const std::string& path, PixelSize fit);
 
 }  // namespace kestrova
