@@ -20,7 +20,7 @@ x86_64-w64-mingw32-strip -o "$stage/kestrova.exe" "$build/bin/kestrova.exe"
 
 # The program is one file that runs alone: it may need nothing beyond the
 # DLLs that come with Windows.
-system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|shlwapi|ole32|oleaut32|advapi32|msvcrt|windowscodecs|uxtheme|dwmapi|shcore|version|imm32|ws2_32|api-ms-win-.*)\.dll$'
+system_dlls='^(kernel32|user32|gdi32|msimg32|comctl32|comdlg32|shell32|shlwapi|ole32|oleaut32|advapi32|msvcrt|windowscodecs|uxtheme|dwmapi|shcore|version|imm32|ws2_32|api-ms-win-.*)\.dll$'
 while read -r dll; do
   if ! echo "$dll" | tr '[:upper:]' '[:lower:]' | grep -Eq "$system_dlls"; then
     echo "kestrova.exe needs $dll, which Windows does not have" >&2
