@@ -181,7 +181,7 @@ Listing ListFolder(const std::string& folder, int attributes, const std::string&
     return ListFolder(handle, attributes, patterns);
 }
 
-Listing ListFolder(const FolderHandle& folder, int attributes, const std::string& patterns) {
+Listing ListFolder(const FolderHandle& folder, int attributes, const std::string& patterns, EntryStatus status) {
     Listing listing;
     auto fail = [&](int err) {
         listing.error = ErrorText(err);
@@ -220,6 +220,14 @@ Listing ListFolder(const FolderHandle& folder, int attributes, const std::string
         // Names that cannot be wanted are dropped before any status call.
         if (!MatchesAnyPattern(name, patterns)) continue;
         if (d->d_type == DT_DIR && !want_folders) continue;
+        if (d->d_type == DT_REG && status == EntryStatus::Later) {
+            DirEntry entry;
+            entry.name = std::move(name);
+            entry.is_hidden = hidden;
+            entry.status_known = false;
+            listing.entries.push_back(std::move(entry));
+            continue;
+        }
 
         struct stat st;
         bool is_symlink = d->d_type == DT_LNK;
@@ -252,6 +260,12 @@ Listing ListFolder(const FolderHandle& folder, int attributes, const std::string
     listing.entries = SortedByName(std::move(listing.entries));
     listing.ok = true;
     return listing;
+}
+
+std::optional<FileStatus> LookUpFileStatus(const FolderHandle& folder, const char* name) {
+    struct stat st;
+    if (::fstatat(folder.fd(), name, &st, 0) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
+    return FileStatus{static_cast<std::int64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtime)};
 }
 
 bool NormalFileExists(const std::string& path) {
