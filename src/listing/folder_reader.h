@@ -28,6 +28,7 @@ struct FoundFile {
     std::int64_t mtime_seconds = 0;
     LocalTime modified;
     bool looked_up = false;  // size and times are known
+    bool gone = false;       // the file went away before it was looked up
 };
 
 // One turn of the walk, as the scan replays it.

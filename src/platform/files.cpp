@@ -191,9 +191,11 @@ Listing ListFolder(const FolderHandle& folder, int attributes, const std::string
     // Looking up any name, even ".", needs the right to search the folder.
     struct stat self;
     if (::fstatat(folder.fd(), ".", &self, 0) != 0) return fail(errno);
-    // The directory stream gets its own descriptor; it shares the reading
-    // position with the handle's, so it starts from the beginning.
-    const int own = ::fcntl(folder.fd(), F_DUPFD_CLOEXEC, 0);
+    // The directory stream opens the folder afresh rather than sharing the
+    // handle's: what the system caches for reading a folder is then let go
+    // when the listing ends, not when the handle's last copy is closed,
+    // which may be on another thread that has better things to do.
+    const int own = ::openat(folder.fd(), ".", kFolderOpenFlags);
     if (own < 0) return fail(errno);
     DirHandle dir(::fdopendir(own));
     if (!dir.get()) {
@@ -201,7 +203,6 @@ Listing ListFolder(const FolderHandle& folder, int attributes, const std::string
         ::close(own);
         return fail(err);
     }
-    ::rewinddir(dir.get());
     const int dfd = folder.fd();
     const bool want_hidden = (attributes & kAttrHidden) != 0;
     const bool want_folders = (attributes & kAttrDirectory) != 0;
