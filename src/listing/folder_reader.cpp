@@ -8,10 +8,60 @@
 namespace kestrova {
 namespace {
 
-// How far the reading thread may run ahead: enough to ride over a slow
-// folder, little enough that a tree of millions is not held twice.
-constexpr std::size_t kAheadFiles = 32768;
-constexpr std::size_t kAheadSteps = 256;  // each holds its folder open
+// How far each thread may run ahead: enough to ride over a slow folder,
+// little enough that a tree of millions is not held twice.
+constexpr std::size_t kAheadFiles = 16384;
+constexpr std::size_t kAheadSteps = 128;  // each holds its folder open
+
+// Files made in one go share their time, so the last conversion is kept.
+class LocalTimes {
+public:
+    const LocalTime& Of(std::int64_t seconds) {
+        if (!valid_ || seconds != seconds_) {
+            time_ = ToLocalTime(seconds);
+            seconds_ = seconds;
+            valid_ = true;
+        }
+        return time_;
+    }
+
+private:
+    bool valid_ = false;
+    std::int64_t seconds_ = 0;
+    LocalTime time_;
+};
+
+// Looks up the files in [begin, end) that the listing left without their
+// status; a file gone meanwhile is marked so, as a listing made just then
+// would have left it out.
+void LookUpFiles(WalkStep& step, std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) {
+        FoundFile& file = step.files[i];
+        if (file.looked_up) continue;
+        const auto status = LookUpFileStatus(step.folder, step.names.data() + file.name_offset);
+        file.looked_up = true;
+        file.gone = !status;
+        if (!status) continue;
+        file.size = status->size;
+        file.mtime_seconds = status->mtime_seconds;
+    }
+}
+
+// Drops the files gone meanwhile and gives the others their local time.
+void FinishFiles(WalkStep& step, LocalTimes& times) {
+    std::size_t kept = 0;
+    for (FoundFile& file : step.files) {
+        if (file.gone) continue;
+        file.modified = times.Of(file.mtime_seconds);
+        step.files[kept++] = file;
+    }
+    step.files.resize(kept);
+}
+
+// The part of a folder's files the listing thread looks up itself before
+// handing the folder on: reading the folder costs it about a third of what
+// looking up all its files does, so this share evens out the two threads.
+std::size_t ListersShare(const WalkStep& step) { return step.files.size() / 3; }
 
 }  // namespace
 
@@ -73,10 +123,11 @@ private:
         if (auto id = level.handle.Identity()) level.identity = *id;
         // The row folder counts as visited, so a link back to it is not followed.
         if (levels_.empty()) visited_.insert({level.identity.device, level.identity.inode});
-        // One read of the folder gives the files and the subfolders, each
-        // with its size and time from a single status call.
+        // One read of the folder gives the files and the subfolders; the
+        // files' status is looked up later, on the other thread.
         const bool hidden_entries = request_.show_hidden_files || request_.include_hidden_folders;
-        Listing listing = ListFolder(level.handle, kAttrDirectory | (hidden_entries ? kAttrHidden : 0), "*");
+        Listing listing = ListFolder(level.handle, kAttrDirectory | (hidden_entries ? kAttrHidden : 0), "*",
+                                     EntryStatus::Later);
         if (!listing.ok) return step;
         step.listed = true;
         step.files.reserve(listing.entries.size());
@@ -99,8 +150,9 @@ private:
             file.name_size = static_cast<std::uint32_t>(entry.name.size());
             file.size = entry.size;
             file.mtime_seconds = entry.mtime_seconds;
-            file.modified = ToLocalTime(entry.mtime_seconds);
+            file.looked_up = entry.status_known;
             step.names += entry.name;
+            step.names += '\0';
             step.files.push_back(file);
         }
         step.folder = level.handle.Duplicate();
@@ -164,51 +216,53 @@ private:
 };
 
 FolderReader::FolderReader(WalkRequest request, bool threaded)
-    : walk_(std::make_unique<Walk>(std::move(request))), threaded_(threaded) {
-    if (threaded_) thread_ = std::thread([this] { Produce(); });
+    : walk_(std::make_unique<Walk>(std::move(request))),
+      threaded_(threaded),
+      listed_(kAheadFiles, kAheadSteps),
+      ready_(kAheadFiles, kAheadSteps) {
+    if (!threaded_) return;
+    lister_ = std::thread([this] { ListAhead(); });
+    looker_ = std::thread([this] { LookUpAhead(); });
 }
 
 FolderReader::~FolderReader() {
-    if (!thread_.joinable()) return;
-    {
-        std::lock_guard lock(mutex_);
-        stop_ = true;
-    }
-    changed_.notify_all();
-    thread_.join();
+    if (!threaded_) return;
+    listed_.Stop();
+    ready_.Stop();
+    lister_.join();
+    looker_.join();
 }
 
-void FolderReader::Produce() {
+void FolderReader::ListAhead() {
     while (true) {
         WalkStep step = walk_->Advance();
+        LookUpFiles(step, 0, ListersShare(step));
         const bool last = step.kind == WalkStep::Kind::End;
-        std::unique_lock lock(mutex_);
-        reader_waits_ = true;
-        changed_.wait(lock, [this] { return stop_ || (ready_files_ < kAheadFiles && ready_.size() < kAheadSteps); });
-        reader_waits_ = false;
-        if (stop_) return;
-        ready_files_ += step.files.size();
-        ready_.push_back(std::move(step));
-        // Waking costs a system call; only a caller that sleeps needs it.
-        if (caller_waits_) changed_.notify_all();
-        if (last) return;
+        if (!listed_.Push(std::move(step)) || last) return;
+    }
+}
+
+void FolderReader::LookUpAhead() {
+    LocalTimes times;
+    while (auto step = listed_.Take()) {
+        LookUpFiles(*step, ListersShare(*step), step->files.size());
+        FinishFiles(*step, times);
+        const bool last = step->kind == WalkStep::Kind::End;
+        if (!ready_.Push(std::move(*step)) || last) return;
     }
 }
 
 WalkStep FolderReader::Next() {
     if (ended_) return {};
     WalkStep step;
-    if (!threaded_) {
-        step = walk_->Advance();
+    if (threaded_) {
+        auto ready = ready_.Take();
+        if (ready) step = std::move(*ready);
     } else {
-        std::unique_lock lock(mutex_);
-        caller_waits_ = true;
-        changed_.wait(lock, [this] { return !ready_.empty(); });
-        caller_waits_ = false;
-        step = std::move(ready_.front());
-        ready_.pop_front();
-        ready_files_ -= step.files.size();
-        if (reader_waits_) changed_.notify_all();
+        step = walk_->Advance();
+        LocalTimes times;
+        LookUpFiles(step, 0, step.files.size());
+        FinishFiles(step, times);
     }
     ended_ = step.kind == WalkStep::Kind::End;
     return step;

@@ -1,16 +1,15 @@
 #pragma once
-// The folders of one folder row, read ahead of the rows made from them. A
-// reader thread opens and lists the folders in exactly the order the scan
-// takes them (parent before children, subfolders by name, each real folder
-// once) and hands each over finished: the files the pattern keeps, with
-// their size and local time looked up. The thread touches no window and no
-// shared state, so everything the user sees stays on the caller's side and
-// in the caller's order.
-#include <condition_variable>
+// The folders of one folder row, read ahead of the rows made from them. One
+// thread opens and lists the folders in exactly the order the scan takes
+// them (parent before children, subfolders by name, each real folder once);
+// a second looks up the size and local time of the files the pattern keeps,
+// folder by folder in the same order, and hands each folder over finished.
+// Looking up a file costs about as much as everything else the listing
+// does, so the two share the work. The threads touch no window and no shared
+// state, so everything the user sees stays on the caller's side and in the
+// caller's order.
 #include <cstdint>
-#include <deque>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -18,6 +17,7 @@
 
 #include "platform/files.h"
 #include "platform/services.h"  // LocalTime
+#include "step_queue.h"
 
 namespace kestrova {
 
@@ -27,6 +27,8 @@ struct FoundFile {
     std::int64_t size = 0;
     std::int64_t mtime_seconds = 0;
     LocalTime modified;
+    bool looked_up = false;  // size and times are known
+    bool gone = false;       // the file went away before it was looked up
 };
 
 // One turn of the walk, as the scan replays it.
@@ -50,7 +52,8 @@ struct WalkStep {
     // it, else 0. Climb: the level the walk is back on.
     std::size_t depth = 0;
     // The folder's matching files in name order; their names one after
-    // another, so a folder costs two allocations, not one per file.
+    // another, each ended by a NUL for the system's calls, so a folder costs
+    // two allocations, not one per file.
     std::vector<FoundFile> files;
     std::string names;
 
@@ -80,22 +83,17 @@ public:
     class Walk;
 
 private:
-    void Produce();
+    void ListAhead();
+    void LookUpAhead();
 
     std::unique_ptr<Walk> walk_;
     bool threaded_ = false;
     bool ended_ = false;
-
-    // Between the reading thread and the caller: finished steps, bounded by
-    // the files they hold so a huge tree is not read into memory at once.
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<WalkStep> ready_;
-    std::size_t ready_files_ = 0;
-    bool stop_ = false;
-    bool reader_waits_ = false;
-    bool caller_waits_ = false;
-    std::thread thread_;
+    // Listed steps on their way to the look-up, looked-up ones to the caller.
+    StepQueue<WalkStep> listed_;
+    StepQueue<WalkStep> ready_;
+    std::thread lister_;
+    std::thread looker_;
 };
 
 }  // namespace kestrova

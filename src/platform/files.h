@@ -60,6 +60,9 @@ struct DirEntry {
     std::int64_t mtime_seconds = 0;  // seconds since the epoch
     std::uint64_t device = 0;       // identity of the real file or folder,
     std::uint64_t inode = 0;        // so a walk can visit each folder once
+    // False for a normal file listed with EntryStatus::Later whose size and
+    // time are still to be looked up (LookUpFileStatus).
+    bool status_known = true;
 };
 
 struct Listing {
@@ -120,7 +123,27 @@ FolderHandle OpenSubfolder(const FolderHandle& parent, const std::string& name, 
 // A folder that can be read but not searched fails: its entries cannot be
 // looked at, so listing it as empty would hide them.
 Listing ListFolder(const std::string& folder, int attributes, const std::string& patterns);
-Listing ListFolder(const FolderHandle& folder, int attributes, const std::string& patterns);
+
+// When the status of the entries is looked up.
+enum class EntryStatus {
+    Now,
+    // Entries the listing itself names as normal files are listed with their
+    // name only (status_known false), so a reader can look them up on another
+    // thread; folders, links and entries of unknown kind are still looked up
+    // at once, as only their status tells a folder. A system whose listing
+    // gives sizes and times with the names fills in every entry anyway.
+    Later,
+};
+Listing ListFolder(const FolderHandle& folder, int attributes, const std::string& patterns,
+                   EntryStatus status = EntryStatus::Now);
+
+struct FileStatus {
+    std::int64_t size = 0;
+    std::int64_t mtime_seconds = 0;
+};
+// The size and time of the normal file `name` (NUL-terminated) in an open
+// folder; nullopt when it has gone meanwhile or is a folder by now.
+std::optional<FileStatus> LookUpFileStatus(const FolderHandle& folder, const char* name);
 
 // Windows file-pattern matching: case-insensitive, "*" any run, "?" one
 // character, "*.*" every name (also one without a dot). Blanks around each

@@ -112,6 +112,57 @@ TEST_F(FilesTest, EntriesCarrySizeTimeAndIdentity) {
     EXPECT_EQ(FileLength(Path("missing")), std::nullopt);
 }
 
+// A listing that leaves the files' status for later must come to the same
+// entries once they are looked up, and must not take a file that went away
+// or became a folder meanwhile for a file.
+TEST_F(FilesTest, StatusLookedUpLaterMatchesStatusAtOnce) {
+    Write("a.avi", std::string(10, 'x'));
+    Write("b.avi", std::string(2000, 'x'));
+    Write("gone.avi", "x");
+    Write("now-folder.avi", "x");
+    Write(".hidden.avi", "xyz");
+    MakeFolder("sub");
+    Link("b.avi", "link.avi");
+    Link("nowhere.avi", "dangling.avi");
+    std::string error;
+    const FolderHandle folder = OpenFolder(dir_, error);
+    ASSERT_TRUE(folder.is_open()) << error;
+    const int attributes = kAttrDirectory | kAttrHidden;
+    const Listing now = ListFolder(folder, attributes, "*");
+    Listing later = ListFolder(folder, attributes, "*", EntryStatus::Later);
+    ASSERT_TRUE(now.ok && later.ok);
+    ASSERT_EQ(later.entries.size(), now.entries.size());
+    ASSERT_EQ(::unlink(Path("gone.avi").c_str()), 0);
+    ASSERT_EQ(::unlink(Path("now-folder.avi").c_str()), 0);
+    MakeFolder("now-folder.avi");
+    int deferred = 0;
+    for (std::size_t i = 0; i < now.entries.size(); ++i) {
+        const DirEntry& want = now.entries[i];
+        DirEntry& got = later.entries[i];
+        SCOPED_TRACE(want.name);
+        ASSERT_EQ(got.name, want.name);
+        EXPECT_EQ(got.is_directory, want.is_directory);
+        EXPECT_EQ(got.is_hidden, want.is_hidden);
+        EXPECT_EQ(got.is_symlink, want.is_symlink);
+        if (got.status_known) {
+            EXPECT_EQ(got.size, want.size);
+            continue;
+        }
+        ++deferred;
+        const auto status = LookUpFileStatus(folder, got.name.c_str());
+        if (want.name == "gone.avi" || want.name == "now-folder.avi") {
+            EXPECT_FALSE(status.has_value());
+            continue;
+        }
+        ASSERT_TRUE(status.has_value());
+        EXPECT_EQ(status->size, want.size);
+        EXPECT_EQ(status->mtime_seconds, want.mtime_seconds);
+    }
+    // The five plain files; folders and links are looked up at once. A
+    // Windows listing carries every status, so none is left for later.
+    EXPECT_EQ(deferred, kPathSeparator == '\\' ? 0 : 5);
+}
+
 TEST_F(FilesTest, SymlinksShowTheirTargets) {
     Write("target.avi", std::string(5000, 'x'));
     MakeFolder("realdir");

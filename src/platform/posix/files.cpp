@@ -124,7 +124,7 @@ FolderHandle OpenFolder(const std::string& path, std::string& error) {
     return folder;
 }
 
-Listing ListFolder(const FolderHandle& folder, int attributes, const std::string& patterns) {
+Listing ListFolder(const FolderHandle& folder, int attributes, const std::string& patterns, EntryStatus status) {
     Listing listing;
     auto fail = [&](int err) {
         listing.error = ErrorText(err);
@@ -163,6 +163,14 @@ Listing ListFolder(const FolderHandle& folder, int attributes, const std::string
         // Names that cannot be wanted are dropped before any status call.
         if (!MatchesAnyPattern(name, patterns)) continue;
         if (d->d_type == DT_DIR && !want_folders) continue;
+        if (d->d_type == DT_REG && status == EntryStatus::Later) {
+            DirEntry entry;
+            entry.name = name;
+            entry.is_hidden = hidden;
+            entry.status_known = false;
+            listing.entries.push_back(std::move(entry));
+            continue;
+        }
 
         struct stat st;
         bool is_symlink = d->d_type == DT_LNK;
@@ -195,6 +203,12 @@ Listing ListFolder(const FolderHandle& folder, int attributes, const std::string
     SortByName(listing.entries);
     listing.ok = true;
     return listing;
+}
+
+std::optional<FileStatus> LookUpFileStatus(const FolderHandle& folder, const char* name) {
+    struct stat st;
+    if (::fstatat(folder.native().fd, name, &st, 0) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
+    return FileStatus{static_cast<std::int64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtime)};
 }
 
 bool NormalFileExists(const std::string& path) {

@@ -172,7 +172,9 @@ FolderHandle OpenSubfolder(const FolderHandle& parent, const std::string& name, 
     return OpenLongFolder(Joined(from, WideFromUtf8(name)), error);
 }
 
-Listing ListFolder(const FolderHandle& folder, int attributes, const std::string& patterns) {
+// The listing gives every entry's status with its name, so there is nothing
+// to leave for later.
+Listing ListFolder(const FolderHandle& folder, int attributes, const std::string& patterns, EntryStatus) {
     Listing listing;
     if (!folder.is_open()) {
         listing.error = ErrorText(ENOENT);
@@ -242,6 +244,16 @@ std::optional<WIN32_FILE_ATTRIBUTE_DATA> Attributes(const std::string& path) {
 }
 
 }  // namespace
+
+std::optional<FileStatus> LookUpFileStatus(const FolderHandle& folder, const char* name) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!folder.is_open() ||
+        !::GetFileAttributesExW(Joined(folder.native().path, WideFromUtf8(name)).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return std::nullopt;
+    }
+    return FileStatus{Size(data.nFileSizeHigh, data.nFileSizeLow), UnixSeconds(data.ftLastWriteTime)};
+}
 
 bool NormalFileExists(const std::string& path) {
     const auto data = Attributes(path);
