@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 namespace kestrova {
 namespace {
@@ -10,17 +11,6 @@ namespace {
 constexpr const char* kTemporaryMark = ".tmp-";
 
 unsigned char FoldAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 0x20 : c; }
-
-bool NameLess(const std::string& a, const std::string& b) {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char x = FoldAscii(static_cast<unsigned char>(a[i]));
-        const unsigned char y = FoldAscii(static_cast<unsigned char>(b[i]));
-        if (x != y) return x < y;
-    }
-    if (a.size() != b.size()) return a.size() < b.size();
-    return a < b;  // std::string compares as unsigned char
-}
 
 std::size_t LastSeparator(const std::string& path) {
     for (std::size_t i = path.size(); i-- > 0;) {
@@ -54,18 +44,35 @@ std::string ShownFolder(const std::string& folder) {
     return shown;
 }
 
-// Sorted through their indexes: moving whole entries about while sorting
-// cost more than comparing their names. No two names of a folder are equal,
-// so the order is the one a sort of the entries themselves gives.
 void SortByName(std::vector<DirEntry>& entries) {
-    std::vector<std::uint32_t> order(entries.size());
-    for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::sort(order.begin(), order.end(),
-              [&entries](std::uint32_t a, std::uint32_t b) { return NameLess(entries[a].name, entries[b].name); });
+    NameList names;
+    for (const DirEntry& entry : entries) names.Add(entry.name);
     std::vector<DirEntry> sorted;
     sorted.reserve(entries.size());
-    for (std::uint32_t i : order) sorted.push_back(std::move(entries[i]));
+    for (std::uint32_t i : names.Order()) sorted.push_back(std::move(entries[i]));
     entries = std::move(sorted);
+}
+
+void NameList::Add(std::string_view name) {
+    spans_.push_back({static_cast<std::uint32_t>(bytes_.size()), static_cast<std::uint32_t>(name.size())});
+    bytes_ += name;
+    for (char c : name) folded_ += static_cast<char>(FoldAscii(static_cast<unsigned char>(c)));
+}
+
+// Case folded first, so the folded bytes compare whole, in one go; no two
+// names of a folder are equal, so the order is complete.
+std::vector<std::uint32_t> NameList::Order() const {
+    std::vector<std::uint32_t> order(spans_.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
+        const Span x = spans_[a];
+        const Span y = spans_[b];
+        const int folded = std::memcmp(folded_.data() + x.offset, folded_.data() + y.offset, std::min(x.size, y.size));
+        if (folded != 0) return folded < 0;
+        if (x.size != y.size) return x.size < y.size;
+        return std::memcmp(bytes_.data() + x.offset, bytes_.data() + y.offset, x.size) < 0;
+    });
+    return order;
 }
 
 Listing ListFolder(const std::string& folder, int attributes, const std::string& patterns) {

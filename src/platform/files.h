@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -148,7 +149,7 @@ std::optional<FileStatus> LookUpFileStatus(const FolderHandle& folder, const cha
 // Windows file-pattern matching: case-insensitive, "*" any run, "?" one
 // character, "*.*" every name (also one without a dot). Blanks around each
 // ";"-separated pattern are ignored; an empty pattern list matches nothing.
-bool MatchesAnyPattern(const std::string& name, const std::string& patterns);
+bool MatchesAnyPattern(std::string_view name, std::string_view patterns);
 
 // True for an existing normal file: not a folder, not hidden.
 bool NormalFileExists(const std::string& path);
@@ -226,6 +227,27 @@ std::string ParentFolder(const std::string& path);
 // Ascending by name as a Windows listing orders it: case-insensitive, with
 // the bytes deciding between names that differ only in case.
 void SortByName(std::vector<DirEntry>& entries);
+
+// A folder's names gathered one after another in one buffer and put in that
+// order without moving them: a listing then builds each entry once, in its
+// place, where sorting finished entries moved each of them twice.
+class NameList {
+public:
+    void Add(std::string_view name);
+    std::size_t size() const { return spans_.size(); }
+    std::string_view operator[](std::size_t i) const { return {bytes_.data() + spans_[i].offset, spans_[i].size}; }
+    // The indexes of the names, ascending as SortByName orders.
+    std::vector<std::uint32_t> Order() const;
+
+private:
+    struct Span {
+        std::uint32_t offset;
+        std::uint32_t size;
+    };
+    std::string bytes_;
+    std::string folded_;  // the same names with A-Z made small
+    std::vector<Span> spans_;
+};
 
 // The folder holding the running executable, without a trailing separator.
 std::string ExecutableFolder();

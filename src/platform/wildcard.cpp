@@ -115,7 +115,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
-bool MatchesAnyPattern(const std::string& name, const std::string& patterns) {
+bool MatchesAnyPattern(std::string_view name, std::string_view patterns) {
     std::vector<char32_t> decoded_name;
     bool decoded = false;
     std::string_view rest(patterns);

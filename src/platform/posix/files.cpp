@@ -149,6 +149,9 @@ Listing ListFolder(const FolderHandle& folder, int attributes, const std::string
     const bool want_hidden = (attributes & kAttrHidden) != 0;
     const bool want_folders = (attributes & kAttrDirectory) != 0;
 
+    // The wanted names first, then each looked up in name order.
+    NameList names;
+    std::vector<unsigned char> kinds;
     while (true) {
         errno = 0;
         const dirent* d = ::readdir(dir.get());
@@ -156,40 +159,46 @@ Listing ListFolder(const FolderHandle& folder, int attributes, const std::string
             if (errno != 0) return fail(errno);
             break;
         }
-        const std::string name = d->d_name;
+        const std::string_view name = d->d_name;
         if (name == "." || name == "..") continue;
-        const bool hidden = name[0] == '.';
-        if (hidden && !want_hidden) continue;
+        if (name[0] == '.' && !want_hidden) continue;
         // Names that cannot be wanted are dropped before any status call.
-        if (!MatchesAnyPattern(name, patterns)) continue;
         if (d->d_type == DT_DIR && !want_folders) continue;
-        if (d->d_type == DT_REG && status == EntryStatus::Later) {
-            DirEntry entry;
+        if (!MatchesAnyPattern(name, patterns)) continue;
+        names.Add(name);
+        kinds.push_back(d->d_type);
+    }
+    listing.entries.reserve(names.size());
+    for (const std::uint32_t i : names.Order()) {
+        const std::string_view name = names[i];
+        const bool hidden = name[0] == '.';
+        if (kinds[i] == DT_REG && status == EntryStatus::Later) {
+            DirEntry& entry = listing.entries.emplace_back();
             entry.name = name;
             entry.is_hidden = hidden;
             entry.status_known = false;
-            listing.entries.push_back(std::move(entry));
             continue;
         }
-
+        // NUL-terminated for the system: the buffer holds names without one.
+        const std::string path(name);
         struct stat st;
-        bool is_symlink = d->d_type == DT_LNK;
-        if (::fstatat(dfd, d->d_name, &st, 0) != 0) {
+        bool is_symlink = kinds[i] == DT_LNK;
+        if (::fstatat(dfd, path.c_str(), &st, 0) != 0) {
             // A dangling link (or one that loops) is still listed, with the
             // data of the link itself.
-            if (::fstatat(dfd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (::fstatat(dfd, path.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
                 if (errno == EACCES) return fail(errno);  // lost the right to search meanwhile
                 continue;                                 // gone meanwhile
             }
             is_symlink = S_ISLNK(st.st_mode);
-        } else if (d->d_type == DT_UNKNOWN) {
+        } else if (kinds[i] == DT_UNKNOWN) {
             struct stat lst;
-            is_symlink = ::fstatat(dfd, d->d_name, &lst, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(lst.st_mode);
+            is_symlink = ::fstatat(dfd, path.c_str(), &lst, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(lst.st_mode);
         }
         const bool is_directory = S_ISDIR(st.st_mode);
         if (is_directory && !want_folders) continue;
 
-        DirEntry entry;
+        DirEntry& entry = listing.entries.emplace_back();
         entry.name = name;
         entry.is_directory = is_directory;
         entry.is_hidden = hidden;
@@ -198,9 +207,7 @@ Listing ListFolder(const FolderHandle& folder, int attributes, const std::string
         entry.mtime_seconds = static_cast<std::int64_t>(st.st_mtime);
         entry.device = static_cast<std::uint64_t>(st.st_dev);
         entry.inode = static_cast<std::uint64_t>(st.st_ino);
-        listing.entries.push_back(std::move(entry));
     }
-    SortByName(listing.entries);
     listing.ok = true;
     return listing;
 }
