@@ -171,6 +171,7 @@ struct QtServices::Impl {
     DetachedChildren openers;
     LoopState loop;
     std::map<QString, Picture> icons_by_type;
+    std::unordered_map<std::string, Picture> icons_by_suffix;
     PictureWorker pictures{DecodePictureFile};
 
     FormWindow* WindowFor(const Form& form) const {
@@ -293,7 +294,26 @@ bool QtServices::ShellOpen(const std::string& path, std::string& error) {
     return true;
 }
 
+namespace {
+
+// The name from its first dot on ("" without one): names that agree there
+// are of one type.
+std::string TypeSuffix(const std::string& path) {
+    const std::size_t dot = path.find('.', path.find_last_of('/') + 1);
+    return dot == std::string::npos ? std::string() : path.substr(dot);
+}
+
+}  // namespace
+
 Picture QtServices::AssociatedIcon(const std::string& path) {
+    // Matching a name against the type database costs tens of microseconds,
+    // and programs and data files are asked for one by one: a file's icon is
+    // kept by its type suffix. A folder asked for under a suffix already seen
+    // (a listed file replaced by a folder) shows that suffix's icon.
+    const std::string suffix = TypeSuffix(path);
+    if (auto known = impl_->icons_by_suffix.find(suffix); !suffix.empty() && known != impl_->icons_by_suffix.end()) {
+        return known->second;
+    }
     const QString file = ToQString(path);
     const QFileInfo info(file);
     static const QMimeDatabase mime_types;
@@ -301,15 +321,20 @@ Picture QtServices::AssociatedIcon(const std::string& path) {
     // icons of a large or remote folder slow.
     const QMimeType mime = info.isDir() ? mime_types.mimeTypeForName(QStringLiteral("inode/directory"))
                                         : mime_types.mimeTypeForFile(file, QMimeDatabase::MatchExtension);
-    // The theme's icon depends on the type alone; files asked for one by
-    // one (programs, say) then cost a lookup, not a theme search.
+    Picture picture = TypeIcon(mime, info.isDir());
+    if (!info.isDir() && !suffix.empty()) impl_->icons_by_suffix.emplace(suffix, picture);
+    return picture;
+}
+
+// The theme's icon depends on the type alone, so it is drawn once per type.
+Picture QtServices::TypeIcon(const QMimeType& mime, bool folder) {
     auto known = impl_->icons_by_type.find(mime.name());
     if (known != impl_->icons_by_type.end()) return known->second;
     QIcon icon = QIcon::fromTheme(mime.iconName());
     if (icon.isNull()) icon = QIcon::fromTheme(mime.genericIconName());
     if (icon.isNull()) {
         static QFileIconProvider provider;
-        icon = provider.icon(info.isDir() ? QAbstractFileIconProvider::Folder : QAbstractFileIconProvider::File);
+        icon = provider.icon(folder ? QAbstractFileIconProvider::Folder : QAbstractFileIconProvider::File);
     }
     const QPixmap pixmap = icon.isNull() ? QPixmap() : icon.pixmap(QSize(16, 16), 1.0);
     Picture picture = GenericFileIcon();

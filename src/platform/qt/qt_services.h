@@ -8,6 +8,7 @@
 #include "platform/services.h"
 
 class QMenu;
+class QMimeType;
 class QTimer;
 class QWidget;
 
@@ -53,6 +54,8 @@ public:
     QTimer* TimerOf(const Timer& timer) const;
 
 private:
+    Picture TypeIcon(const QMimeType& mime, bool folder);
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
