@@ -56,7 +56,9 @@ void SortByName(std::vector<DirEntry>& entries) {
 void NameList::Add(std::string_view name) {
     spans_.push_back({static_cast<std::uint32_t>(bytes_.size()), static_cast<std::uint32_t>(name.size())});
     bytes_ += name;
+    bytes_ += '\0';
     for (char c : name) folded_ += static_cast<char>(FoldAscii(static_cast<unsigned char>(c)));
+    folded_ += '\0';
 }
 
 // Case folded first, so the folded bytes compare whole, in one go; no two

@@ -236,6 +236,8 @@ public:
     void Add(std::string_view name);
     std::size_t size() const { return spans_.size(); }
     std::string_view operator[](std::size_t i) const { return {bytes_.data() + spans_[i].offset, spans_[i].size}; }
+    // The same name ended by a NUL, for the system's calls.
+    const char* CString(std::size_t i) const { return bytes_.data() + spans_[i].offset; }
     // The indexes of the names, ascending as SortByName orders.
     std::vector<std::uint32_t> Order() const;
 

@@ -179,21 +179,20 @@ Listing ListFolder(const FolderHandle& folder, int attributes, const std::string
             entry.status_known = false;
             continue;
         }
-        // NUL-terminated for the system: the buffer holds names without one.
-        const std::string path(name);
+        const char* path = names.CString(i);
         struct stat st;
         bool is_symlink = kinds[i] == DT_LNK;
-        if (::fstatat(dfd, path.c_str(), &st, 0) != 0) {
+        if (::fstatat(dfd, path, &st, 0) != 0) {
             // A dangling link (or one that loops) is still listed, with the
             // data of the link itself.
-            if (::fstatat(dfd, path.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (::fstatat(dfd, path, &st, AT_SYMLINK_NOFOLLOW) != 0) {
                 if (errno == EACCES) return fail(errno);  // lost the right to search meanwhile
                 continue;                                 // gone meanwhile
             }
             is_symlink = S_ISLNK(st.st_mode);
         } else if (kinds[i] == DT_UNKNOWN) {
             struct stat lst;
-            is_symlink = ::fstatat(dfd, path.c_str(), &lst, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(lst.st_mode);
+            is_symlink = ::fstatat(dfd, path, &lst, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(lst.st_mode);
         }
         const bool is_directory = S_ISDIR(st.st_mode);
         if (is_directory && !want_folders) continue;
