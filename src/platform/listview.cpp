@@ -24,18 +24,25 @@ void ImageList::Changed() {
 }
 
 void ImageList::Clear() {
-    pictures_.clear();
+    images_.clear();
+    distinct_.clear();
+    distinct_index_.clear();
+    ++generation_;
     Changed();
 }
 
 void ImageList::Add(std::shared_ptr<const Picture> picture) {
-    pictures_.push_back(std::move(picture));
+    const auto [known, added] =
+        distinct_index_.try_emplace(picture.get(), static_cast<std::uint32_t>(distinct_.size()));
+    if (added) distinct_.push_back(std::move(picture));
+    images_.push_back(known->second);
     Changed();
 }
 
 void ImageList::SetImageSize(int width, int height) {
     image_width_ = width;
     image_height_ = height;
+    ++generation_;
     Changed();
 }
 

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "controls.h"
@@ -21,22 +22,34 @@ namespace kestrova {
 class ImageList : public Control {
 public:
     using Control::Control;
-    int Count() const { return static_cast<int>(pictures_.size()); }
+    int Count() const { return static_cast<int>(images_.size()); }
     void Clear();
     void Add(std::shared_ptr<const Picture> picture);
-    const std::shared_ptr<const Picture>& Item(int index1) const { return pictures_.at(static_cast<size_t>(index1 - 1)); }
+    const std::shared_ptr<const Picture>& Item(int index1) const { return distinct_.at(DistinctOf(index1)); }
     int ImageWidth() const { return image_width_; }
     int ImageHeight() const { return image_height_; }
     void SetImageSize(int width, int height);
     // Bumped on every change, so a view can tell its cached icons are stale.
     std::uint64_t Version() const { return version_; }
 
+    // A picture added for many images (an icon extracted file by file) is
+    // held once: an image costs four bytes, and a view makes one icon of it.
+    // Its place among the distinct pictures (from 0) stays while images are
+    // only added; Generation changes when it may not.
+    int DistinctCount() const { return static_cast<int>(distinct_.size()); }
+    const std::shared_ptr<const Picture>& Distinct(int index0) const { return distinct_.at(static_cast<size_t>(index0)); }
+    int DistinctOf(int index1) const { return static_cast<int>(images_.at(static_cast<size_t>(index1 - 1))); }
+    std::uint64_t Generation() const { return generation_; }
+
 private:
     void Changed();
-    std::vector<std::shared_ptr<const Picture>> pictures_;
+    std::vector<std::uint32_t> images_;
+    std::vector<std::shared_ptr<const Picture>> distinct_;
+    std::unordered_map<const Picture*, std::uint32_t> distinct_index_;
     int image_width_ = 16;
     int image_height_ = 16;
     std::uint64_t version_ = 0;
+    std::uint64_t generation_ = 0;
 };
 
 enum class ColumnAlign { Left, Right };

@@ -185,6 +185,35 @@ TEST_F(ListViewTest, WholeListOperationsWorkPastSixteenBitRowCounts) {
     EXPECT_EQ(list.Count(), n - 1);
 }
 
+// Images added with one shared picture keep their own numbers but share one
+// distinct picture, whose place a view may keep until the list is cleared
+// or resized.
+TEST(ImageListTest, SharedPicturesAreHeldOnceAndKeepTheirPlaceUntilACleanSlate) {
+    SmallForm form;
+    ImageList images(form, {"Images1", ControlKind::ImageList, "", "", {}, "", false});
+    const auto a = std::make_shared<const Picture>(Picture{1, 1, {1}, {}});
+    const auto b = std::make_shared<const Picture>(Picture{1, 1, {1}, {}});
+    for (const auto& picture : {a, a, b, a}) images.Add(picture);
+    EXPECT_EQ(images.Count(), 4);
+    EXPECT_EQ(images.DistinctCount(), 2) << "equal pixels in two pictures stay two";
+    const int expected_distinct[] = {0, 0, 1, 0};
+    for (int i = 1; i <= 4; ++i) {
+        EXPECT_EQ(images.DistinctOf(i), expected_distinct[i - 1]) << i;
+        EXPECT_EQ(images.Item(i), images.Distinct(images.DistinctOf(i))) << i;
+    }
+    const std::uint64_t generation = images.Generation();
+    images.Add(b);
+    EXPECT_EQ(images.Generation(), generation) << "adding keeps every place";
+    images.SetImageSize(32, 32);
+    EXPECT_NE(images.Generation(), generation);
+    const std::uint64_t resized = images.Generation();
+    images.Clear();
+    EXPECT_NE(images.Generation(), resized);
+    images.Add(b);
+    EXPECT_EQ(images.DistinctCount(), 1);
+    EXPECT_EQ(images.Item(1), b);
+}
+
 TEST(CompareListText, FoldsAsciiCaseAndOrdersOtherwiseByCodePoint) {
     EXPECT_EQ(CompareListText("ABC", "abc"), 0);
     EXPECT_LT(CompareListText("abc", "abd"), 0);

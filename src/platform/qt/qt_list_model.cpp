@@ -425,27 +425,22 @@ QPixmap ListModel::IconPixmap(int icon1) const {
     const QSize size(icons->ImageWidth(), icons->ImageHeight());
     // Icons are made for the screen's density: sharp on a scaled screen.
     const qreal ratio = view_ ? view_->devicePixelRatioF() : 1.0;
-    if (icons != icons_for_ || icons->Version() != icons_version_ || size != icons_size_ || ratio != icons_ratio_) {
-        if (icons != icons_for_ || size != icons_size_ || ratio != icons_ratio_) icons_.clear();
-        icons_.resize(static_cast<size_t>(icons->Count()));
-        for (int i = 0; i < icons->Count(); ++i) {
-            CachedIcon& cached = icons_[static_cast<size_t>(i)];
-            if (cached.picture != icons->Item(i + 1)) {
-                cached.picture = icons->Item(i + 1);
-                cached.pixmap = QPixmap();
-            }
-        }
+    if (icons != icons_for_ || icons->Generation() != icons_generation_ || size != icons_size_ || ratio != icons_ratio_) {
+        icons_.clear();
         icons_for_ = icons;
-        icons_version_ = icons->Version();
+        icons_generation_ = icons->Generation();
         icons_size_ = size;
         icons_ratio_ = ratio;
     }
-    CachedIcon& cached = icons_[static_cast<size_t>(icon1 - 1)];
-    if (cached.pixmap.isNull() && cached.picture && !cached.picture->Empty()) {
-        cached.pixmap = size.isValid() ? PixmapAt(*cached.picture, size, ratio, Qt::KeepAspectRatio)
-                                       : QPixmap::fromImage(ViewOf(*cached.picture));
+    const int distinct = icons->DistinctOf(icon1);
+    if (icons_.size() <= static_cast<size_t>(distinct)) icons_.resize(static_cast<size_t>(icons->DistinctCount()));
+    QPixmap& pixmap = icons_[static_cast<size_t>(distinct)];
+    const std::shared_ptr<const Picture>& picture = icons->Distinct(distinct);
+    if (pixmap.isNull() && picture && !picture->Empty()) {
+        pixmap = size.isValid() ? PixmapAt(*picture, size, ratio, Qt::KeepAspectRatio)
+                                : QPixmap::fromImage(ViewOf(*picture));
     }
-    return cached.pixmap;
+    return pixmap;
 }
 
 }  // namespace kestrova

@@ -72,10 +72,6 @@ public:
     std::int32_t HitTest(int x, int y) override;
 
 private:
-    struct CachedIcon {
-        std::shared_ptr<const Picture> picture;
-        QPixmap pixmap;
-    };
 
     void Update(bool sort_now, bool appends_now);
     void FlushAppends();
@@ -112,11 +108,12 @@ private:
     // Set while the end of an edit is reported to the list.
     bool ending_edit_ = false;
 
+    // One icon per distinct picture of the image list, made when first shown.
     mutable const ImageList* icons_for_ = nullptr;
-    mutable std::uint64_t icons_version_ = 0;
+    mutable std::uint64_t icons_generation_ = 0;
     mutable QSize icons_size_;
     mutable qreal icons_ratio_ = 1;
-    mutable std::vector<CachedIcon> icons_;
+    mutable std::vector<QPixmap> icons_;
 };
 
 class ListTreeView final : public QTreeView {

@@ -244,16 +244,15 @@ void ListWindow::ColorsChanged() {
 void ListWindow::DpiChanged(UINT dpi) {
     dpi_ = dpi;
     ApplyColumnWidths();
-    images_made_.clear();
-    RebuildImages();
+    RebuildImages();  // at the new size, made again
 }
 
 void ListWindow::ImagesChanged() { RebuildImages(); }
 
 void ListWindow::IconsChanged() { RebuildImages(); }
 
-// Icons are added as the list gains them; only a changed picture makes the
-// whole image list again.
+// The native image list holds each distinct picture once, added as the list
+// gains them; only a cleared or resized image list makes it again.
 void ListWindow::RebuildImages() {
     if (!hwnd_) return;
     const ImageList* icons = list_.SmallIcons();
@@ -261,7 +260,7 @@ void ListWindow::RebuildImages() {
         SendMessageW(hwnd_, LVM_SETIMAGELIST, LVSIL_SMALL, 0);
         if (images_) ImageList_Destroy(images_);
         images_ = nullptr;
-        images_made_.clear();
+        images_made_ = 0;
         images_for_ = nullptr;
         InvalidateRect(hwnd_, nullptr, FALSE);
         return;
@@ -273,23 +272,19 @@ void ListWindow::RebuildImages() {
     if (images_) ImageList_GetIconSize(images_, &have_w, &have_h);
     if (!images_ || icons != images_for_ || have_w != width || have_h != height) {
         if (images_) ImageList_Destroy(images_);
-        images_ = ImageList_Create(width, height, ILC_COLOR32, icons->Count(), 64);
-        images_made_.clear();
+        images_ = ImageList_Create(width, height, ILC_COLOR32, icons->DistinctCount(), 64);
+        images_made_ = 0;
         images_for_ = icons;
+        images_generation_ = icons->Generation();
         SendMessageW(hwnd_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_));
     }
-    size_t same = 0;
-    while (same < images_made_.size() && same < static_cast<size_t>(icons->Count()) &&
-           images_made_[same] == icons->Item(static_cast<int>(same) + 1)) {
-        ++same;
-    }
-    if (same < images_made_.size()) {
+    if (icons->Generation() != images_generation_) {
         ImageList_RemoveAll(images_);
-        images_made_.clear();
-        same = 0;
+        images_made_ = 0;
+        images_generation_ = icons->Generation();
     }
-    for (int i = static_cast<int>(same) + 1; i <= icons->Count(); ++i) {
-        const auto& picture = icons->Item(i);
+    for (; images_made_ < icons->DistinctCount(); ++images_made_) {
+        const auto& picture = icons->Distinct(images_made_);
         HICON icon = picture ? PictureToIcon(*picture, width) : nullptr;
         if (icon) {
             ImageList_AddIcon(images_, icon);
@@ -300,7 +295,6 @@ void ListWindow::RebuildImages() {
             ImageList_AddIcon(images_, blank);
             if (blank) DestroyIcon(blank);
         }
-        images_made_.push_back(picture);
     }
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
@@ -423,7 +417,9 @@ void ListWindow::GetDisplayInfo(LVITEMW& item) {
     }
     if (item.mask & LVIF_IMAGE) {
         const int icon = item.iSubItem == 0 ? list_.DisplayIcon(row1) : 0;
-        item.iImage = icon > 0 && images_ && icon <= ImageList_GetImageCount(images_) ? icon - 1 : I_IMAGENONE;
+        const ImageList* icons = list_.SmallIcons();
+        const int distinct = icon > 0 && icons && icon <= icons->Count() ? icons->DistinctOf(icon) : -1;
+        item.iImage = distinct >= 0 && images_ && distinct < ImageList_GetImageCount(images_) ? distinct : I_IMAGENONE;
     }
 }
 

@@ -98,8 +98,9 @@ private:
     bool ending_edit_ = false;
     std::wstring cell_;
     HIMAGELIST images_ = nullptr;
-    std::vector<std::shared_ptr<const Picture>> images_made_;
+    int images_made_ = 0;  // of the image list's distinct pictures
     const ImageList* images_for_ = nullptr;
+    std::uint64_t images_generation_ = 0;
 };
 
 }  // namespace kestrova
