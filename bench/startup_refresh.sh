@@ -38,6 +38,13 @@ if [ -z "${DISPLAY:-}" ]; then
     $(printf -- '--files %s ' "${sizes[@]}")
 fi
 
+# The window is found by its title (a search by process is many times
+# slower), so no other window may carry it.
+if xdotool search --onlyvisible --name "Kestrova" >/dev/null 2>&1; then
+  echo "a window titled Kestrova is open on $DISPLAY already; close it first" >&2
+  exit 1
+fi
+
 work=$(mktemp -d /tmp/kestrova-startup-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
@@ -93,7 +100,10 @@ time_program() {
   t0=$(now)
   "$home/kestrova" >/dev/null 2>&1 &
   pid=$!
-  until xdotool search --onlyvisible --name "Kestrova" >/dev/null 2>&1; do sleep 0.003; done
+  until xdotool search --onlyvisible --name "Kestrova" >/dev/null 2>&1; do
+    kill -0 "$pid" 2>/dev/null || { echo "the program ended before its window showed" >&2; exit 1; }
+    sleep 0.003
+  done
   shown=$(awk -v a="$(now)" -v b="$t0" 'BEGIN { printf "%.4f\n", a - b }')
   sleep 0.5
   rss=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")
