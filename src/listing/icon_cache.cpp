@@ -105,7 +105,7 @@ void IconCache::Append(std::string_view extension, std::int32_t image) {
     // file holds every such record so far. The records of files extracted
     // one by one are never read back; they wait in the buffer for the next
     // record written through, or for the close, as a write of its own for
-    // each file cost the refresh a third of its time.
+    // each file cost about a third of the list thread's time.
     if (!ExtractedPerFile(extension)) std::fflush(file_);
 }
 
