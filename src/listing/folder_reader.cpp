@@ -1,5 +1,6 @@
 #include "folder_reader.h"
 
+#include <atomic>
 #include <set>
 #include <utility>
 
@@ -33,9 +34,11 @@ private:
 
 // Looks up the files in [begin, end) that the listing left without their
 // status; a file gone meanwhile is marked so, as a listing made just then
-// would have left it out.
-void LookUpFiles(WalkStep& step, std::size_t begin, std::size_t end) {
+// would have left it out. Stops when the reader is being stopped: on a slow
+// network folder an interrupt then waits for one file, not a whole folder.
+void LookUpFiles(WalkStep& step, std::size_t begin, std::size_t end, const std::atomic<bool>& stopping) {
     for (std::size_t i = begin; i < end; ++i) {
+        if (stopping.load(std::memory_order_relaxed)) return;
         FoundFile& file = step.files[i];
         if (file.looked_up) continue;
         const auto status = LookUpFileStatus(step.folder, step.names.data() + file.name_offset);
@@ -228,6 +231,7 @@ FolderReader::FolderReader(WalkRequest request, bool threaded)
 
 FolderReader::~FolderReader() {
     if (!threaded_) return;
+    stopping_ = true;
     listed_.Stop();
     ready_.Stop();
     lister_.join();
@@ -237,7 +241,7 @@ FolderReader::~FolderReader() {
 void FolderReader::ListAhead() {
     while (true) {
         WalkStep step = walk_->Advance();
-        LookUpFiles(step, 0, ListersShare(step));
+        LookUpFiles(step, 0, ListersShare(step), stopping_);
         const bool last = step.kind == WalkStep::Kind::End;
         if (!listed_.Push(std::move(step)) || last) return;
     }
@@ -246,7 +250,7 @@ void FolderReader::ListAhead() {
 void FolderReader::LookUpAhead() {
     LocalTimes times;
     while (auto step = listed_.Take()) {
-        LookUpFiles(*step, ListersShare(*step), step->files.size());
+        LookUpFiles(*step, ListersShare(*step), step->files.size(), stopping_);
         FinishFiles(*step, times);
         const bool last = step->kind == WalkStep::Kind::End;
         if (!ready_.Push(std::move(*step)) || last) return;
@@ -262,7 +266,7 @@ WalkStep FolderReader::Next() {
     } else {
         step = walk_->Advance();
         LocalTimes times;
-        LookUpFiles(step, 0, step.files.size());
+        LookUpFiles(step, 0, step.files.size(), stopping_);
         FinishFiles(step, times);
     }
     ended_ = step.kind == WalkStep::Kind::End;

@@ -8,6 +8,7 @@
 // does, so the two share the work. The threads touch no window and no shared
 // state, so everything the user sees stays on the caller's side and in the
 // caller's order.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -94,6 +95,7 @@ private:
     StepQueue<WalkStep> ready_;
     std::thread lister_;
     std::thread looker_;
+    std::atomic<bool> stopping_{false};
 };
 
 }  // namespace kestrova
