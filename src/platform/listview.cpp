@@ -19,7 +19,6 @@ size_t ListRowRange::size() const { return static_cast<size_t>(list_->Count()); 
 ListRow ListRowRange::operator[](size_t index0) const { return list_->Row(static_cast<std::int32_t>(index0 + 1)); }
 
 void ImageList::Changed() {
-    ++version_;
     Notify(Property::Items);
 }
 

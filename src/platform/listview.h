@@ -29,8 +29,6 @@ public:
     int ImageWidth() const { return image_width_; }
     int ImageHeight() const { return image_height_; }
     void SetImageSize(int width, int height);
-    // Bumped on every change, so a view can tell its cached icons are stale.
-    std::uint64_t Version() const { return version_; }
 
     // A picture added for many images (an icon extracted file by file) is
     // held once: an image costs four bytes, and a view makes one icon of it.
@@ -48,7 +46,6 @@ private:
     std::unordered_map<const Picture*, std::uint32_t> distinct_index_;
     int image_width_ = 16;
     int image_height_ = 16;
-    std::uint64_t version_ = 0;
     std::uint64_t generation_ = 0;
 };
 
