@@ -7,6 +7,7 @@
 
 #include "heif_decode.h"
 #include "platform/jpeg_header.h"
+#include "platform/webp_header.h"
 #include "qt_convert.h"
 
 namespace kestrova {
@@ -40,6 +41,20 @@ QSize ReducedDecodeBound(QSize stored, QSize want) {
     return {(stored.width() + reduction - 1) / reduction, (stored.height() + reduction - 1) / reduction};
 }
 
+// An EXIF orientation as Qt's readers give it.
+QImageIOHandler::Transformations TransformationOf(int orientation) {
+    switch (orientation) {
+        case 2: return QImageIOHandler::TransformationMirror;
+        case 3: return QImageIOHandler::TransformationRotate180;
+        case 4: return QImageIOHandler::TransformationFlip;
+        case 5: return QImageIOHandler::TransformationFlipAndRotate90;
+        case 6: return QImageIOHandler::TransformationRotate90;
+        case 7: return QImageIOHandler::TransformationMirrorAndRotate90;
+        case 8: return QImageIOHandler::TransformationRotate270;
+        default: return QImageIOHandler::TransformationNone;
+    }
+}
+
 // The file's orientation applied: mirrored and flipped first, then turned a
 // quarter clockwise, as Qt's transformations are defined.
 QImage Upright(QImage image, QImageIOHandler::Transformations turn) {
@@ -68,7 +83,9 @@ std::optional<LoadedPicture> DecodePictureFile(const std::string& path, PixelSiz
     // The reader's sizes are the stored ones; the orientation tag turns the
     // picture after it is read.
     reader.setAutoTransform(false);
-    const QImageIOHandler::Transformations turn = reader.transformation();
+    QImageIOHandler::Transformations turn = reader.transformation();
+    // Qt's WebP reader leaves the orientation of the file's EXIF chunk to us.
+    if (turn == QImageIOHandler::TransformationNone && reader.format() == "webp") turn = TransformationOf(WebpOrientation(path));
     const bool turned = (turn & QImageIOHandler::TransformationRotate90) != 0;
     const QSize stored = reader.size();
     QImage image;
