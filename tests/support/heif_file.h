@@ -17,6 +17,9 @@ struct HeifSettings {
     int orientation = 1;
     // The encoder's fastest setting, for pictures of many megapixels.
     bool fastest = false;
+    // "420" for a phone's sampling; the encoder's own choice when empty
+    // (4:4:4 from RGB).
+    const char* chroma = "";
 };
 
 // rgb: rows of width x 8-bit RGB, `stride` bytes apart. Returns the
@@ -35,6 +38,7 @@ inline std::string WriteHeifFile(const std::string& path, const std::uint8_t* rg
         } else if (settings.fastest) {
             heif_encoder_set_parameter_integer(encoder, "speed", 9);
         }
+        if (*settings.chroma) heif_encoder_set_parameter_string(encoder, "chroma", settings.chroma);
         heif_image_create(width, height, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &image);
         heif_image_add_plane(image, heif_channel_interleaved, width, height, 8);
         int plane_stride = 0;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/heif_header.h"
 #include "qt_convert.h"
 
 namespace kestrova {
@@ -33,29 +34,28 @@ struct FreeOptions {
     void operator()(heif_decoding_options* o) const { heif_decoding_options_free(o); }
 };
 
-// The codec's planes cannot be told before decoding, so they are counted at
-// the most they can be: three full planes (4:4:4) and alpha, at the stored
-// bit depth.
 constexpr int kInterleavedBytesPerPixel = 4;
 
-std::int64_t PlaneBytes(const heif_image_handle* handle, PixelSize size) {
+// The planes the codec hands over: at the file's chroma sampling and bit
+// depth, with alpha.
+std::int64_t PlaneBytes(const std::string& path, const heif_image_handle* handle, PixelSize size) {
     const int bits = std::max(heif_image_handle_get_luma_bits_per_pixel(handle),
                               heif_image_handle_get_chroma_bits_per_pixel(handle));
-    const std::int64_t bytes_per_sample = bits > 8 ? 2 : 1;
-    const std::int64_t planes = heif_image_handle_has_alpha_channel(handle) ? 4 : 3;
-    return std::int64_t{size.width} * size.height * planes * bytes_per_sample;
+    const double bytes_per_sample = bits > 8 ? 2 : 1;
+    const double samples = HeifSamplesPerPixel(path) + (heif_image_handle_has_alpha_channel(handle) ? 1 : 0);
+    return static_cast<std::int64_t>(static_cast<double>(size.width) * size.height * samples * bytes_per_sample);
 }
 
-bool WithinBudget(const heif_image_handle* handle, PixelSize size) {
-    const std::int64_t planes = PlaneBytes(handle, size);
+bool WithinBudget(const std::string& path, const heif_image_handle* handle, PixelSize size) {
+    const std::int64_t planes = PlaneBytes(path, handle, size);
     const std::int64_t interleaved = std::int64_t{size.width} * size.height * kInterleavedBytesPerPixel;
-    // Turning the picture holds two sets of planes at once, converting it the
-    // planes and the interleaved copy; the budget counts the copy, the rest
-    // is the decoder's. With alpha, Qt's smooth scaling premultiplies into
-    // one more copy.
-    const std::int64_t turning_or_converting = planes + std::max(planes - interleaved, std::int64_t{0});
+    // While the codec decodes, its own buffers come to about as much again
+    // as the planes (more for a large picture of one piece, less for the
+    // tiles phones write); turning the planes holds two sets, converting
+    // them the planes and the interleaved copy the budget counts. With
+    // alpha, Qt's smooth scaling premultiplies into one more copy.
     const std::int64_t premultiplied = heif_image_handle_has_alpha_channel(handle) ? interleaved : 0;
-    return WithinDecodeBudget(size, kInterleavedBytesPerPixel, turning_or_converting + premultiplied);
+    return WithinDecodeBudget(size, kInterleavedBytesPerPixel, 2 * planes + premultiplied);
 }
 
 }  // namespace
@@ -76,7 +76,7 @@ std::optional<LoadedPicture> DecodeHeifFile(const std::string& path, PixelSize f
     std::unique_ptr<heif_image_handle, FreeHandle> handle(raw_handle);
     // The size after the file's transforms: what is drawn.
     const PixelSize declared{heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get())};
-    if (declared.Empty() || !WithinBudget(handle.get(), declared)) return std::nullopt;
+    if (declared.Empty() || !WithinBudget(path, handle.get(), declared)) return std::nullopt;
 
     std::unique_ptr<heif_decoding_options, FreeOptions> options(heif_decoding_options_alloc());
     if (!options) return std::nullopt;
