@@ -5,7 +5,7 @@
 #include "file_rows.h"
 #include "folder_scan.h"
 #include "icon_list.h"
-#include "platform/free_memory.h"
+#include "platform/system/free_memory.h"
 #include "settings/settings_file.h"
 #include "settings/settings_transfer.h"
 #include "sorting.h"

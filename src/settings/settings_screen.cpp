@@ -1,7 +1,7 @@
 #include "settings_screen.h"
 
-#include "platform/codepage.h"
-#include "platform/files.h"
+#include "platform/text/codepage.h"
+#include "platform/system/files.h"
 #include "settings_transfer.h"
 
 namespace kestrova {

@@ -13,8 +13,8 @@
 #include <limits>
 
 #include "app/wiring.h"
-#include "platform/files.h"
-#include "platform/user_input.h"
+#include "platform/system/files.h"
+#include "platform/model/user_input.h"
 #include "settings/settings_file.h"
 #include "settings/settings_transfer.h"
 #include "settings/unreadable_file.h"

@@ -7,7 +7,7 @@
 #include "app/startup.h"
 #include "app/wiring.h"
 #include "listing/refresh.h"
-#include "platform/user_input.h"
+#include "platform/model/user_input.h"
 #include "settings/settings_file.h"
 #include "settings/settings_transfer.h"
 #include "support/program_fixture.h"

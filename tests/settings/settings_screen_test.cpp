@@ -5,7 +5,7 @@
 #include "app/startup.h"
 #include "app/wiring.h"
 #include "mainwin/help_text.h"
-#include "platform/user_input.h"
+#include "platform/model/user_input.h"
 #include "settings/settings_file.h"
 #include "settings/settings_transfer.h"
 #include "support/program_fixture.h"

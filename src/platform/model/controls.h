@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "geometry.h"
-#include "picture.h"
+#include "platform/pictures/picture.h"
 
 namespace kestrova {
 

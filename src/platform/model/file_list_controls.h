@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "controls.h"
-#include "files.h"
+#include "platform/system/files.h"
 
 namespace kestrova {
 

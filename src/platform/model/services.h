@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "geometry.h"
-#include "picture.h"
-#include "picture_load.h"
+#include "platform/pictures/picture.h"
+#include "platform/pictures/picture_load.h"
 
 namespace kestrova {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/geometry.h"
-#include "platform/picture.h"
+#include "platform/model/geometry.h"
+#include "platform/pictures/picture.h"
 #include "qt_text.h"
 
 namespace kestrova {

@@ -20,8 +20,8 @@
 #include <algorithm>
 #include <set>
 
-#include "platform/listview.h"
-#include "platform/user_input.h"
+#include "platform/model/listview.h"
+#include "platform/model/user_input.h"
 #include "qt_convert.h"
 #include "qt_input_map.h"
 #include "qt_list_model.h"

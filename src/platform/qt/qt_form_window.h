@@ -10,7 +10,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "platform/form.h"
+#include "platform/model/form.h"
 #include "qt_loop_state.h"
 #include "qt_picture_view.h"
 #include "qt_widgets.h"

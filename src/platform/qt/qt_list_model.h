@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/listview.h"
+#include "platform/model/listview.h"
 #include "qt_loop_state.h"
 
 namespace kestrova {

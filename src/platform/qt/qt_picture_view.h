@@ -5,7 +5,7 @@
 #include <QSize>
 #include <memory>
 
-#include "platform/form.h"
+#include "platform/model/form.h"
 
 class QPainter;
 class QWidget;

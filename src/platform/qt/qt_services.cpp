@@ -31,12 +31,12 @@
 #include <unistd.h>
 #include <unordered_map>
 
-#include "gvfs_path.h"
-#include "platform/picture_worker.h"
+#include "platform/posix/gvfs_path.h"
+#include "platform/pictures/picture_worker.h"
 #include "qt_convert.h"
 #include "qt_form_window.h"
 #include "qt_picture_decode.h"
-#include "spawn_process.h"
+#include "platform/posix/spawn_process.h"
 
 namespace kestrova {
 namespace {

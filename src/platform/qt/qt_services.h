@@ -4,8 +4,8 @@
 // outlives it; the attached forms must outlive it too (or be detached).
 #include <memory>
 
-#include "platform/form.h"
-#include "platform/services.h"
+#include "platform/model/form.h"
+#include "platform/model/services.h"
 
 class QMenu;
 class QMimeType;

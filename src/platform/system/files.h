@@ -10,12 +10,12 @@
 #include <utility>
 #include <vector>
 
-#include "services.h"  // LocalTime
+#include "platform/model/services.h"  // LocalTime
 
 #ifdef _WIN32
-#include "win32/native_folder.h"
+#include "platform/windows/native_folder.h"
 #else
-#include "posix/native_folder.h"
+#include "platform/posix/native_folder.h"
 #endif
 
 namespace kestrova {

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string>
 
-#include "files.h"
+#include "platform/system/files.h"
 
 namespace kestrova {
 

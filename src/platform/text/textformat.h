@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "services.h"  // LocalTime
+#include "platform/model/services.h"  // LocalTime
 
 namespace kestrova {
 

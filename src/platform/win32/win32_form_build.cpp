@@ -4,11 +4,11 @@
 
 #include <set>
 
-#include "platform/listview.h"
+#include "platform/model/listview.h"
 #include "win32_form_window.h"
 #include "win32_list_window.h"
 #include "win32_picture_control.h"
-#include "wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace kestrova {
 namespace {

@@ -5,11 +5,11 @@
 
 #include <algorithm>
 
-#include "platform/listview.h"
+#include "platform/model/listview.h"
 #include "win32_form_window.h"
 #include "win32_list_window.h"
 #include "win32_picture_control.h"
-#include "wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace kestrova {
 namespace {

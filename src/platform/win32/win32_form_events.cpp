@@ -3,11 +3,11 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include "platform/listview.h"
-#include "platform/user_input.h"
+#include "platform/model/listview.h"
+#include "platform/model/user_input.h"
 #include "win32_form_window.h"
 #include "win32_list_window.h"
-#include "wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace kestrova {
 namespace {

@@ -2,10 +2,10 @@
 // colour, always-on-top, and what the program drew on its surface.
 #include <algorithm>
 
-#include "platform/user_input.h"
+#include "platform/model/user_input.h"
 #include "win32_form_window.h"
 #include "win32_list_window.h"
-#include "wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace kestrova {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "platform/form.h"
+#include "platform/model/form.h"
 #include "win32_list_window.h"
 #include "win32_picture.h"
 #include "win32_picture_control.h"

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
-#include "platform/user_input.h"
+#include "platform/model/user_input.h"
 #include "win32_form_window.h"
 #include "win32_picture.h"
-#include "wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace kestrova {
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/listview.h"
+#include "platform/model/listview.h"
 
 namespace kestrova {
 

@@ -7,11 +7,11 @@
 #include <stdexcept>
 #include <unordered_map>
 
-#include "platform/picture_worker.h"
+#include "platform/pictures/picture_worker.h"
 #include "win32_form_window.h"
-#include "system_error.h"
+#include "platform/windows/system_error.h"
 #include "win32_shell.h"
-#include "wide_text.h"
+#include "platform/windows/wide_text.h"
 #include "win32_wic.h"
 
 namespace kestrova {

@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "platform/form.h"
-#include "platform/services.h"
+#include "platform/model/form.h"
+#include "platform/model/services.h"
 
 namespace kestrova {
 

@@ -4,7 +4,7 @@
 // window's GWLP_USERDATA.
 #include <windows.h>
 
-#include "platform/geometry.h"
+#include "platform/model/geometry.h"
 
 namespace kestrova {
 

@@ -1,8 +1,8 @@
 // Code page 932 through the system's own tables.
 #include <windows.h>
 
-#include "platform/codepage.h"
-#include "platform/cp932_table.h"
+#include "platform/text/codepage.h"
+#include "platform/text/cp932_table.h"
 #include "wide_text.h"
 
 namespace kestrova {

@@ -1,5 +1,5 @@
 // Files and folders on Windows, every path through the wide-character API.
-#include "platform/files.h"
+#include "platform/system/files.h"
 
 #include <windows.h>
 

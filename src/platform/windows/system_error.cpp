@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/files.h"
+#include "platform/system/files.h"
 #include "wide_text.h"
 
 namespace kestrova {

@@ -1,5 +1,5 @@
 // The per-user folders of Windows, and whether a folder takes new files.
-#include "platform/user_folders.h"
+#include "platform/system/user_folders.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -8,7 +8,7 @@
 #include <string>
 
 #include "long_path.h"
-#include "platform/files.h"
+#include "platform/system/files.h"
 #include "wide_text.h"
 
 namespace kestrova {

@@ -18,9 +18,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/form.h"
+#include "platform/model/form.h"
 #include "platform/qt/qt_services.h"
-#include "platform_qt/qt_test_support.h"
+#include "platform/qt/qt_test_support.h"
 
 namespace kestrova {
 namespace {

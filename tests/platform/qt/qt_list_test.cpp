@@ -13,10 +13,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/form.h"
-#include "platform/listview.h"
+#include "platform/model/form.h"
+#include "platform/model/listview.h"
 #include "platform/qt/qt_services.h"
-#include "platform_qt/qt_test_support.h"
+#include "platform/qt/qt_test_support.h"
 
 namespace kestrova {
 namespace {

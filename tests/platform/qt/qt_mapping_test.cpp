@@ -5,8 +5,8 @@
 
 #include <sys/stat.h>
 
-#include "platform/geometry.h"
-#include "platform/qt/gvfs_path.h"
+#include "platform/model/geometry.h"
+#include "platform/posix/gvfs_path.h"
 #include "platform/qt/qt_input_map.h"
 #include "platform/qt/qt_text.h"
 #include "support/temp_dir.h"

@@ -15,7 +15,7 @@
 #include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_picture_decode.h"
 #include "platform/qt/qt_services.h"
-#include "platform_qt/qt_test_support.h"
+#include "platform/qt/qt_test_support.h"
 
 namespace kestrova {
 namespace {

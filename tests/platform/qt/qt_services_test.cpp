@@ -22,7 +22,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/qt/qt_services.h"
-#include "platform_qt/qt_test_support.h"
+#include "platform/qt/qt_test_support.h"
 
 namespace kestrova {
 namespace {

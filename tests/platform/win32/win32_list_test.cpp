@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/form.h"
-#include "platform/listview.h"
+#include "platform/model/form.h"
+#include "platform/model/listview.h"
 #include "platform/win32/win32_form_window.h"
 #include "platform/win32/win32_services.h"
 

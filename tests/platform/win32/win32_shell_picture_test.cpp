@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/win32/win32_shell.h"
-#include "platform/win32/wide_text.h"
+#include "platform/windows/wide_text.h"
 #include "platform/win32/win32_wic.h"
 
 namespace kestrova {

@@ -1,6 +1,6 @@
 // The Windows file layer on real files: wide names, attributes, atomic
 // replacement, renames that never replace, long paths.
-#include "platform/files.h"
+#include "platform/system/files.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/codepage.h"
-#include "platform/win32/system_error.h"
-#include "platform/win32/wide_text.h"
+#include "platform/text/codepage.h"
+#include "platform/windows/system_error.h"
+#include "platform/windows/wide_text.h"
 #include "support/temp_dir.h"
 
 #undef DeleteFile
