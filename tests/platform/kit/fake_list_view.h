@@ -3,12 +3,18 @@
 // told it, with a clock the test sets and a flush timer the test fires.
 #include <chrono>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "platform/kit/list_mirror.h"
 
-namespace kestrova::testing {
+namespace kestrova {
+
+// Runs read as rows in a failing test's message.
+inline void PrintTo(const RowRun& run, std::ostream* out) { *out << "rows " << run.first << ".." << run.last; }
+
+namespace testing {
 
 class FakeListView final : public ListMirror {
 public:
@@ -98,4 +104,5 @@ private:
     std::int32_t begin_count_ = 0;
 };
 
-}  // namespace kestrova::testing
+}  // namespace testing
+}  // namespace kestrova
