@@ -8,7 +8,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev libgl-dev
   qt6-image-formats-plugins libheif-dev
   libgtest-dev libgmock-dev

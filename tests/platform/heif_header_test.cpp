@@ -2,7 +2,7 @@
 // configuration box without decoding; the most when it cannot be told.
 #include <gtest/gtest.h>
 
-#include "platform/heif_header.h"
+#include "platform/pictures/heif_header.h"
 #include "support/temp_dir.h"
 
 namespace kestrova {

@@ -5,8 +5,8 @@
 // crash or a huge read.
 #include <gtest/gtest.h>
 
-#include "platform/picture_load.h"
-#include "platform/webp_header.h"
+#include "platform/pictures/picture_load.h"
+#include "platform/pictures/webp_header.h"
 #include "support/quarter_picture.h"
 #include "support/temp_dir.h"
 

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string_view>
 
-#include "platform/heif_header.h"
+#include "platform/pictures/heif_header.h"
 #include "qt_convert.h"
 
 namespace kestrova {

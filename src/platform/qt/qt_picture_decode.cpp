@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "heif_decode.h"
-#include "platform/jpeg_header.h"
-#include "platform/webp_header.h"
+#include "platform/pictures/jpeg_header.h"
+#include "platform/pictures/webp_header.h"
 #include "qt_convert.h"
 
 namespace kestrova {

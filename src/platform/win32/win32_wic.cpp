@@ -8,8 +8,8 @@
 #include <cmath>
 #include <span>
 
-#include "platform/webp_header.h"
-#include "wide_text.h"
+#include "platform/pictures/webp_header.h"
+#include "platform/windows/wide_text.h"
 
 namespace kestrova {
 namespace {
