@@ -5,10 +5,8 @@
 // only its first frame or page is shown.
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <algorithm>
@@ -53,15 +51,7 @@ std::string WriteFile(const QTemporaryDir& dir, const QString& name, const QByte
     return file.fileName().toStdString();
 }
 
-QByteArray Webp(const QImage& image) {
-    QByteArray webp;
-    QBuffer buffer(&webp);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "webp");
-    writer.setQuality(100);  // lossless
-    writer.write(image);
-    return webp;
-}
+QByteArray Webp(const QImage& image) { return qt_test::Encoded(image, "webp", 100); }  // lossless
 
 void AppendChunk(QByteArray& out, const char* fourcc, const QByteArray& data) {
     out.append(fourcc, 4);
@@ -128,12 +118,7 @@ QByteArray AnimatedWebp(const std::vector<QImage>& frames) {
 QByteArray WebpClaiming(int width, int height) {
     QImage image(16, 16, QImage::Format_RGB32);
     image.fill(Qt::blue);
-    QByteArray webp;
-    QBuffer buffer(&webp);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "webp");
-    writer.setQuality(80);
-    writer.write(image);
+    QByteArray webp = qt_test::Encoded(image, "webp", 80);
     const qsizetype start_code = webp.indexOf("\x9d\x01\x2a");
     qToLittleEndian<quint16>(static_cast<quint16>(width), webp.data() + start_code + 3);
     qToLittleEndian<quint16>(static_cast<quint16>(height), webp.data() + start_code + 5);
