@@ -10,7 +10,6 @@
 #include <string_view>
 
 #include "platform/pictures/heif_header.h"
-#include "platform/pictures/planar_picture.h"
 #include "qt_convert.h"
 
 namespace kestrova {
@@ -47,94 +46,16 @@ std::int64_t PlaneBytes(const std::string& path, const heif_image_handle* handle
     return static_cast<std::int64_t>(static_cast<double>(size.width) * size.height * samples * bytes_per_sample);
 }
 
-// While the codec decodes, its own buffers come to about as much again as
-// the planes (more for a large picture of one piece, less for the tiles
-// phones write); turning the planes by the file's transforms also holds two
-// sets. Reduced straight from the planes, only the drawn picture comes on
-// top.
-bool PlanesWithinBudget(const std::string& path, const heif_image_handle* handle, PixelSize size, PixelSize drawn) {
-    return WithinDecodeBudget(drawn, kInterleavedBytesPerPixel, 2 * PlaneBytes(path, handle, size));
-}
-
-// Converted by libheif instead, the whole picture is held interleaved as
-// well as the planes; with alpha, Qt's smooth scaling premultiplies into one
-// more copy.
-bool InterleavedWithinBudget(const std::string& path, const heif_image_handle* handle, PixelSize size) {
+bool WithinBudget(const std::string& path, const heif_image_handle* handle, PixelSize size) {
+    const std::int64_t planes = PlaneBytes(path, handle, size);
     const std::int64_t interleaved = std::int64_t{size.width} * size.height * kInterleavedBytesPerPixel;
+    // While the codec decodes, its own buffers come to about as much again
+    // as the planes (more for a large picture of one piece, less for the
+    // tiles phones write); turning the planes holds two sets, converting
+    // them the planes and the interleaved copy the budget counts. With
+    // alpha, Qt's smooth scaling premultiplies into one more copy.
     const std::int64_t premultiplied = heif_image_handle_has_alpha_channel(handle) ? interleaved : 0;
-    return WithinDecodeBudget(size, kInterleavedBytesPerPixel, 2 * PlaneBytes(path, handle, size) + premultiplied);
-}
-
-SamplePlane PlaneOf(const heif_image* image, heif_channel channel) {
-    if (!heif_image_has_channel(image, channel)) return {};
-    SamplePlane plane;
-    int stride = 0;
-    plane.data = heif_image_get_plane_readonly(image, channel, &stride);
-    plane.stride = stride;
-    plane.width = heif_image_get_width(image, channel);
-    plane.height = heif_image_get_height(image, channel);
-    plane.bits = heif_image_get_bits_per_pixel_range(image, channel);
-    // Depths that do not fill their words are kept in 16 bits all the same.
-    if (plane.bits <= 8 && heif_image_get_bits_per_pixel(image, channel) > 8) plane.bits = 16;
-    return plane;
-}
-
-// The decoded planes as they are, or nullopt when they are of a kind left
-// to libheif's own conversion.
-std::optional<PlanarPicture> PlanesOf(const heif_image* image) {
-    const heif_colorspace space = heif_image_get_colorspace(image);
-    if (space != heif_colorspace_YCbCr && space != heif_colorspace_monochrome) return std::nullopt;
-    PlanarPicture planes;
-    planes.luma = PlaneOf(image, heif_channel_Y);
-    if (space == heif_colorspace_YCbCr) {
-        planes.cb = PlaneOf(image, heif_channel_Cb);
-        planes.cr = PlaneOf(image, heif_channel_Cr);
-        if (!planes.cb.Present() || !planes.cr.Present()) return std::nullopt;
-    }
-    planes.alpha = PlaneOf(image, heif_channel_Alpha);
-    // Without a colour box libheif reads the planes as full-range BT.601.
-    heif_color_profile_nclx* nclx = nullptr;
-    if (heif_image_get_nclx_color_profile(image, &nclx).code == heif_error_Ok && nclx) {
-        const std::optional<ColourMatrix> matrix = ColourMatrixOf(nclx->matrix_coefficients);
-        planes.full_range = nclx->full_range_flag != 0;
-        heif_nclx_color_profile_free(nclx);
-        if (!matrix) return std::nullopt;
-        planes.matrix = *matrix;
-    }
-    return planes;
-}
-
-struct Opened {
-    std::unique_ptr<heif_context, FreeContext> context;
-    std::unique_ptr<heif_image_handle, FreeHandle> handle;
-};
-
-std::optional<Opened> OpenPrimary(const std::string& path) {
-    EnsureLibheif();
-    Opened opened;
-    opened.context.reset(heif_context_alloc());
-    if (!opened.context || heif_context_read_from_file(opened.context.get(), path.c_str(), nullptr).code != heif_error_Ok) {
-        return std::nullopt;
-    }
-    heif_image_handle* raw_handle = nullptr;
-    if (heif_context_get_primary_image_handle(opened.context.get(), &raw_handle).code != heif_error_Ok) return std::nullopt;
-    opened.handle.reset(raw_handle);
-    return opened;
-}
-
-std::unique_ptr<heif_image, FreeImage> Decode(const heif_image_handle* handle, heif_colorspace space, heif_chroma chroma) {
-    std::unique_ptr<heif_decoding_options, FreeOptions> options(heif_decoding_options_alloc());
-    if (!options) return nullptr;
-    // The planes are read at any depth; only a conversion is asked for 8 bits.
-    options->convert_hdr_to_8bit = space == heif_colorspace_undefined ? 0 : 1;
-    heif_image* raw_image = nullptr;
-    if (heif_decode_image(handle, &raw_image, space, chroma, options.get()).code != heif_error_Ok) return nullptr;
-    return std::unique_ptr<heif_image, FreeImage>(raw_image);
-}
-
-// The size after the file's transforms: what is drawn.
-PixelSize DeclaredSize(const heif_image_handle* handle) {
-    return {heif_image_handle_get_width(handle), heif_image_handle_get_height(handle)};
+    return WithinDecodeBudget(size, kInterleavedBytesPerPixel, 2 * planes + premultiplied);
 }
 
 }  // namespace
@@ -146,14 +67,26 @@ bool IsHeifFile(const std::string& path) {
     return std::string_view(head.data() + 4, 4) == "ftyp";
 }
 
-std::optional<LoadedPicture> DecodeHeifFileInterleaved(const std::string& path, PixelSize fit) {
-    const std::optional<Opened> opened = OpenPrimary(path);
-    if (!opened) return std::nullopt;
-    const heif_image_handle* handle = opened->handle.get();
-    const PixelSize declared = DeclaredSize(handle);
-    if (declared.Empty() || !InterleavedWithinBudget(path, handle, declared)) return std::nullopt;
-    const auto image = Decode(handle, heif_colorspace_RGB, heif_chroma_interleaved_RGBA);
-    if (!image) return std::nullopt;
+std::optional<LoadedPicture> DecodeHeifFile(const std::string& path, PixelSize fit) {
+    EnsureLibheif();
+    std::unique_ptr<heif_context, FreeContext> context(heif_context_alloc());
+    if (!context || heif_context_read_from_file(context.get(), path.c_str(), nullptr).code != heif_error_Ok) return std::nullopt;
+    heif_image_handle* raw_handle = nullptr;
+    if (heif_context_get_primary_image_handle(context.get(), &raw_handle).code != heif_error_Ok) return std::nullopt;
+    std::unique_ptr<heif_image_handle, FreeHandle> handle(raw_handle);
+    // The size after the file's transforms: what is drawn.
+    const PixelSize declared{heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get())};
+    if (declared.Empty() || !WithinBudget(path, handle.get(), declared)) return std::nullopt;
+
+    std::unique_ptr<heif_decoding_options, FreeOptions> options(heif_decoding_options_alloc());
+    if (!options) return std::nullopt;
+    options->convert_hdr_to_8bit = 1;
+    heif_image* raw_image = nullptr;
+    if (heif_decode_image(handle.get(), &raw_image, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, options.get()).code !=
+        heif_error_Ok) {
+        return std::nullopt;
+    }
+    std::unique_ptr<heif_image, FreeImage> image(raw_image);
     int stride = 0;
     const std::uint8_t* pixels = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
     const PixelSize natural{heif_image_get_width(image.get(), heif_channel_interleaved),
@@ -162,33 +95,12 @@ std::optional<LoadedPicture> DecodeHeifFileInterleaved(const std::string& path, 
     // Without alpha libheif fills the fourth byte opaque; read so, the
     // smooth scaling takes the pixels as they are, without a converted copy.
     const QImage::Format format =
-        heif_image_handle_has_alpha_channel(handle) ? QImage::Format_RGBA8888 : QImage::Format_RGBX8888;
+        heif_image_handle_has_alpha_channel(handle.get()) ? QImage::Format_RGBA8888 : QImage::Format_RGBX8888;
     const QImage view(pixels, natural.width, natural.height, stride, format);
     const PixelSize want = FitInside(natural, fit);
     if (want == natural) return LoadedPicture{FromQImage(view), natural};
     return LoadedPicture{FromQImage(view.scaled(want.width, want.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)),
                          natural};
-}
-
-std::optional<LoadedPicture> DecodeHeifFile(const std::string& path, PixelSize fit) {
-    {
-        const std::optional<Opened> opened = OpenPrimary(path);
-        if (!opened) return std::nullopt;
-        const heif_image_handle* handle = opened->handle.get();
-        const PixelSize declared = DeclaredSize(handle);
-        if (declared.Empty() || !PlanesWithinBudget(path, handle, declared, FitInside(declared, fit))) return std::nullopt;
-        // The codec's own planes, turned and mirrored but not converted.
-        const auto image = Decode(handle, heif_colorspace_undefined, heif_chroma_undefined);
-        if (!image) return std::nullopt;
-        if (const std::optional<PlanarPicture> planes = PlanesOf(image.get())) {
-            const PixelSize natural{planes->luma.width, planes->luma.height};
-            Picture picture = ReducedFromPlanes(*planes, FitInside(natural, fit));
-            if (picture.Empty()) return std::nullopt;
-            return LoadedPicture{std::move(picture), natural};
-        }
-    }
-    // Rare colour coding: decoded again, all of it left to libheif.
-    return DecodeHeifFileInterleaved(path, fit);
 }
 
 }  // namespace kestrova

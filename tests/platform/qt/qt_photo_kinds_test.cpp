@@ -9,12 +9,9 @@
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <QtEndian>
-#include <algorithm>
-#include <cstdlib>
 #include <functional>
 #include <vector>
 
-#include "platform/qt/heif_decode.h"
 #include "platform/qt/qt_picture_decode.h"
 #include "platform/qt/qt_test_support.h"
 #include "support/heif_file.h"
@@ -190,49 +187,6 @@ TEST(QtPhotoKinds, DecodedUprightAndNoLargerThanAskedFor) {
                 EXPECT_EQ(QuartersOf(loaded->picture), UprightQuarters(orientation)) << what;
             }
         }
-    }
-}
-
-// HEIC and AVIF are reduced straight from the codec's planes; whole, they
-// must read as libheif's own conversion reads them, at each sampling.
-TEST(QtPhotoKinds, HeifPlanesReadAsLibheifConvertsThem) {
-    qt_test::EnsureApplication();
-    QTemporaryDir dir;
-    QImage colours(48, 40, QImage::Format_RGB32);
-    for (int y = 0; y < colours.height(); ++y) {
-        for (int x = 0; x < colours.width(); ++x) colours.setPixel(x, y, qRgb(x * 5, y * 6, 255 - x * 2 - y * 3));
-    }
-    const QImage rgb = colours.convertToFormat(QImage::Format_RGB888);
-    struct Case {
-        const char* name;
-        heif_compression_format format;
-        const char* chroma;
-    };
-    const Case cases[] = {
-        {"420.heic", heif_compression_HEVC, "420"},
-        {"444.heic", heif_compression_HEVC, "444"},
-        {"420.avif", heif_compression_AV1, "420"},
-        {"444.avif", heif_compression_AV1, "444"},
-    };
-    for (const Case& c : cases) {
-        const std::string path = dir.filePath(c.name).toStdString();
-        ASSERT_EQ(test::WriteHeifFile(path, rgb.constBits(), rgb.width(), rgb.height(), static_cast<int>(rgb.bytesPerLine()),
-                                      {c.format, 90, 1, false, c.chroma}),
-                  "")
-            << c.name;
-        const std::optional<LoadedPicture> planes = DecodeHeifFile(path, {});
-        const std::optional<LoadedPicture> converted = DecodeHeifFileInterleaved(path, {});
-        ASSERT_TRUE(planes.has_value() && converted.has_value()) << c.name;
-        ASSERT_EQ(SizeOf(planes->picture), SizeOf(converted->picture)) << c.name;
-        int worst = 0;
-        for (size_t i = 0; i < planes->picture.pixels.size(); ++i) {
-            for (int shift : {0, 8, 16, 24}) {
-                const int a = static_cast<int>(planes->picture.pixels[i] >> shift & 0xff);
-                const int b = static_cast<int>(converted->picture.pixels[i] >> shift & 0xff);
-                worst = std::max(worst, std::abs(a - b));
-            }
-        }
-        EXPECT_LE(worst, 3) << c.name << ": a channel differs by " << worst;
     }
 }
 
