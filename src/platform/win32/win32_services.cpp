@@ -9,6 +9,7 @@
 
 #include "platform/pictures/picture_worker.h"
 #include "win32_form_window.h"
+#include "platform/windows/installed_player.h"
 #include "platform/windows/system_error.h"
 #include "win32_shell.h"
 #include "platform/windows/wide_text.h"
@@ -215,6 +216,8 @@ std::optional<int> Win32Services::ProcessExitCode(ProcessId id) {
     impl_->exit_codes[id.value] = result;
     return result;
 }
+
+std::optional<VideoPlayer> Win32Services::InstalledVideoPlayer() { return FindInstalledPlayer(); }
 
 int Win32Services::ShowCursor(bool show) { return ::ShowCursor(show ? TRUE : FALSE); }
 

@@ -29,6 +29,7 @@ public:
     std::optional<std::string> BrowseFolder(const std::string& title, bool network) override;
     std::optional<ProcessId> StartProcess(const std::vector<std::string>& argv, std::string& error) override;
     std::optional<int> ProcessExitCode(ProcessId id) override;
+    std::optional<VideoPlayer> InstalledVideoPlayer() override;
     int ShowCursor(bool show) override;
     ScreenSize Screen() override;
     LocalTime Now() override;
