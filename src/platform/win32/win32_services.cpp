@@ -167,7 +167,12 @@ MsgBoxResult Win32Services::MsgBox(const std::string& text, int buttons, int ico
     return kCancel;
 }
 
-bool Win32Services::ShellOpen(const std::string& path, std::string& error) { return ShellOpenFile(path, error); }
+// The main window owns what the shell asks, such as which program opens a
+// file that has none; the shell runs the question's loop meanwhile.
+bool Win32Services::ShellOpen(const std::string& path, std::string& error) {
+    Counting pumping(impl_->shared.pumping);
+    return ShellOpenFile(impl_->shared.main_window, path, error);
+}
 
 Picture Win32Services::AssociatedIcon(const std::string& path) {
     const UINT dpi = impl_->shared.main_window ? GetDpiForWindow(impl_->shared.main_window) : USER_DEFAULT_SCREEN_DPI;
