@@ -32,6 +32,31 @@ wine_session() {
 REG
 }
 
+# Runs the script again under Xvfb when there is no display.
+#   wine_display "$@"
+wine_display() {
+  [ -n "${DISPLAY:-}" ] || exec xvfb-run -a -s "-noreset -screen 0 1600x1000x24" "$0" "$@"
+}
+
+# A test's folder $work: kestrova.exe in $work/win, an empty $work/files, the
+# prefix joined and the probe at hand. At the end the script's own undo (if
+# it defines one) takes back what it put into the prefix.
+#   wine_test <kestrova.exe> <wine_probe.exe>
+wine_test() {
+  work=$(mktemp -d)
+  pid=""
+  trap wine_test_end EXIT
+  wine_session "$work"
+  probe_exe=$2
+  mkdir -p "$work/win" "$work/files"
+  cp "$1" "$work/win/kestrova.exe"
+}
+wine_test_end() {
+  wine_cleanup
+  if declare -F undo >/dev/null; then undo; fi
+  rm -rf "$work"
+}
+
 # Ends what the session started: the program, and a prefix of our own.
 wine_cleanup() {
   [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null || true
@@ -75,6 +100,16 @@ click_at() {
 # Where row $1 of the main window's list lies on the screen.
 row_point() {
   probe row "$main_title" "$1" || fail "no row $1 in the list"
+}
+
+# Selects every row of the list (the middle button does) and waits until
+# the list shows $1 rows selected.
+select_all() {
+  click_at 2 "$(row_point 1)"
+  for _ in $(seq 1 100); do
+    [ "$(probe selected "$main_title")" = "$1" ] && return 0
+  done
+  fail "the middle button did not select the $1 rows"
 }
 
 # Chooses item $1 (1-based, separators not counted) of the list menu opened

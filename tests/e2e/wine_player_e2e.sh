@@ -1,37 +1,28 @@
 #!/usr/bin/env bash
 # Playing videos with kestrova.exe under Wine, with stand-ins for the players.
-#   menu       mplayerc.exe beside the program; "Media Player Classic (動画)"
-#              from the list menu plays the two selected rows, one at a time,
-#              over the black backdrop, with the command line of the Part
-#   auto       the automatic run after a start-up refresh plays the list and
-#              the program ends by itself, saving nothing
-#   installed  no mplayerc.exe beside the program: a VLC registered in the
-#              prefix plays, with its own switches; with none registered the
-#              message names mplayerc.exe beside the program
-#   wine_player_e2e.sh <kestrova.exe> <wine_probe.exe> <wine_stand_in.exe> menu|auto|installed
+#   menu   "Media Player Classic (動画)" from the list menu: with no player
+#          at all, the message names mplayerc.exe beside the program; with a
+#          stand-in mplayerc.exe there, the two selected rows play one at a
+#          time over the black backdrop, each with its command line
+#   auto   no mplayerc.exe beside the program but a VLC registered in the
+#          prefix: the automatic run after a start-up refresh plays the list
+#          with VLC's own switches and the program ends by itself, saving
+#          nothing
+#   wine_player_e2e.sh <kestrova.exe> <wine_probe.exe> <wine_stand_in.exe> menu|auto
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-noreset -screen 0 1600x1000x24" "$0" "$@"
-fi
 source "$here/e2e_lib.sh"
 source "$here/wine_lib.sh"
+wine_display "$@"
 
 mode=$4
-work=$(mktemp -d)
-pid=""
-cleanup() {
-  wine_cleanup
-  [ "$mode" = installed ] && printf '[-HKEY_LOCAL_MACHINE\\SOFTWARE\\VideoLAN\\VLC]\n' | wine_registry
-  rm -rf "$work"
+undo() {
+  if [ "$mode" = auto ]; then printf '[-HKEY_LOCAL_MACHINE\\SOFTWARE\\VideoLAN\\VLC]\n' | wine_registry; fi
 }
-trap cleanup EXIT
-wine_session "$work"
-probe_exe=$2
+wine_test "$1" "$2"
 
-mkdir -p "$work/win" "$work/files" "$work/VLC"
-cp "$1" "$work/win/kestrova.exe"
+mkdir -p "$work/VLC"
 printf 'v' > "$work/files/first video.avi"
 printf 'v' > "$work/files/second 動画.avi"
 files=$(windows_path "$work/files")
@@ -51,19 +42,22 @@ assert all(f == "alone covered" for f in flags), "each player plays alone over t
 PY
 }
 part_line() { echo "$(windows_path "$work/win/mplayerc.exe") \"$files\\$1\" /play /fullscreen /close"; }
-# Refresh at start, the automatic run "MediaPlayerc", "終了" after it.
-auto_settings() { write_settings "$work/win/Kestrova.ini" "$files" 1 0,0,1,2,1,0 "" '*.avi'; }
-wait_end_by_itself() {
-  wait_program_end "by itself after its automatic run"
-  [ ! -e "$work/win/Kestrova.csv" ] || fail "the automatic end saved the list"
-}
 
 case "$mode" in
   menu)
-    cp "$3" "$work/win/mplayerc.exe"
     write_settings "$work/win/Kestrova.ini" "$files" 1 1,0,3,0,0,0 "" '*.avi'
     start_program "$work/win"
-    click_at 2 "$(row_point 1)"
+    select_all 2
+    list_menu 4 1
+    text=$(message_text)
+    [ "$text" = "$(windows_path "$work/win/mplayerc.exe") が見つかりません。開く(実行)できませんでした。" ] ||
+      fail "the message without any player reads: $text"
+    xdotool key Return
+    probe wait Kestrova gone || fail "the message stayed"
+    wait_window "$main_title"
+    echo "no player at all: the message names mplayerc.exe beside the program"
+
+    cp "$3" "$work/win/mplayerc.exe"
     list_menu 4 1
     wait_lines "$work/win/mplayerc.exe.log" 2
     wait_window "$main_title"
@@ -71,33 +65,17 @@ case "$mode" in
     close_program
     ;;
   auto)
-    cp "$3" "$work/win/mplayerc.exe"
-    auto_settings
-    "$wine" "$work/win/kestrova.exe" &
-    pid=$!
-    wait_end_by_itself
-    check_played "$work/win/mplayerc.exe.log" "$(part_line "first video.avi")" "$(part_line "second 動画.avi")"
-    ;;
-  installed)
-    auto_settings
-    "$wine" "$work/win/kestrova.exe" &
-    pid=$!
-    text=$(message_text)
-    [ "$text" = "$(windows_path "$work/win/mplayerc.exe") が見つかりません。開く(実行)できませんでした。" ] ||
-      fail "the message without any player reads: $text"
-    xdotool key Return
-    wait_end_by_itself
-    echo "no player at all: the message names mplayerc.exe beside the program"
-
     cp "$3" "$work/VLC/vlc.exe"
     wine_registry <<REG
 [HKEY_LOCAL_MACHINE\\SOFTWARE\\VideoLAN\\VLC]
 "InstallDir"="$(reg_path "$work/VLC")"
 REG
-    auto_settings
+    # Refresh at start, the automatic run "MediaPlayerc", "終了" after it.
+    write_settings "$work/win/Kestrova.ini" "$files" 1 0,0,1,2,1,0 "" '*.avi'
     "$wine" "$work/win/kestrova.exe" &
     pid=$!
-    wait_end_by_itself
+    wait_program_end "by itself after its automatic run"
+    [ ! -e "$work/win/Kestrova.csv" ] || fail "the automatic end saved the list"
     vlc="$(windows_path "$work/VLC/vlc.exe") --fullscreen --play-and-exit --no-one-instance --"
     check_played "$work/VLC/vlc.exe.log" "$vlc \"$files\\first video.avi\"" "$vlc \"$files\\second 動画.avi\""
     ;;

@@ -5,6 +5,7 @@
 //   wine_probe.exe windows
 //   wine_probe.exe texts <title>
 //   wine_probe.exe row <title> <row>          (1-based)
+//   wine_probe.exe selected <title>           (how many rows are selected)
 //   wine_probe.exe control <title> <text>
 //   wine_probe.exe at <title> <x> <y>          (twips in the window's client area)
 //   wine_probe.exe wait <title> [gone]
@@ -126,6 +127,14 @@ int Row(HWND top, int row) {
     return 0;
 }
 
+// How many rows of the list are selected as it shows them.
+int Selected(HWND top) {
+    HWND list = FindWindowExW(top, nullptr, WC_LISTVIEWW, nullptr);
+    if (!list) return 1;
+    Print(std::to_string(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0)));
+    return 0;
+}
+
 int Control(HWND top, const std::wstring& text) {
     for (HWND child : Children(top)) {
         if (!IsWindowVisible(child) || TextOf(child) != text) continue;
@@ -187,6 +196,7 @@ int wmain(int argc, wchar_t** argv) {
     if (!top) return 1;
     if (command == L"texts") return Texts(top);
     if (command == L"row" && argc > 3) return Row(top, _wtoi(argv[3]));
+    if (command == L"selected") return Selected(top);
     if (command == L"control" && argc > 3) return Control(top, argv[3]);
     if (command == L"at" && argc > 4) return At(top, _wtoi(argv[3]), _wtoi(argv[4]));
     return 2;

@@ -8,24 +8,12 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-noreset -screen 0 1600x1000x24" "$0" "$@"
-fi
 source "$here/e2e_lib.sh"
 source "$here/wine_lib.sh"
+wine_display "$@"
 
-work=$(mktemp -d)
-pid=""
-cleanup() {
-  wine_cleanup
-  rm -rf "$work"
-}
-trap cleanup EXIT
-wine_session "$work"
-probe_exe=$2
+wine_test "$1" "$2"
 
-mkdir -p "$work/win" "$work/files"
-cp "$1" "$work/win/kestrova.exe"
 write_settings "$work/win/Kestrova.ini" "$(windows_path "$work/files")" 0
 start_program "$work/win"
 

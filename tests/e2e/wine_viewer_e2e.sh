@@ -10,51 +10,25 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-noreset -screen 0 1600x1000x24" "$0" "$@"
-fi
 source "$here/e2e_lib.sh"
 source "$here/wine_lib.sh"
+wine_display "$@"
 
 mode=$3
 dpi=$4
-work=$(mktemp -d)
-pid=""
 set_dpi() {
   printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"LogPixels"=dword:%08x\n' "$1" | wine_registry
 }
-cleanup() {
-  wine_cleanup
-  [ "$dpi" = 96 ] || set_dpi 96
-  rm -rf "$work"
+undo() {
+  if [ "$dpi" != 96 ]; then set_dpi 96; fi
 }
-trap cleanup EXIT
-wine_session "$work"
-probe_exe=$2
+wine_test "$1" "$2"
 [ "$dpi" = 96 ] || set_dpi "$dpi"
 
-mkdir -p "$work/win" "$work/files"
-cp "$1" "$work/win/kestrova.exe"
 # Pictures of two kinds and sizes, one of them as large as the screen, and
 # a file that is no picture.
-python3 - "$work/files" <<'PY'
-import struct, sys, zlib
-folder = sys.argv[1]
-def bmp(path, w, h, rgb):
-    row = bytes(rgb[::-1]) * w + b"\0" * ((4 - w * 3 % 4) % 4)
-    data = row * h
-    header = b"BM" + struct.pack("<IHHI", 54 + len(data), 0, 0, 54)
-    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-    open(path, "wb").write(header + info + data)
-def png(path, w, h, rgb):
-    raw = b"".join(b"\0" + bytes(rgb) * w for _ in range(h))
-    chunk = lambda t, d: struct.pack(">I", len(d)) + t + d + struct.pack(">I", zlib.crc32(t + d))
-    ihdr = struct.pack(">IIBBBBB", w, h, 8, 2, 0, 0, 0)
-    open(path, "wb").write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
-bmp(folder + "/a.bmp", 400, 300, (200, 0, 0))
-png(folder + "/b 写真.png", 1600, 1000, (0, 160, 0))
-open(folder + "/notes.txt", "w").write("not a picture")
-PY
+python3 "$here/write_pictures.py" "$work/files" a.bmp:400x300:200,0,0 "b 写真.png:1600x1000:0,160,0"
+printf 'not a picture' > "$work/files/notes.txt"
 files=$(windows_path "$work/files")
 # The window "Pem View" remembers its place in line 18; full screen is its last field.
 line18() { echo "2000,1,0,0,0,0,1500,1500,4350,5835,$1"; }
@@ -73,7 +47,7 @@ case "$mode" in
   window)
     write_settings "$work/win/Kestrova.ini" "$files" 1 0,0,30,0,0,0 "$(line18 0)"
     start_program "$work/win"
-    click_at 2 "$(row_point 1)"
+    select_all 3
     list_menu 5 1
     wait_window "Pem View"
     # Keys go to the window under the pointer: there is no window manager.
