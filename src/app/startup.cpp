@@ -74,7 +74,7 @@ void Form1_Load(Program& p) {
     });
     IgnoringErrors([&] {
         SetProgramPaths(s, p.executable_folder);
-        RemoveLeftoverSaveFiles(s);
+        RecoverInterruptedSaves(s);
         std::string error;
         if (!SettingsFileExists(s)) {
             LoadDefaultSettings(p);

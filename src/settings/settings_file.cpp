@@ -5,6 +5,7 @@
 #include "platform/codepage.h"
 #include "platform/file_text_stream.h"
 #include "platform/files.h"
+#include "platform/save_recovery.h"
 #include "platform/textformat.h"
 #include "platform/user_folders.h"
 
@@ -139,9 +140,9 @@ bool ReadSettingsFile(SharedState& state) {
     return ReadSettingsFile(state, error);
 }
 
-void RemoveLeftoverSaveFiles(const SharedState& state) {
-    RemoveStaleTemporaries(state.SettingsFilePath);
-    RemoveStaleTemporaries(state.ListFilePath);
+void RecoverInterruptedSaves(const SharedState& state) {
+    RecoverInterruptedSaves(state.SettingsFilePath);
+    RecoverInterruptedSaves(state.ListFilePath);
 }
 
 }  // namespace kestrova

@@ -34,8 +34,9 @@ bool SettingsFileExists(const SharedState& state);
 // it could not be read.
 bool ReadSettingsFile(SharedState& state, std::string& error);
 bool ReadSettingsFile(SharedState& state);
-// Deletes the temporary files that saves of the settings and list files
-// left behind when they were killed.
-void RemoveLeftoverSaveFiles(const SharedState& state);
+// Puts right what killed saves of the settings and list files left behind:
+// a whole last save whose file is missing is put back, every other
+// leftover of a save that is over is deleted.
+void RecoverInterruptedSaves(const SharedState& state);
 
 }  // namespace kestrova

@@ -307,13 +307,11 @@ TEST(StartupFailures, UnreadableSettingsOrListFileIsReportedAndSurvivesTheClose)
                          Case{"Kestrova.csv", true}}) {
         SCOPED_TRACE(std::string(c.file) + (c.by_permission ? ", no permission" : ", I/O error"));
         if (c.by_permission && testing::WhyPermissionBitsDoNotHold()) continue;
-        testing::TempDir dir;
-        SharedState saved;
-        ApplyDefaultSettings(saved);
-        saved.StartMode = kStartShowPrevious;
-        saved.ViewSeconds = 7;
-        SetProgramPaths(saved, dir.path());
-        ASSERT_TRUE(SaveSettingsFile(saved));
+        testing::ProgramWithSettings run([](SharedState& s) {
+            s.StartMode = kStartShowPrevious;
+            s.ViewSeconds = 7;
+        });
+        auto& [dir, services, program] = run;
         const std::string path = dir / c.file;
         std::filesystem::remove(path);
         if (c.by_permission) {
@@ -322,10 +320,7 @@ TEST(StartupFailures, UnreadableSettingsOrListFileIsReportedAndSurvivesTheClose)
         } else {
             std::filesystem::create_symlink("/proc/self/mem", path);
         }
-        HeadlessServices services;
-        Program program(services, dir.path());
-        WireHandlers(program);
-        Form1_Load(program);
+        run.Start();
         ASSERT_EQ(services.MessageBoxes().size(), 1u);
         const RecordedMsgBox& box = services.MessageBoxes()[0];
         EXPECT_EQ(box.text, ErrorText(c.by_permission ? EACCES : EIO) + "\n" + path + kUnreadableFileText);
@@ -341,6 +336,42 @@ TEST(StartupFailures, UnreadableSettingsOrListFileIsReportedAndSurvivesTheClose)
             EXPECT_EQ(std::filesystem::read_symlink(path), "/proc/self/mem");
         }
         EXPECT_EQ(services.MessageBoxes().size(), 1u) << "one message only";
+    }
+}
+
+// A replace that the system does in steps (ReplaceFileW under Wine), killed
+// between them, leaves no file but a whole last save under its second name:
+// the next start puts it back and shows every row. A temporary still being
+// written when its save was killed is no whole file: it goes, and the
+// program starts as without one.
+TEST(StartupKilledSaves, WholeSaveLeftByAKilledReplaceIsPutBackAndACutOneIsNot) {
+    // No process has this id, here or under Windows.
+    const std::string ended = "999999996";
+    const std::string rows = "\"\",\"\",\"\",\"\",\"\"\r\n"
+                             "\"a\",\"/x\",\"                  3 \",\"2024/05/01 13:45:07\",\"01\"\r\n"
+                             "\"b\",\"/x\",\"                  4 \",\"2024/05/01 13:45:08\",\"01\"\r\n";
+    for (const bool whole : {true, false}) {
+        SCOPED_TRACE(whole ? "written whole" : "cut short");
+        testing::ProgramWithSettings run([](SharedState& s) {
+            s.StartMode = kStartShowPrevious;
+            s.ViewSeconds = 7;
+        });
+        auto& [dir, services, program] = run;
+        const std::string stage = whole ? ".new-" : ".tmp-";
+        if (whole) {
+            std::filesystem::rename(testing::NativePath(dir / "Kestrova.ini"),
+                                    testing::NativePath(dir / ("Kestrova.ini" + stage + ended)));
+        } else {
+            dir.Write("Kestrova.ini" + stage + ended, "\"cut");
+        }
+        dir.Write("Kestrova.csv" + stage + ended, whole ? rows : rows.substr(0, 60));
+        run.Start();
+        EXPECT_EQ(program.state.ViewSeconds, 7);
+        EXPECT_EQ(program.Form1.ListView1.Count(), whole ? 2 : 0);
+        EXPECT_FALSE(dir.Exists("Kestrova.ini" + stage + ended));
+        EXPECT_FALSE(dir.Exists("Kestrova.csv" + stage + ended));
+        EXPECT_EQ(dir.Exists("Kestrova.csv"), whole);
+        EXPECT_TRUE(services.MessageBoxes().empty());
     }
 }
 
