@@ -7,6 +7,7 @@
 #include "settings/settings_file.h"
 #include "settings/settings_transfer.h"
 #include "settings/unreadable_file.h"
+#include "settings/window_sizes.h"
 #include "viewer/viewer_setup.h"
 
 namespace kestrova {
@@ -47,6 +48,27 @@ void RunStartMode(Program& p) {
     }
 }
 
+// The settings file, or the defaults. Whatever the file does not say keeps
+// its default: a file cut short must not leave a window of no size or a
+// wait of no seconds. A file that cannot be read is reported, and the
+// program runs on the defaults without writing them over it.
+void ReadSettingsAtStart(Program& p) {
+    SharedState& s = p.state;
+    std::string error;
+    switch (CheckFileAtStart(p, s.SettingsFilePath, s.SettingsFileUnread)) {
+        case FileAtStart::Missing:
+        case FileAtStart::Unusable: LoadDefaultSettings(p); break;
+        case FileAtStart::Readable:
+            ApplyDefaultSettings(s);
+            if (ReadSettingsFile(s, error)) break;
+            LoadDefaultSettings(p);
+            s.SettingsFileUnread = 1;
+            ReportUnreadableFile(p, s.SettingsFilePath, error);
+            break;
+    }
+    KeepRememberedSizesUsable(s, p.services.ScreenAreas());
+}
+
 void RunAutomaticStart(Program& p) {
     SharedState& s = p.state;
     if (IsOn(s.AbortRequested) || (s.StartMode != kStartRefresh && s.StartMode != kStartShowPrevious)) return;
@@ -75,16 +97,7 @@ void Form1_Load(Program& p) {
     IgnoringErrors([&] {
         SetProgramPaths(s, p.executable_folder);
         RecoverInterruptedSaves(s);
-        std::string error;
-        if (!SettingsFileExists(s)) {
-            LoadDefaultSettings(p);
-        } else if (!ReadSettingsFile(s, error)) {
-            // The program runs on the defaults, and its close must not
-            // write them over settings it could not see.
-            LoadDefaultSettings(p);
-            s.SettingsFileUnread = 1;
-            ReportUnreadableFile(p, s.SettingsFilePath, error);
-        }
+        ReadSettingsAtStart(p);
     });
     IgnoringErrors([&] { FillPatternSelector(p); });
     IgnoringErrors([&] { SettingsToScreen(p); });

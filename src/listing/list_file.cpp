@@ -111,7 +111,7 @@ void SaveListFile(Program& p) {
 
 void LoadListFile(Program& p) {
     SharedState& s = p.state;
-    if (!NormalFileExists(s.ListFilePath)) return;
+    if (CheckFileAtStart(p, s.ListFilePath, s.ListFileUnread) != FileAtStart::Readable) return;
     FileTextStream file;
     std::unique_ptr<IconCache> icon_cache;
     // Rows that did not all arrive must not be saved over the ones that

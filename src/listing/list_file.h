@@ -15,7 +15,7 @@ inline constexpr const char* kLoadInterruptedRow = "***** 中断 *****";
 void SaveListFile(Program& p);
 // At start-up: fills the list from the file and shows the status line of the
 // last refresh. A missing file leaves the list empty; a damaged one gives the
-// rows that could be read.
+// rows that could be read; a folder or a pipe in its place is reported.
 void LoadListFile(Program& p);
 
 }  // namespace kestrova

@@ -123,8 +123,6 @@ bool SaveSettingsFile(const SharedState& state) {
     return WriteFileAtomically(state.SettingsFilePath, EncodeFileText(FormatSettingsText(state)), error);
 }
 
-bool SettingsFileExists(const SharedState& state) { return NormalFileExists(state.SettingsFilePath); }
-
 bool ReadSettingsFile(SharedState& state, std::string& error) {
     // The whole file: a long title the program wrote itself must come back
     // whole, and every field after it must stay in its place. Decoding and

@@ -28,8 +28,6 @@ void ParseSettingsText(std::string_view text, SharedState& state);
 // Writes SettingsFilePath atomically; false (nothing reported) on failure,
 // and when the file was there but could not be read (SettingsFileUnread).
 bool SaveSettingsFile(const SharedState& state);
-// True when a settings file exists (a hidden one counts as missing).
-bool SettingsFileExists(const SharedState& state);
 // Reads SettingsFilePath into the state; false with the system's text when
 // it could not be read.
 bool ReadSettingsFile(SharedState& state, std::string& error);
