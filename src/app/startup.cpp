@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "app/shutdown.h"
 #include "listing/icon_list.h"
 #include "listing/refresh.h"
 #include "mainwin/main_window.h"
@@ -67,6 +68,8 @@ void ReadSettingsAtStart(Program& p) {
             break;
     }
     KeepRememberedSizesUsable(s, p.services.ScreenAreas());
+    // What the settings say of the list is what the list file holds.
+    s.ListOnDisk = ListedSummary(s);
 }
 
 void RunAutomaticStart(Program& p) {
@@ -116,22 +119,18 @@ void Form1_Load(Program& p) {
 }
 
 void Form1_QueryUnload(Program& p) {
-    IgnoringErrors([&] { ScreenTextsToSettings(p); });
-    IgnoringErrors([&] { ScreenOptionsToSettings(p); });
-    IgnoringErrors([&] { SaveSettingsFile(p.state); });
-    IgnoringErrors([&] { RunHandoff(p.handoffs.SaveListFile); });
-    p.services.EndProgram();
+    CloseMainWindow(p);
 }
 
 void Command2_Click(Program& p) {
     if (p.services.MsgBox("終了しますか", kYesNo, kQuestion) != kYes) return;
+    if (IsOn(p.state.Closing)) return;
+    const ClosingNow closing(p.state);
     IgnoringErrors([&] { ReadEnabledChecks(p); });
     IgnoringErrors([&] { SettingsToScreen(p); });
     IgnoringErrors([&] { ScreenOptionsToSettings(p); });
     IgnoringErrors([&] { ScreenTextsToSettings(p); });
-    IgnoringErrors([&] { SaveSettingsFile(p.state); });
-    IgnoringErrors([&] { RunHandoff(p.handoffs.SaveListFile); });
-    p.services.EndProgram();
+    SaveAndEnd(p);
 }
 
 }  // namespace kestrova

@@ -92,7 +92,6 @@ void WireListActions(Program& p) {
 
 void WireListFile(Program& p) {
     p.handoffs.LoadListFile = [&p] { LoadListFile(p); };
-    p.handoffs.SaveListFile = [&p] { SaveListFile(p); };
 }
 
 void WireViewer(Program& p) {

@@ -22,7 +22,6 @@ struct Handoffs {
     std::function<void()> MPC_Open;
     std::function<void()> Pem_Open;
     std::function<void()> LoadListFile;
-    std::function<void()> SaveListFile;
 };
 
 // What a higher layer keeps between its routines for the whole run, in a

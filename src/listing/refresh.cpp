@@ -6,7 +6,7 @@
 #include "folder_scan.h"
 #include "icon_list.h"
 #include "platform/free_memory.h"
-#include "settings/settings_file.h"
+#include "settings/failed_save.h"
 #include "settings/settings_transfer.h"
 #include "sorting.h"
 #include "core/timed_wait.h"
@@ -30,7 +30,7 @@ void StartAutomaticRun(Program& p) {
     if (IsOn(s.QuitAfterAutoRun)) {
         ScreenTextsToSettings(p);
         ScreenOptionsToSettings(p);
-        SaveSettingsFile(s);
+        if (const std::optional<FailedSave> failed = SaveProgramSettings(p)) ReportFailedSaves(p, {*failed});
     }
     if (s.AutoRunChoice >= kAutoRunOpen && s.AutoRunChoice <= kAutoRunOpenTimed) SelectAll(p);
     RunAutoRunChoice(p);
@@ -42,6 +42,8 @@ void RefreshList(Program& p, const FolderReading& reading) {
     SharedState& s = p.state;
     MainForm& f = p.Form1;
     s.AbortRequested = 0;
+    // The rows are this refresh's from now on, not those of the list file.
+    s.ListFileChangedWhileLoading = 0;
     f.Label2.SetCaption("");
     f.File1.SetPattern(f.Combo1.Text());
     f.Combo1.SetText(f.File1.Pattern());

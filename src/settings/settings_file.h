@@ -19,8 +19,10 @@ std::string MakeProgramFolder(const std::string& executable_folder);
 // ChooseDataFolders).
 void SetProgramPaths(SharedState& state, const std::string& executable_folder);
 
-// The file's text (UTF-8, CR LF line ends) for the current state.
+// The file's text (UTF-8, CR LF line ends) for the current state, with
+// line 35 describing `list` (by default the list the status line shows).
 std::string FormatSettingsText(const SharedState& state);
+std::string FormatSettingsText(const SharedState& state, const ListSummary& list);
 // Takes fields in file order into the state; a field that cannot be read
 // into its target is skipped and the target keeps its value.
 void ParseSettingsText(std::string_view text, SharedState& state);
@@ -28,6 +30,8 @@ void ParseSettingsText(std::string_view text, SharedState& state);
 // Writes SettingsFilePath atomically; false (nothing reported) on failure,
 // and when the file was there but could not be read (SettingsFileUnread).
 bool SaveSettingsFile(const SharedState& state);
+// The same with line 35 describing `list`; false with the system's text.
+bool SaveSettingsFile(const SharedState& state, const ListSummary& list, std::string& error);
 // Reads SettingsFilePath into the state; false with the system's text when
 // it could not be read.
 bool ReadSettingsFile(SharedState& state, std::string& error);

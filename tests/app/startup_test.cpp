@@ -17,9 +17,18 @@
 #include "platform/user_input.h"
 #include "settings/settings_file.h"
 #include "settings/settings_transfer.h"
+#include "settings/failed_save.h"
 #include "settings/unreadable_file.h"
 #include "support/permission_bits.h"
 #include "support/program_fixture.h"
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#undef DeleteFile
+#endif
 
 namespace kestrova {
 namespace {
@@ -354,12 +363,13 @@ TEST_F(StartupTest, ALinkedSettingsFileIsReadAndSavedThroughTheLink) {
     EXPECT_EQ(shared.DisplayEntries[2].Title, "changed") << "the shared file got the new settings";
 }
 
-TEST_F(StartupTest, UnwritableProgramFolderStillClosesSilently) {
+TEST_F(StartupTest, UnwritableProgramFolderIsSaidAtTheClose) {
     SKIP_UNLESS_PERMISSION_BITS_HOLD();
     Start();
     chmod(dir.path().c_str(), 0500);
     EXPECT_THROW(UserClose(p().Form1), ProgramEnded);
-    EXPECT_TRUE(services.MessageBoxes().empty());
+    ASSERT_EQ(services.MessageBoxes().size(), 1u);
+    EXPECT_EQ(services.MessageBoxes()[0].text, ErrorText(EACCES) + "\n" + (dir / "Kestrova.ini") + kSaveFailedText);
     EXPECT_FALSE(dir.Exists("Kestrova.ini"));
 }
 
@@ -489,7 +499,41 @@ TEST(StartupKilledSaves, WholeSaveLeftByAKilledReplaceIsPutBackAndACutOneIsNot) 
     }
 }
 
-TEST(StartupFailures, ProgramFolderThatIsAFileNameStillClosesSilently) {
+#ifdef _WIN32
+// Hidden, system and read-only are the user's choices: such a settings or
+// list file is read as any other and saved keeping its attributes, and a
+// read-only one is said to be so and left alone.
+TEST(StartupAttributes, HiddenAndSystemFilesAreReadAndStaySoAndReadOnlyOnesAreLeftAlone) {
+    testing::ProgramWithSettings run([](SharedState& s) {
+        s.StartMode = kStartShowPrevious;
+        s.ViewSeconds = 7;
+    });
+    auto& [dir, services, program] = run;
+    dir.Write("Kestrova.csv", "\"\",\"\",\"\",\"\",\"\"\r\n\"a\",\"C:\\x\",\"                  3 \",\"2024/05/01 13:45:07\",\"01\"\r\n");
+    auto wide = [&](const char* name) { return std::filesystem::path(testing::NativePath(dir / name)).wstring(); };
+    ASSERT_TRUE(::SetFileAttributesW(wide("Kestrova.ini").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(::SetFileAttributesW(wide("Kestrova.csv").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
+    const std::string list_before = dir.Read("Kestrova.csv");
+    run.Start();
+    EXPECT_EQ(program.state.ViewSeconds, 7) << "the hidden settings file was read";
+    EXPECT_EQ(program.Form1.ListView1.Count(), 1) << "the hidden list file was read";
+    program.Form2.Text[49]->SetText("9");
+    program.Form1.ListView1.AddRow("new row");
+    EXPECT_THROW(UserClose(program.Form1), ProgramEnded);
+    EXPECT_EQ(::GetFileAttributesW(wide("Kestrova.ini").c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+              static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    SharedState back;
+    SetProgramPaths(back, dir.path());
+    ASSERT_TRUE(ReadSettingsFile(back));
+    EXPECT_EQ(back.ViewSeconds, 9);
+    ASSERT_EQ(services.MessageBoxes().size(), 1u);
+    EXPECT_EQ(services.MessageBoxes()[0].text, ErrorText(EACCES) + "\n" + (dir / "Kestrova.csv") + kSaveFailedText);
+    EXPECT_EQ(dir.Read("Kestrova.csv"), list_before) << "the read-only list is left alone";
+    ::SetFileAttributesW(wide("Kestrova.csv").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+#endif
+
+TEST(StartupFailures, ProgramFolderThatIsAFileNameIsSaidOnceAtTheClose) {
     // The same failure for root: the settings path lies below a plain file.
     testing::TempDir dir;
     dir.Write("not-a-folder", "x");
@@ -497,8 +541,14 @@ TEST(StartupFailures, ProgramFolderThatIsAFileNameStillClosesSilently) {
     Program program(services, dir / "not-a-folder");
     WireHandlers(program);
     Form1_Load(program);
-    EXPECT_THROW(UserClose(program.Form1), ProgramEnded);
     EXPECT_TRUE(services.MessageBoxes().empty());
+    program.state.StartMode = kStartOnly;  // so the list is saved too
+    SettingsToScreen(program);
+    EXPECT_THROW(UserClose(program.Form1), ProgramEnded);
+    ASSERT_EQ(services.MessageBoxes().size(), 1u) << "one message for both files";
+    const std::string& text = services.MessageBoxes()[0].text;
+    EXPECT_NE(text.find(program.state.SettingsFilePath + kSaveFailedText), std::string::npos) << text;
+    EXPECT_NE(text.find(program.state.ListFilePath + kSaveFailedText), std::string::npos) << text;
 }
 
 }  // namespace

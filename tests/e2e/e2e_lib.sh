@@ -27,3 +27,11 @@ wait_for_end() {
   kill -0 "$program" 2>/dev/null && fail "$name did not end"
   wait "$program" || true
 }
+
+# Puts the Wine that runs Windows programs here into $wine and its server
+# into $wineserver, or skips the test (exit 77) without one.
+find_wine() {
+  wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+  [ -x "$wine" ] || { echo "SKIP: no Wine"; exit 77; }
+  wineserver="$(dirname "$wine")/wineserver"
+}

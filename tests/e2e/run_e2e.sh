@@ -2,8 +2,9 @@
 # End-to-end checks of the real program under Xvfb: it starts in an empty
 # program folder, shows its main window, and writes Kestrova.ini when it is
 # closed by the close box or by "終了" answered with Yes (and not with No).
-# "previous" starts by showing the saved list (in name order, as the settings
-# sort it) and must write it back as it was.
+# "refresh" lists a small tree with the refresh button and is closed by its
+# close box. "previous" starts by showing the saved list (in name order, as
+# the settings sort it) and must write it back as it was.
 #   run_e2e.sh <kestrova binary> close|exit|refresh|previous [screenshot.png]
 set -euo pipefail
 
@@ -23,8 +24,8 @@ ini="$work/Kestrova.ini"
 
 source "$here/e2e_lib.sh"
 
-# Start mode 0 keeps start-up from scanning anything; the refresh check
-# gives row 1 a small folder instead.
+# Start mode 0 keeps start-up from scanning anything; the refresh checks
+# give row 1 a small folder for the refresh button.
 if [ "$mode" = refresh ]; then
   mkdir -p "$work/files/sub"
   printf 'hello' > "$work/files/a.txt"
@@ -34,7 +35,7 @@ if [ "$mode" = refresh ]; then
 import sys
 work = sys.argv[1]
 lines = ['"テスト","%s/files",1,1' % work] + ['"","",0,0'] * 15
-lines.append('1,0,0,1,10335,5880,10215,5202,"*.*"')
+lines.append('1,0,0,0,10335,5880,10215,5202,"*.*"')
 lines.append('2000,1,0,0,0,0,3582,4762,4350,5835,1')
 lines += ['"*.*"'] + ['""'] * 15
 lines.append('0,0,0,"",""')
@@ -98,7 +99,15 @@ case "$mode" in
     [ -n "$box" ] || fail "no question box the second time"
     xdotool key Return
     ;;
-  refresh|previous)
+  refresh)
+    # "最新の情報に更新" sits at 3,264 px in the window (50,3960 twips), 103 x 28 px.
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    xdotool mousemove $((X + 55)) $((Y + 278)) click 1
+    sleep 2
+    [ ! -e "$list" ] || fail "the list file was written before the end"
+    python3 "$here/x11_close.py" "$window"
+    ;;
+  previous)
     python3 "$here/x11_close.py" "$window"
     ;;
 esac

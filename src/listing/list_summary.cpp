@@ -1,0 +1,34 @@
+#include "list_summary.h"
+
+#include "list_file.h"
+#include "platform/textformat.h"
+
+namespace kestrova {
+namespace {
+
+// Column 3 of a row: the size, right-aligned, then the mark.
+constexpr int kSizeColumn = 2;
+
+}  // namespace
+
+double SizeOfCell(const std::string& cell) {
+    std::string digits;
+    for (char c : cell) {
+        if (c != ' ' && c != ',' && c != '*') digits += c;
+    }
+    return TextToDouble(digits).value_or(0);
+}
+
+ListSummary SummaryOfRows(const ListView& list, const SharedState& s) {
+    ListSummary summary{0, 0, 0, s.InterruptMark, s.RefreshStamp};
+    for (std::int32_t i = 1; i <= list.Count(); ++i) {
+        if (list.RowText(i) == kLoadInterruptedRow && list.SubItem(i, 1) == kLoadInterruptedRow) continue;
+        const std::string size = list.SubItem(i, kSizeColumn);
+        ++summary.FileCount;
+        summary.TotalBytes += SizeOfCell(size);
+        if (!size.empty() && size.back() == '*') ++summary.SameSizeHits;
+    }
+    return summary;
+}
+
+}  // namespace kestrova
