@@ -7,6 +7,7 @@
 
 #include "app/startup.h"
 #include "listing/list_file.h"
+#include "mainwin/main_window.h"
 #include "platform/files.h"
 #include "settings/failed_save.h"
 #include "settings/settings_transfer.h"
@@ -53,9 +54,17 @@ void CloseMainWindow(Program& p) {
     SharedState& s = p.state;
     if (IsOn(s.Closing)) return;
     const ClosingNow closing(s);
+    s.CloseAfterRefresh = 0;
     IgnoringErrors([&] { ScreenTextsToSettings(p); });
     IgnoringErrors([&] { ScreenOptionsToSettings(p); });
     SaveAndEnd(p);
 }
+
+void InterruptForClose(Program& p) {
+    p.state.CloseAfterRefresh = 1;
+    Image1_Click(p);
+}
+
+void Form1_SessionEnd(Program& p) { CloseMainWindow(p); }
 
 }  // namespace kestrova

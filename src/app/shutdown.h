@@ -1,7 +1,7 @@
 #pragma once
 // How the program ends with its settings and its list saved: the main
-// window's close box, whatever the cause, and the exit button after its
-// question.
+// window's close (its close box, whatever the cause, and the end of the
+// user's session) and the exit button after its question.
 #include "core/program.h"
 
 namespace kestrova {
@@ -9,6 +9,14 @@ namespace kestrova {
 // The close: the settings screen's controls become the settings, then
 // SaveAndEnd. A close already under way takes no second request.
 void CloseMainWindow(Program& p);
+// A close asked for while a refresh runs: the refresh is interrupted as by
+// the interrupt image, and the close runs once it has stopped.
+void InterruptForClose(Program& p);
+// The user's session ends (logout, shutdown, a termination signal). The
+// system may end the process as soon as this returns, so the close runs at
+// once: a refresh under way stops where it is, and its partial list is not
+// written, as when the question whether to keep it is declined.
+void Form1_SessionEnd(Program& p);
 
 // Closing is 1 while it lives. The process ends inside it; only a backend
 // whose end returns (the headless one) sees it go.

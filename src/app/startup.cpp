@@ -119,6 +119,9 @@ void Form1_Load(Program& p) {
 }
 
 void Form1_QueryUnload(Program& p) {
+    // A refresh under way is interrupted first; the close follows once it
+    // has stopped (RefreshButtonClick hands over to CloseMainWindow).
+    if (IsOn(p.state.RefreshRunning)) return InterruptForClose(p);
     CloseMainWindow(p);
 }
 

@@ -113,7 +113,9 @@ struct SharedState {
     // The list file changed on disk while it was being loaded: the rows
     // shown may be older than the file.
     Flag16 ListFileChangedWhileLoading = 0;
-    // A close under way takes no second request.
+    // A close waits for the refresh it interrupted; a close under way takes
+    // no second request.
+    Flag16 CloseAfterRefresh = 0;
     Flag16 Closing = 0;
     Flag16 LoadCompleted = 0;
     Flag16 AbortRequested = 0;

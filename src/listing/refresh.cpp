@@ -123,6 +123,8 @@ void RefreshButtonClick(Program& p) {
     f.Command3.SetEnabled(true);
     f.Command1.SetEnabled(true);
     ClearSelection(p);
+    // A close that came meanwhile interrupted the refresh and waited for it.
+    if (IsOn(s.CloseAfterRefresh)) RunHandoff(p.handoffs.CloseMainWindow);
     if (IsOn(s.AutoRunAfterRefresh)) StartAutomaticRun(p);
 }
 

@@ -1,4 +1,5 @@
-// The ways the program ends with its files saved, and saves that fail.
+// The ways the program ends with its files saved: the close box, the end
+// of the session, a close during a refresh, and saves that fail.
 #include "app/shutdown.h"
 
 #include <gtest/gtest.h>
@@ -57,7 +58,60 @@ protected:
     }
     std::string Line35() { return SettingsLines().at(34); }
     std::size_t ListFileRows() { return testing::Split(dir.Read("Kestrova.csv"), "\r\n").size() - 2; }
+    // A close request that comes when the refresh by the button has found
+    // five files.
+    void RefreshAndOnTheFifthFile(const std::function<void()>& request) {
+        services.When([&] { return IsOn(state().RefreshRunning) && p().Form1.ListView1.Count() == 5; }, request);
+        EXPECT_THROW(UserClick(p().Form1.Command3), ProgramEnded);
+    }
 };
+
+TEST_F(ShutdownTest, EndOfTheSessionSavesTheSettingsAndTheListAsTheCloseBoxDoes) {
+    StartWithSavedList();
+    p().Form2.Text[2]->SetText("not yet applied");
+    UserEndSession(p().Form2);  // only the main window's end closes the program
+    EXPECT_TRUE(services.MessageBoxes().empty());
+    std::filesystem::remove(testing::NativePath(dir / "Kestrova.csv"));
+    EXPECT_THROW(UserEndSession(p().Form1), ProgramEnded);
+    EXPECT_EQ(SettingsLines().at(1), "\"not yet applied\",\"\",0,0") << "the settings screen's values, as at the close box";
+    EXPECT_EQ(dir.Read("Kestrova.csv"), kSavedList) << "the list shown, in its order";
+    EXPECT_EQ(Line35(), kSavedLine35);
+    EXPECT_TRUE(services.MessageBoxes().empty());
+}
+
+TEST_F(ShutdownTest, EndOfTheSessionDuringARefreshClosesAtOnceAndKeepsTheListOnDisk) {
+    StartWithSavedList();
+    RefreshAndOnTheFifthFile([&] { UserEndSession(p().Form1); });
+    EXPECT_EQ(dir.Read("Kestrova.csv"), kSavedList) << "half a refresh is no list to keep";
+    EXPECT_EQ(Line35(), kSavedLine35) << "the settings describe the list that stayed";
+    EXPECT_TRUE(services.MessageBoxes().empty()) << "nobody may be there to answer";
+}
+
+TEST_F(ShutdownTest, CloseBoxDuringARefreshInterruptsItAndDeclinedKeepsTheListOnDisk) {
+    StartWithSavedList();
+    services.QueueAnswer(kNo);
+    RefreshAndOnTheFifthFile([&] {
+        UserClose(p().Form1);
+        EXPECT_EQ(state().AbortRequested, 1) << "the refresh is interrupted first";
+    });
+    ASSERT_EQ(services.MessageBoxes().size(), 1u);
+    EXPECT_EQ(services.MessageBoxes()[0].text, kSaveInterruptedListQuestion);
+    EXPECT_EQ(dir.Read("Kestrova.csv"), kSavedList);
+    EXPECT_EQ(Line35(), kSavedLine35) << "not the count of the interrupted refresh";
+}
+
+TEST_F(ShutdownTest, CloseBoxDuringARefreshInterruptsItAndAcceptedSavesWhatItFound) {
+    StartWithSavedList();
+    services.QueueAnswer(kYes);
+    RefreshAndOnTheFifthFile([&] { UserClose(p().Form1); });
+    ASSERT_EQ(services.MessageBoxes().size(), 1u);
+    const std::size_t rows = ListFileRows();
+    EXPECT_GE(rows, 5u);
+    EXPECT_LT(rows, 20u) << "the refresh stopped";
+    // Twenty files of one byte each: every one after the first is a same-size hit.
+    const std::string counts = std::to_string(rows) + "," + std::to_string(rows) + "," + std::to_string(rows - 1);
+    EXPECT_EQ(Line35().rfind(counts + ",\"中断 \",\"         [", 0), 0u) << Line35();
+}
 
 TEST_F(ShutdownTest, SettingsDescribeTheListFileWheneverItIsNotWritten) {
     StartWithSavedList();

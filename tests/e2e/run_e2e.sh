@@ -3,9 +3,11 @@
 # program folder, shows its main window, and writes Kestrova.ini when it is
 # closed by the close box or by "終了" answered with Yes (and not with No).
 # "refresh" lists a small tree with the refresh button and is closed by its
-# close box. "previous" starts by showing the saved list (in name order, as
+# close box; "term" and "hup" do the same but end the program as a logout or
+# a shutdown does, with SIGTERM or SIGHUP: both files must be written all
+# the same. "previous" starts by showing the saved list (in name order, as
 # the settings sort it) and must write it back as it was.
-#   run_e2e.sh <kestrova binary> close|exit|refresh|previous [screenshot.png]
+#   run_e2e.sh <kestrova binary> close|exit|refresh|term|hup|previous [screenshot.png]
 set -euo pipefail
 
 binary=$1
@@ -26,7 +28,7 @@ source "$here/e2e_lib.sh"
 
 # Start mode 0 keeps start-up from scanning anything; the refresh checks
 # give row 1 a small folder for the refresh button.
-if [ "$mode" = refresh ]; then
+if [ "$mode" = refresh ] || [ "$mode" = term ] || [ "$mode" = hup ]; then
   mkdir -p "$work/files/sub"
   printf 'hello' > "$work/files/a.txt"
   printf 'hello' > "$work/files/b.txt"
@@ -99,13 +101,17 @@ case "$mode" in
     [ -n "$box" ] || fail "no question box the second time"
     xdotool key Return
     ;;
-  refresh)
+  refresh|term|hup)
     # "最新の情報に更新" sits at 3,264 px in the window (50,3960 twips), 103 x 28 px.
     eval "$(xdotool getwindowgeometry --shell "$window")"
     xdotool mousemove $((X + 55)) $((Y + 278)) click 1
     sleep 2
     [ ! -e "$list" ] || fail "the list file was written before the end"
-    python3 "$here/x11_close.py" "$window"
+    case "$mode" in
+      refresh) python3 "$here/x11_close.py" "$window" ;;
+      term) kill -TERM "$pid" ;;
+      hup) kill -HUP "$pid" ;;
+    esac
     ;;
   previous)
     python3 "$here/x11_close.py" "$window"
@@ -117,7 +123,12 @@ for _ in $(seq 1 50); do
   sleep 0.1
 done
 kill -0 "$pid" 2>/dev/null && fail "the program did not end"
-wait "$pid" || true
+status=0
+wait "$pid" || status=$?
+# The signal only asks; the program's own close ends it.
+if [ "$mode" = term ] || [ "$mode" = hup ]; then
+  [ "$status" -eq 0 ] || fail "ended by the signal itself (status $status), not by its close"
+fi
 [ -f "$ini" ] || fail "Kestrova.ini was not written"
 
 python3 - "$ini" "$mode" <<'PY'

@@ -33,6 +33,7 @@
 
 #include "gvfs_path.h"
 #include "platform/picture_worker.h"
+#include "platform/user_input.h"
 #include "qt_convert.h"
 #include "qt_form_window.h"
 #include "qt_picture_decode.h"
@@ -225,6 +226,12 @@ void QtServices::DetachForm(Form& form) {
 }
 
 void QtServices::FlushViews() { impl_->FlushAll(true); }
+
+void QtServices::EndSession() {
+    std::vector<Form*> forms;
+    for (const auto& [form, window] : impl_->windows) forms.push_back(const_cast<Form*>(form));
+    for (Form* form : forms) UserEndSession(*form);
+}
 
 void QtServices::DoEvents() {
     if (Clock::now() - impl_->last_turn < kTurnSlice) return;

@@ -46,6 +46,8 @@ public:
     void DetachForm(Form& form);
     // Brings every list view up to date now, whatever the batching.
     void FlushViews();
+    // The user's session ends: every window hears it (SessionEnd).
+    void EndSession();
 
     // The widgets behind the controls (nullptr when none), for tests.
     QWidget* WindowOf(const Form& form) const;
