@@ -22,8 +22,9 @@ double SizeOfCell(const std::string& cell) {
 ListSummary SummaryOfRows(const ListView& list, const SharedState& s) {
     ListSummary summary{0, 0, 0, s.InterruptMark, s.RefreshStamp};
     for (std::int32_t i = 1; i <= list.Count(); ++i) {
-        if (list.RowText(i) == kLoadInterruptedRow && list.SubItem(i, 1) == kLoadInterruptedRow) continue;
         const std::string size = list.SubItem(i, kSizeColumn);
+        // The marker row has no size; only such a row needs a closer look.
+        if (size.empty() && list.RowText(i) == kLoadInterruptedRow && list.SubItem(i, 1) == kLoadInterruptedRow) continue;
         ++summary.FileCount;
         summary.TotalBytes += SizeOfCell(size);
         if (!size.empty() && size.back() == '*') ++summary.SameSizeHits;
