@@ -8,7 +8,7 @@
 #include "app/startup.h"
 #include "listing/list_file.h"
 #include "mainwin/main_window.h"
-#include "platform/files.h"
+#include "platform/system/files.h"
 #include "settings/failed_save.h"
 #include "settings/settings_transfer.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "core/program.h"
-#include "platform/file_stamp.h"
-#include "platform/files.h"
+#include "platform/system/file_stamp.h"
+#include "platform/system/files.h"
 
 namespace kestrova {
 

@@ -1,7 +1,7 @@
 #include "list_summary.h"
 
 #include "list_file.h"
-#include "platform/textformat.h"
+#include "platform/text/textformat.h"
 
 namespace kestrova {
 namespace {

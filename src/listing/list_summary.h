@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/shared_state.h"
-#include "platform/listview.h"
+#include "platform/model/listview.h"
 
 namespace kestrova {
 

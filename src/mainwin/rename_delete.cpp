@@ -5,7 +5,7 @@
 
 #include "listing/file_rows.h"
 #include "listing/list_summary.h"
-#include "platform/files.h"
+#include "platform/system/files.h"
 
 namespace kestrova {
 namespace {

@@ -1,13 +1,13 @@
 #include "settings_file.h"
 
 #include "data_folders.h"
-#include "platform/quoted_fields.h"
-#include "platform/codepage.h"
-#include "platform/file_text_stream.h"
-#include "platform/files.h"
-#include "platform/save_recovery.h"
-#include "platform/textformat.h"
-#include "platform/user_folders.h"
+#include "platform/text/quoted_fields.h"
+#include "platform/text/codepage.h"
+#include "platform/text/file_text_stream.h"
+#include "platform/system/files.h"
+#include "platform/system/save_recovery.h"
+#include "platform/text/textformat.h"
+#include "platform/system/user_folders.h"
 
 namespace kestrova {
 namespace {

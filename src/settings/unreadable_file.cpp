@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "platform/files.h"
+#include "platform/system/files.h"
 
 namespace kestrova {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/shared_state.h"
-#include "platform/geometry.h"
+#include "platform/model/geometry.h"
 
 namespace kestrova {
 

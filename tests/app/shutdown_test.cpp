@@ -12,8 +12,8 @@
 
 #include "listing/file_rows.h"
 #include "listing/list_file.h"
-#include "platform/files.h"
-#include "platform/user_input.h"
+#include "platform/system/files.h"
+#include "platform/model/user_input.h"
 #include "settings/failed_save.h"
 #include "support/permission_bits.h"
 #include "support/program_fixture.h"

@@ -2,7 +2,7 @@
 // still being written may be cut short and goes; a written one is a whole
 // last save and goes only when the file itself is there, else it is put
 // back under the file's name.
-#include "platform/save_recovery.h"
+#include "platform/system/save_recovery.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <map>
 #include <string>
 
-#include "platform/files.h"
+#include "platform/system/files.h"
 #include "support/temp_dir.h"
 
 namespace kestrova {

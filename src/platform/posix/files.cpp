@@ -1,5 +1,5 @@
-#include "platform/files.h"
-#include "platform/save_recovery.h"
+#include "platform/system/files.h"
+#include "platform/system/save_recovery.h"
 
 #include <dirent.h>
 #include <fcntl.h>
