@@ -15,16 +15,9 @@
 #include "platform/system/files.h"
 #include "platform/model/user_input.h"
 #include "settings/failed_save.h"
+#include "support/file_attributes.h"
 #include "support/permission_bits.h"
 #include "support/program_fixture.h"
-
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#undef DeleteFile
-#endif
 
 namespace kestrova {
 namespace {
@@ -172,8 +165,7 @@ TEST(ShutdownFailures, UnwritableSettingsOrListIsSaidOnceAndTheOldFileStays) {
         {"a read-only settings file",
          [](testing::TempDir& dir) {
 #ifdef _WIN32
-             ::SetFileAttributesW(std::filesystem::path(testing::NativePath(dir / "Kestrova.ini")).c_str(),
-                                  FILE_ATTRIBUTE_READONLY);
+             testing::SetAttributes(dir / "Kestrova.ini", FILE_ATTRIBUTE_READONLY);
 #else
              ::chmod((dir / "Kestrova.ini").c_str(), 0444);
 #endif
@@ -219,7 +211,7 @@ TEST(ShutdownFailures, UnwritableSettingsOrListIsSaidOnceAndTheOldFileStays) {
             EXPECT_EQ(testing::Utf8Path(entry.path().filename()).find(".tmp-"), std::string::npos) << "no temporary is left";
         }
 #ifdef _WIN32
-        ::SetFileAttributesW(std::filesystem::path(testing::NativePath(dir / "Kestrova.ini")).c_str(), FILE_ATTRIBUTE_NORMAL);
+        testing::SetAttributes(dir / "Kestrova.ini", FILE_ATTRIBUTE_NORMAL);
 #endif
     }
 }

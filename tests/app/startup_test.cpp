@@ -19,16 +19,9 @@
 #include "settings/settings_transfer.h"
 #include "settings/failed_save.h"
 #include "settings/unreadable_file.h"
+#include "support/file_attributes.h"
 #include "support/permission_bits.h"
 #include "support/program_fixture.h"
-
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#undef DeleteFile
-#endif
 
 namespace kestrova {
 namespace {
@@ -506,9 +499,8 @@ TEST(StartupAttributes, HiddenAndSystemFilesAreReadAndStaySoAndReadOnlyOnesAreLe
     });
     auto& [dir, services, program] = run;
     dir.Write("Kestrova.csv", "\"\",\"\",\"\",\"\",\"\"\r\n\"a\",\"C:\\x\",\"                  3 \",\"2024/05/01 13:45:07\",\"01\"\r\n");
-    auto wide = [&](const char* name) { return std::filesystem::path(testing::NativePath(dir / name)).wstring(); };
-    ASSERT_TRUE(::SetFileAttributesW(wide("Kestrova.ini").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
-    ASSERT_TRUE(::SetFileAttributesW(wide("Kestrova.csv").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(testing::SetAttributes(dir / "Kestrova.ini", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(testing::SetAttributes(dir / "Kestrova.csv", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
     const std::string list_before = dir.Read("Kestrova.csv");
     run.Start();
     EXPECT_EQ(program.state.ViewSeconds, 7) << "the hidden settings file was read";
@@ -516,7 +508,7 @@ TEST(StartupAttributes, HiddenAndSystemFilesAreReadAndStaySoAndReadOnlyOnesAreLe
     program.Form2.Text[49]->SetText("9");
     program.Form1.ListView1.AddRow("new row");
     EXPECT_THROW(UserClose(program.Form1), ProgramEnded);
-    EXPECT_EQ(::GetFileAttributesW(wide("Kestrova.ini").c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+    EXPECT_EQ(testing::AttributesOf(dir / "Kestrova.ini") & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
               static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     SharedState back;
     SetProgramPaths(back, dir.path());
@@ -525,7 +517,7 @@ TEST(StartupAttributes, HiddenAndSystemFilesAreReadAndStaySoAndReadOnlyOnesAreLe
     ASSERT_EQ(services.MessageBoxes().size(), 1u);
     EXPECT_EQ(services.MessageBoxes()[0].text, ErrorText(EACCES) + "\n" + (dir / "Kestrova.csv") + kSaveFailedText);
     EXPECT_EQ(dir.Read("Kestrova.csv"), list_before) << "the read-only list is left alone";
-    ::SetFileAttributesW(wide("Kestrova.csv").c_str(), FILE_ATTRIBUTE_NORMAL);
+    testing::SetAttributes(dir / "Kestrova.csv", FILE_ATTRIBUTE_NORMAL);
 }
 #endif
 
