@@ -27,15 +27,7 @@ fi
 source "$here/e2e_lib.sh"
 find_wine
 
-work=$(mktemp -d)
-pid=""
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-  WINEPREFIX="$work/prefix" "$wineserver" -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+make_wine_work
 
 # A fresh prefix; windows draw their own frames (there is no window manager
 # here), and the tables' font "ＭＳ Ｐゴシック" is shown as IPAPGothic.

@@ -26,15 +26,7 @@ fi
 source "$here/e2e_lib.sh"
 find_wine
 
-work=$(mktemp -d)
-pid=""
-cleanup() {
-  [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null || true
-  WINEPREFIX="$work/prefix" "$wineserver" -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+make_wine_work KILL
 
 "$wine" wineboot --init >/dev/null 2>&1
 "$wineserver" -w
