@@ -14,6 +14,7 @@
 #include "settings/pattern_selector.h"
 #include "settings/settings_screen.h"
 #include "settings/settings_transfer.h"
+#include "shutdown.h"
 #include "startup.h"
 #include "viewer/slideshow.h"
 #include "viewer/viewer_actions.h"
@@ -24,6 +25,8 @@ namespace {
 void WireMainWindow(Program& p) {
     MainForm& f = p.Form1;
     f.QueryUnload = [&p] { Form1_QueryUnload(p); };
+    f.SessionEnd = [&p] { Form1_SessionEnd(p); };
+    p.handoffs.CloseMainWindow = [&p] { CloseMainWindow(p); };
     f.Resize = [&p] { Form_Resize(p); };
     f.Command1.Click = [&p] { Command1_Click(p); };
     f.Command2.Click = [&p] { Command2_Click(p); };
@@ -92,7 +95,6 @@ void WireListActions(Program& p) {
 
 void WireListFile(Program& p) {
     p.handoffs.LoadListFile = [&p] { LoadListFile(p); };
-    p.handoffs.SaveListFile = [&p] { SaveListFile(p); };
 }
 
 void WireViewer(Program& p) {

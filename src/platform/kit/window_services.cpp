@@ -2,6 +2,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
+
+#include "platform/model/user_input.h"
 
 namespace kestrova {
 
@@ -42,6 +45,16 @@ void WindowServices::FlushAll(bool force) {
 }
 
 void WindowServices::FlushViews() { FlushAll(true); }
+
+void WindowServices::EndSession() {
+    // A handler may take windows down (the close does), so the forms are
+    // taken first.
+    std::vector<Form*> forms;
+    for (const auto& [form, window] : windows_) forms.push_back(const_cast<Form*>(form));
+    for (Form* form : forms) {
+        if (windows_.count(form) != 0) UserEndSession(*form);
+    }
+}
 
 std::chrono::nanoseconds WindowServices::SteadyNow() const { return std::chrono::steady_clock::now().time_since_epoch(); }
 

@@ -36,6 +36,8 @@ public:
     void DetachForm(Form& form);
     // Brings every list view up to date now, whatever the batching.
     void FlushViews();
+    // The user's session ends: every window hears it (SessionEnd).
+    void EndSession();
 
     void DoEvents() final;
     void WaitTurn() final;

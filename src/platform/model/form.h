@@ -131,6 +131,9 @@ public:
     ClickHandler Load;
     ClickHandler Resize;
     ClickHandler QueryUnload;  // close box, whatever its cause
+    // The user's session ends (logout, shutdown, a termination signal). The
+    // system may end the process as soon as the handler returns.
+    ClickHandler SessionEnd;
     ClickHandler Click;
     ClickHandler DblClick;
     ClickHandler Activated;

@@ -1,4 +1,5 @@
 #include "platform/system/files.h"
+#include "platform/system/save_recovery.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -229,6 +230,12 @@ bool FolderExists(const std::string& path) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+std::optional<FileIdentity> IdentityOfFile(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 std::optional<std::int64_t> FileLength(const std::string& path) {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
@@ -406,9 +413,40 @@ std::optional<std::string> FollowLinks(const std::string& path, std::string& err
     return std::nullopt;
 }
 
+long CurrentProcessId() { return static_cast<long>(::getpid()); }
+
+bool ProcessHasEnded(long pid) { return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }
+
+std::optional<PathKind> KindOfPath(const std::string& path, std::string& error) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+        // A dangling link is a file yet to be written, as a missing name is.
+        if (errno == ENOENT || errno == ENOTDIR) return PathKind::Missing;
+        error = ErrorText(errno);
+        return std::nullopt;
+    }
+    if (S_ISREG(st.st_mode)) return PathKind::File;
+    return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::Other;
+}
+
 namespace {
 
-bool ProcessIsGone(long pid) { return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }
+// Nothing is written where the name holds no file: a rename would put a
+// file in the place of a pipe or a device, or fail on a folder only after
+// the whole file was written. A file its owner made read-only is left
+// alone as well.
+bool RefusesReplacing(const std::string& path, std::string& error) {
+    std::string reason;
+    const std::optional<PathKind> kind = KindOfPath(path, reason);
+    if (kind == PathKind::Folder) reason = ErrorText(EISDIR);
+    if (kind == PathKind::Other) reason = NotAFileText();
+    if (kind == PathKind::File && ::access(path.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS)) {
+        reason = ErrorText(errno);
+    }
+    if (reason.empty()) return false;
+    error = reason;
+    return true;
+}
 
 }  // namespace
 
@@ -419,7 +457,9 @@ bool WriteFileAtomically(const std::string& requested, const std::string& bytes,
     const std::optional<std::string> resolved = FollowLinks(requested, error);
     if (!resolved) return false;
     const std::string& path = *resolved;
-    const std::string temp = TemporaryPath(path, ::getpid());
+    if (RefusesReplacing(path, error)) return false;
+    const std::string temp = TemporaryPath(path, ::getpid(), SaveStage::Writing);
+    const std::string written = TemporaryPath(path, ::getpid(), SaveStage::Written);
     int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
     int raw = ::open(temp.c_str(), flags, 0644);
     if (raw < 0 && errno == EEXIST) {
@@ -432,12 +472,13 @@ bool WriteFileAtomically(const std::string& requested, const std::string& bytes,
         return false;
     }
     Fd fd(raw);
-    // Held until the file is renamed, so a start running meanwhile can tell
-    // this temporary from one a killed save left behind.
+    // Held until the file is in place, under both names, so a start running
+    // meanwhile can tell this temporary from one a killed save left behind.
     ::flock(fd.get(), LOCK_EX);
+    const std::string* current = &temp;
     auto fail = [&](int err) {
+        ::unlink(current->c_str());
         if (fd.get() >= 0) fd.Close();
-        ::unlink(temp.c_str());
         error = ErrorText(err);
         return false;
     };
@@ -450,37 +491,46 @@ bool WriteFileAtomically(const std::string& requested, const std::string& bytes,
     int err = 0;
     if (!WriteAll(fd.get(), bytes, err)) return fail(err);
     if (::fsync(fd.get()) != 0) return fail(errno);
-    if (::rename(temp.c_str(), path.c_str()) != 0) return fail(errno);
+    // Whole on the disk: from now on its name says so.
+    if (::rename(temp.c_str(), written.c_str()) != 0) return fail(errno);
+    current = &written;
+    if (::rename(written.c_str(), path.c_str()) != 0) return fail(errno);
     fd.Close();  // the data is on disk already (fsync above)
 
-    // Make the rename itself durable; failing here loses nothing already done.
+    // Make the renames themselves durable; failing here loses nothing already done.
     Fd folder(::open(ParentFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() >= 0) ::fsync(folder.get());
     return true;
 }
 
-int RemoveStaleTemporaries(const std::string& requested) {
-    std::string error;
-    const std::string path = FollowLinks(requested, error).value_or(requested);
-    const std::string folder = ParentFolder(path);
-    DirHandle dir(::opendir(folder.c_str()));
-    if (!dir.get()) return 0;
-    int removed = 0;
-    while (const dirent* d = ::readdir(dir.get())) {
-        const std::optional<long> owner = TemporaryOwner(d->d_name, path);
-        if (!owner) continue;
-        const long pid = *owner;
-        // A process of that number may be a save under way (or an unrelated
-        // process that got the number again): leave its file to a later start.
-        if (pid != ::getpid() && !ProcessIsGone(pid)) continue;
-        // A save from another machine sharing the folder still holds its lock.
-        Fd fd(::openat(::dirfd(dir.get()), d->d_name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-        if (fd.get() < 0 || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;
+namespace {
+
+// A temporary that a save under way still holds: its own process here, or
+// a save on another machine sharing the folder, keeps it locked.
+class Leftover {
+public:
+    explicit Leftover(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)) {}
+    bool Unheld() const {
         struct stat st;
-        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-        if (::unlinkat(::dirfd(dir.get()), d->d_name, 0) == 0) ++removed;
+        return fd_.get() >= 0 && ::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0 && ::fstat(fd_.get(), &st) == 0 &&
+               S_ISREG(st.st_mode);
     }
-    return removed;
+
+private:
+    Fd fd_;
+};
+
+}  // namespace
+
+bool DeleteLeftover(const std::string& temp) {
+    const Leftover leftover(temp);
+    return leftover.Unheld() && ::unlink(temp.c_str()) == 0;
+}
+
+bool PutBackLeftover(const std::string& temp, const std::string& path) {
+    const Leftover leftover(temp);
+    std::string error;
+    return leftover.Unheld() && RenameFile(temp, path, error);
 }
 
 // ---- FileReadStream ----

@@ -8,7 +8,12 @@
 namespace kestrova {
 namespace {
 
-constexpr const char* kTemporaryMark = ".tmp-";
+// The marks between a file's name and the process id of the save that
+// made the temporary: still being written, and written whole.
+constexpr const char* kWritingMark = ".tmp-";
+constexpr const char* kWrittenMark = ".new-";
+
+const char* MarkOf(SaveStage stage) { return stage == SaveStage::Written ? kWrittenMark : kWritingMark; }
 
 unsigned char FoldAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 0x20 : c; }
 
@@ -120,14 +125,23 @@ std::optional<std::string> ReadUpTo(std::size_t size_hint, std::size_t max_bytes
     return data;
 }
 
-std::string TemporaryPath(const std::string& path, long pid) { return path + kTemporaryMark + std::to_string(pid); }
+std::string NotAFileText() { return ErrorText(ENOTSUP); }
 
-std::optional<long> TemporaryOwner(const std::string& name, const std::string& path) {
-    const std::string prefix = BaseName(path) + kTemporaryMark;
-    if (!name.starts_with(prefix)) return std::nullopt;
-    const std::string digits = name.substr(prefix.size());
-    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
-    return std::stol(digits);
+std::string TemporaryPath(const std::string& path, long pid, SaveStage stage) {
+    return path + MarkOf(stage) + std::to_string(pid);
+}
+
+std::optional<TemporaryName> TemporaryOwner(const std::string& name, const std::string& path) {
+    for (const SaveStage stage : {SaveStage::Writing, SaveStage::Written}) {
+        const std::string prefix = BaseName(path) + MarkOf(stage);
+        if (!name.starts_with(prefix)) continue;
+        const std::string digits = name.substr(prefix.size());
+        if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) {
+            return std::nullopt;
+        }
+        return TemporaryName{std::stol(digits), stage};
+    }
+    return std::nullopt;
 }
 
 }  // namespace kestrova

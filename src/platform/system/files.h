@@ -154,6 +154,8 @@ bool MatchesAnyPattern(std::string_view name, std::string_view patterns);
 // True for an existing normal file: not a folder, not hidden.
 bool NormalFileExists(const std::string& path);
 bool FolderExists(const std::string& path);
+// The real file a path leads to; nullopt when it cannot be looked at.
+std::optional<FileIdentity> IdentityOfFile(const std::string& path);
 std::optional<std::int64_t> FileLength(const std::string& path);
 std::optional<LocalTime> FileModified(const std::string& path);
 LocalTime ToLocalTime(std::int64_t seconds_since_epoch);
@@ -202,20 +204,40 @@ std::optional<std::string> ReadUpTo(std::size_t size_hint, std::size_t max_bytes
 // The path a chain of symbolic links ends at (which need not exist yet), or
 // the path itself when it is no link; nullopt with the error text on a loop.
 std::optional<std::string> FollowLinks(const std::string& path, std::string& error);
-// Writes a whole file atomically: a temporary file in the same folder is
-// written, flushed and renamed over the old one, so a crash never leaves half
-// a file behind. Through a symbolic link the file it points at is replaced,
-// so a shared file stays shared.
+// Writes a whole file atomically. The bytes go to a temporary file in the
+// same folder under a name that says it is being written; once they are on
+// the disk it is renamed to a name that says it is whole, and that one is
+// renamed over the file in one step. So the file is always there, old or
+// new, and a save killed at any moment leaves at worst a temporary whose
+// name tells the next start what it holds (see RecoverInterruptedSaves).
+// Through a symbolic link the file it points at is replaced, so a shared
+// file stays shared. Nothing is written, and the system's text says why,
+// when the name holds a folder or anything else that is no file, or a file
+// that may not be written (read-only).
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error);
-// Deletes the temporary files of `path` that earlier writes left behind when
-// they were killed; a write still under way keeps its own. Returns how many
-// were deleted.
-int RemoveStaleTemporaries(const std::string& path);
 
-// The temporary file a write by process `pid` uses for `path`, and back: the
-// process whose temporary of `path` the name `name` is, if it is one.
-std::string TemporaryPath(const std::string& path, long pid);
-std::optional<long> TemporaryOwner(const std::string& name, const std::string& path);
+// The temporary file a save by process `pid` uses for `path` in each stage,
+// and back: which save's temporary of `path` the name `name` is, if any.
+enum class SaveStage { Writing, Written };
+std::string TemporaryPath(const std::string& path, long pid, SaveStage stage = SaveStage::Writing);
+struct TemporaryName {
+    long pid = 0;
+    SaveStage stage = SaveStage::Writing;
+};
+std::optional<TemporaryName> TemporaryOwner(const std::string& name, const std::string& path);
+
+// What is under a path, links followed.
+enum class PathKind {
+    Missing,
+    File,
+    Folder,
+    Other,  // a pipe, a device, a socket: nothing to read or replace as a file
+};
+// nullopt, with the system's text, when the system cannot tell (a loop of
+// links, no right to look).
+std::optional<PathKind> KindOfPath(const std::string& path, std::string& error);
+// The system's text for a name that holds something other than a file.
+std::string NotAFileText();
 
 // The folder as list rows show it: without trailing separators, and a drive
 // root ("C:\") as its drive ("C:"); the root "/" stays as it is.

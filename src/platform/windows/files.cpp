@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "long_path.h"
+#include "platform/system/save_recovery.h"
 #include "system_error.h"
 #include "wide_text.h"
 
@@ -265,6 +266,12 @@ bool FolderExists(const std::string& path) {
     return data && (data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::optional<FileIdentity> IdentityOfFile(const std::string& path) {
+    Handle file(::CreateFileW(LongPath(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.ok()) return std::nullopt;
+    return IdentityOf(file.get());
+}
+
 std::optional<std::int64_t> FileLength(const std::string& path) {
     const auto data = Attributes(path);
     if (!data || (data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
@@ -375,6 +382,55 @@ std::optional<std::string> FollowLinks(const std::string& path, std::string& err
     return Utf8FromWide(ShortForm(target));
 }
 
+std::optional<PathKind> KindOfPath(const std::string& path, std::string& error) {
+    const std::wstring wide = LongPath(path);
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD code = ::GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return PathKind::Missing;
+        error = WindowsErrorText(code);
+        return std::nullopt;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::Folder;
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return PathKind::File;
+    // A link: what it leads to decides.
+    Handle target(::CreateFileW(wide.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!target.ok()) {
+        const DWORD code = ::GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return PathKind::Missing;
+        error = WindowsErrorText(code);
+        return std::nullopt;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!::GetFileInformationByHandle(target.get(), &info)) return PathKind::Other;
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::Folder;
+    return ::GetFileType(target.get()) == FILE_TYPE_DISK ? PathKind::File : PathKind::Other;
+}
+
+namespace {
+
+// The attributes a new version of a file takes over from the old one: the
+// user's hidden or system file stays so from the moment it is in place.
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// Nothing is written where the name holds a folder (not every way of
+// replacing refuses one), nor over a file the user made read-only.
+bool RefusesReplacing(const std::wstring& path, DWORD attributes, std::string& error) {
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
+        error = WindowsErrorText(ERROR_ACCESS_DENIED);
+        return true;
+    }
+    std::string kind_error;
+    const std::optional<PathKind> kind = KindOfPath(Utf8FromWide(ShortForm(path)), kind_error);
+    if (kind == PathKind::File || kind == PathKind::Missing) return false;
+    error = kind ? NotAFileText() : kind_error;
+    return true;
+}
+
+}  // namespace
+
 bool WriteFileAtomically(const std::string& requested, const std::string& bytes, std::string& error) {
     // The temporary file must lie beside the real file for the replacement
     // to be a rename, and replacing a link would turn a shared file into a
@@ -382,18 +438,17 @@ bool WriteFileAtomically(const std::string& requested, const std::string& bytes,
     const std::optional<std::string> resolved = FollowLinks(requested, error);
     if (!resolved) return false;
     const std::wstring path = LongPath(*resolved);
-    // A folder of that name is no file to replace, and not every
-    // implementation of the replacing calls refuses it.
-    const DWORD target = ::GetFileAttributesW(path.c_str());
-    if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_DIRECTORY)) {
-        error = WindowsErrorText(ERROR_ACCESS_DENIED);
-        return false;
-    }
-    const std::wstring temp = LongPath(TemporaryPath(*resolved, static_cast<long>(::GetCurrentProcessId())));
+    const DWORD old_attributes = ::GetFileAttributesW(path.c_str());
+    if (RefusesReplacing(path, old_attributes, error)) return false;
+    const long pid = static_cast<long>(::GetCurrentProcessId());
+    const std::wstring temp = LongPath(TemporaryPath(*resolved, pid, SaveStage::Writing));
+    const std::wstring written = LongPath(TemporaryPath(*resolved, pid, SaveStage::Written));
+    const DWORD kept = old_attributes == INVALID_FILE_ATTRIBUTES ? 0 : old_attributes & kKeptAttributes;
     // Opened without sharing until it is complete, so a start running
     // meanwhile cannot take it for one a killed save left behind.
     auto create = [&] {
-        return ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, kept ? kept : FILE_ATTRIBUTE_NORMAL,
+                             nullptr);
     };
     HANDLE raw = create();
     if (raw == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_FILE_EXISTS) {
@@ -405,44 +460,35 @@ bool WriteFileAtomically(const std::string& requested, const std::string& bytes,
         return false;
     }
     Handle file(raw);
+    const std::wstring* current = &temp;
     auto fail = [&](DWORD code) {
         if (file.ok()) file.Close();
-        ::DeleteFileW(temp.c_str());
+        ::DeleteFileW(current->c_str());
         error = WindowsErrorText(code);
         return false;
     };
     for (std::size_t done = 0; done < bytes.size();) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-        DWORD written = 0;
-        if (!::WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr)) return fail(::GetLastError());
-        done += written;
+        DWORD written_now = 0;
+        if (!::WriteFile(file.get(), bytes.data() + done, chunk, &written_now, nullptr)) return fail(::GetLastError());
+        done += written_now;
     }
     if (!::FlushFileBuffers(file.get())) return fail(::GetLastError());
     if (!file.Close()) return fail(::GetLastError());
 
-    // ReplaceFileW keeps the old file's permissions and attributes, as the
-    // user set them; with no old file there is nothing to keep. The hidden
-    // and system attributes are set again in any case, since not every
-    // implementation of ReplaceFileW carries them over.
-    const DWORD old_attributes = ::GetFileAttributesW(path.c_str());
-    bool replaced = ::ReplaceFileW(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
-    if (!replaced) {
-        const DWORD replace_error = ::GetLastError();
-        if (!::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            return fail(replace_error == ERROR_FILE_NOT_FOUND ? ::GetLastError() : replace_error);
-        }
-    }
-    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    if (old_attributes != INVALID_FILE_ATTRIBUTES && (old_attributes & kKept)) {
-        const DWORD now = ::GetFileAttributesW(path.c_str());
-        if (now != INVALID_FILE_ATTRIBUTES && (now & kKept) != (old_attributes & kKept)) ::SetFileAttributesW(path.c_str(), now | (old_attributes & kKept));
-    }
+    // Whole on the disk: from now on its name says so. Then the one step
+    // that replaces the file: a rename over it, which NTFS (and Wine) do at
+    // once, where ReplaceFileW goes through a moment without the file.
+    constexpr DWORD kMove = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    if (!::MoveFileExW(temp.c_str(), written.c_str(), kMove)) return fail(::GetLastError());
+    current = &written;
+    if (!::MoveFileExW(written.c_str(), path.c_str(), kMove)) return fail(::GetLastError());
     return true;
 }
 
-namespace {
+long CurrentProcessId() { return static_cast<long>(::GetCurrentProcessId()); }
 
-bool ProcessIsGone(long pid) {
+bool ProcessHasEnded(long pid) {
     HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
     if (!process) return ::GetLastError() == ERROR_INVALID_PARAMETER;
     const bool gone = ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
@@ -450,29 +496,12 @@ bool ProcessIsGone(long pid) {
     return gone;
 }
 
-}  // namespace
+// A save still writing holds its temporary unshared: deleting or renaming
+// it then fails.
+bool DeleteLeftover(const std::string& temp) { return ::DeleteFileW(LongPath(temp).c_str()) != 0; }
 
-int RemoveStaleTemporaries(const std::string& requested) {
-    std::string error;
-    const std::string path = FollowLinks(requested, error).value_or(requested);
-    const std::wstring folder = LongPath(ParentFolder(path));
-    WIN32_FIND_DATAW data;
-    FindHandle find(::FindFirstFileExW(Joined(folder, WideFromUtf8(BaseName(path)) + L".tmp-*").c_str(), FindExInfoBasic, &data,
-                                       FindExSearchNameMatch, nullptr, 0));
-    if (find.get() == INVALID_HANDLE_VALUE) return 0;
-    int removed = 0;
-    const long self = static_cast<long>(::GetCurrentProcessId());
-    do {
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        const std::optional<long> owner = TemporaryOwner(Utf8FromWide(data.cFileName), path);
-        if (!owner) continue;
-        // A process of that number may be a save under way (or an unrelated
-        // process that got the number again): leave its file to a later start.
-        if (*owner != self && !ProcessIsGone(*owner)) continue;
-        // A save still writing holds the file unshared, and the delete fails.
-        if (::DeleteFileW(Joined(folder, data.cFileName).c_str())) ++removed;
-    } while (::FindNextFileW(find.get(), &data));
-    return removed;
+bool PutBackLeftover(const std::string& temp, const std::string& path) {
+    return ::MoveFileExW(LongPath(temp).c_str(), LongPath(path).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 // ---- FileReadStream ----

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <memory>
 #include <string>
@@ -130,6 +131,33 @@ TEST(WindowServicesEnd, NoFormReportsToABackendThatIsGone) {
     services->AttachForm(form);
     services.reset();
     EXPECT_EQ(form.Observer(), nullptr);
+}
+
+// The end of the session reaches every window still up, once; a window its
+// close takes down before its turn hears nothing (the main window's close
+// takes the viewers with it).
+TEST_F(WindowServicesTest, TheEndOfTheSessionReachesEveryWindowStillUp) {
+    Form viewer({"FormV", "", 4800, 3600}, {});
+    Form gone({"FormG", "", 4800, 3600}, {});
+    services.AttachForm(viewer);
+    services.AttachForm(gone);
+    std::vector<std::string> heard;
+    form.SessionEnd = [&] {
+        heard.push_back("main");
+        services.DetachForm(viewer);
+    };
+    viewer.SessionEnd = [&] { heard.push_back("viewer"); };
+    gone.SessionEnd = [&] { heard.push_back("gone"); };
+    services.DetachForm(gone);
+
+    services.EndSession();
+    // The windows are visited in no set order: the viewer hears it only
+    // when its turn came before the main window's.
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), "main"), 1);
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), "gone"), 0);
+    const auto main_at = std::find(heard.begin(), heard.end(), "main");
+    EXPECT_EQ(std::find(main_at, heard.end(), "viewer"), heard.end()) << "a window taken down heard it";
+    EXPECT_LE(std::count(heard.begin(), heard.end(), "viewer"), 1);
 }
 
 // DoEvents in a tight loop takes a real turn only when the last one is a

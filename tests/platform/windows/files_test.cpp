@@ -7,9 +7,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/text/codepage.h"
@@ -126,13 +128,20 @@ TEST_F(WindowsFilesTest, HiddenAndSystemFilesNeedTheHiddenBit) {
     EXPECT_EQ(Names(kAttrHidden), (std::vector<std::string>{"hidden.avi", "shown.avi", "system.avi"}));
     EXPECT_EQ(Names(kAttrDirectory), (std::vector<std::string>{"folder", "shown.avi"}));
     EXPECT_TRUE(NormalFileExists(Path("shown.avi")));
-    EXPECT_FALSE(NormalFileExists(Path("hidden.avi"))) << "a settings file with the hidden attribute counts as missing";
+    EXPECT_FALSE(NormalFileExists(Path("hidden.avi")));
     EXPECT_FALSE(NormalFileExists(Path("system.avi")));
     EXPECT_FALSE(NormalFileExists(Path("folder")));
     EXPECT_TRUE(FolderExists(Path("folder")));
+    // The settings and list files are the user's whatever their attributes.
+    std::string error;
+    for (const char* name : {"shown.avi", "hidden.avi", "system.avi"}) EXPECT_EQ(KindOfPath(Path(name), error), PathKind::File) << name;
+    EXPECT_EQ(KindOfPath(Path("folder"), error), PathKind::Folder);
+    EXPECT_EQ(KindOfPath(Path("missing"), error), PathKind::Missing);
+    EXPECT_EQ(KindOfPath(Path("missing\\below"), error), PathKind::Missing);
 }
 
 TEST_F(WindowsFilesTest, AtomicWriteReplacesAndKeepsTheAttributes) {
+    constexpr DWORD kHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     const struct {
         const char* name;
         bool exists_before;
@@ -141,6 +150,8 @@ TEST_F(WindowsFilesTest, AtomicWriteReplacesAndKeepsTheAttributes) {
         {"new.ini", false, 0},
         {"plain.ini", true, FILE_ATTRIBUTE_NORMAL},
         {"hidden.ini", true, FILE_ATTRIBUTE_HIDDEN},
+        {"system.ini", true, FILE_ATTRIBUTE_SYSTEM},
+        {"both.ini", true, kHiddenSystem},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -153,9 +164,48 @@ TEST_F(WindowsFilesTest, AtomicWriteReplacesAndKeepsTheAttributes) {
         ASSERT_TRUE(WriteFileAtomically(path, "new\r\n", error)) << error;
         EXPECT_EQ(dir.Read(c.name), "new\r\n");
         const DWORD now = ::GetFileAttributesW(WideFromUtf8(path).c_str());
-        EXPECT_EQ(now & FILE_ATTRIBUTE_HIDDEN, c.attributes & FILE_ATTRIBUTE_HIDDEN);
+        EXPECT_EQ(now & kHiddenSystem, c.attributes & kHiddenSystem);
     }
-    EXPECT_EQ(Names(kAttrHidden), (std::vector<std::string>{"hidden.ini", "new.ini", "plain.ini"})) << "no temporary is left";
+    EXPECT_EQ(Names(kAttrHidden), (std::vector<std::string>{"both.ini", "hidden.ini", "new.ini", "plain.ini", "system.ini"}))
+        << "no temporary is left";
+
+    // A read-only file is the user's word: it is said and left alone.
+    dir.Write("locked.ini", "old");
+    ASSERT_TRUE(::SetFileAttributesW(WideFromUtf8(Path("locked.ini")).c_str(), FILE_ATTRIBUTE_READONLY));
+    std::string error;
+    EXPECT_FALSE(WriteFileAtomically(Path("locked.ini"), "new", error));
+    EXPECT_EQ(error, WindowsErrorText(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(dir.Read("locked.ini"), "old");
+    ::SetFileAttributesW(WideFromUtf8(Path("locked.ini")).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// The replace is one step: a reader that looks for the file all through
+// many saves never finds it missing. (ReplaceFileW, under Wine, leaves the
+// name empty for milliseconds of every save.)
+TEST_F(WindowsFilesTest, SavesNeverLeaveAMomentWithoutTheFile) {
+    const std::string path = Path("Kestrova.csv");
+    const std::wstring wide = WideFromUtf8(path);
+    std::string error;
+    ASSERT_TRUE(WriteFileAtomically(path, std::string(1 << 20, 'a'), error)) << error;
+    std::atomic<bool> saving{true};
+    std::atomic<long> looks{0};
+    std::atomic<long> missing{0};
+    std::thread reader([&] {
+        while (saving) {
+            if (::GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES) ++missing;
+            ++looks;
+        }
+    });
+    for (int save = 0; save < 100; ++save) {
+        ASSERT_TRUE(WriteFileAtomically(path, std::string(1 << 20, static_cast<char>('a' + save % 26)), error)) << error;
+        // The reader looks at least once during every save.
+        const long seen = looks;
+        while (looks == seen) std::this_thread::yield();
+    }
+    saving = false;
+    reader.join();
+    EXPECT_GT(looks, 100);
+    EXPECT_EQ(missing, 0) << "of " << looks << " looks";
 }
 
 TEST_F(WindowsFilesTest, RenameNeverReplacesAnotherFile) {
