@@ -120,6 +120,18 @@ std::optional<std::string> ReadUpTo(std::size_t size_hint, std::size_t max_bytes
     return data;
 }
 
+void FileWriteStream::Write(const void* bytes, std::size_t size) {
+    if (!IsOpen()) return;
+    pending_.append(static_cast<const char*>(bytes), size);
+    if (pending_.size() >= kGathered) Flush();
+}
+
+bool FileWriteStream::Flush() {
+    if (IsOpen() && !pending_.empty() && !WriteThrough(pending_.data(), pending_.size())) failed_ = true;
+    pending_.clear();
+    return !failed_;
+}
+
 std::string TemporaryPath(const std::string& path, long pid) { return path + kTemporaryMark + std::to_string(pid); }
 
 std::optional<long> TemporaryOwner(const std::string& name, const std::string& path) {

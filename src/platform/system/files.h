@@ -190,6 +190,33 @@ private:
     std::intptr_t handle_ = -1;
 };
 
+// A file written from its start, as the scratch files of a refresh are:
+// what is written gathers in memory and goes to the file at Flush, at Close
+// or when a good piece has gathered, so a record costs no system call.
+class FileWriteStream {
+public:
+    FileWriteStream() = default;
+    ~FileWriteStream() { Close(); }
+    FileWriteStream(const FileWriteStream&) = delete;
+    FileWriteStream& operator=(const FileWriteStream&) = delete;
+
+    // Makes the file, or empties the one there; false with the system's text.
+    bool Create(const std::string& path, std::string& error);
+    bool IsOpen() const { return handle_ != -1; }
+    void Write(const void* bytes, std::size_t size);
+    // Hands what gathered to the system. False once any write has failed.
+    bool Flush();
+    void Close();
+
+private:
+    static constexpr std::size_t kGathered = 64 * 1024;
+    // The system's write of the whole piece.
+    bool WriteThrough(const char* bytes, std::size_t size);
+    std::intptr_t handle_ = -1;
+    std::string pending_;
+    bool failed_ = false;
+};
+
 // Reads at most max_bytes of a file; nullopt with the error text on failure.
 std::optional<std::string> ReadFileBytes(const std::string& path, std::string& error,
                                          std::size_t max_bytes = 256u * 1024u * 1024u);

@@ -504,6 +504,39 @@ void FileReadStream::Close() {
     handle_ = -1;
 }
 
+// ---- FileWriteStream ----
+
+bool FileWriteStream::Create(const std::string& path, std::string& error) {
+    Close();
+    HANDLE file = ::CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = LastErrorText();
+        return false;
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(file);
+    failed_ = false;
+    return true;
+}
+
+bool FileWriteStream::WriteThrough(const char* bytes, std::size_t size) {
+    while (size > 0) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+        DWORD written = 0;
+        if (!::WriteFile(reinterpret_cast<HANDLE>(handle_), bytes, chunk, &written, nullptr) || written == 0) return false;
+        bytes += written;
+        size -= written;
+    }
+    return true;
+}
+
+void FileWriteStream::Close() {
+    if (handle_ == -1) return;
+    Flush();
+    ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    handle_ = -1;
+}
+
 std::string ExecutableFolder() {
     std::wstring buffer(MAX_PATH, L'\0');
     while (true) {
