@@ -518,6 +518,9 @@ void FileReadStream::Close() {
     handle_ = -1;
 }
 
+// Any byte but the separator and NUL may stand in a name.
+bool SystemTakesName(std::string_view name) { return name.find('\0') == std::string_view::npos; }
+
 // ---- FileWriteStream ----
 
 bool FileWriteStream::Create(const std::string& path, std::string& error) {

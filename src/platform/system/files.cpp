@@ -85,7 +85,7 @@ Listing ListFolder(const std::string& folder, int attributes, const std::string&
 }
 
 bool CheckNewFileName(const std::string& name, std::string& error) {
-    if (std::any_of(name.begin(), name.end(), IsPathSeparator) || name == "." || name == "..") {
+    if (std::any_of(name.begin(), name.end(), IsPathSeparator) || name == "." || name == ".." || !SystemTakesName(name)) {
         error = ErrorText(EINVAL);
         return false;
     }

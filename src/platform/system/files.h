@@ -166,8 +166,16 @@ bool DeleteFile(const std::string& path, std::string& error);
 // Never replaces another file: an existing target name is refused.
 bool RenameFile(const std::string& from, const std::string& to, std::string& error);
 // A new name for a file in its folder; a name that would lead to another
-// folder is refused with the system's text for an invalid argument.
+// folder, or one SystemTakesName refuses, is refused with the system's text
+// for an invalid name.
 bool CheckNewFileName(const std::string& name, std::string& error);
+// Whether the system makes and finds a file of this name by its ordinary
+// path. Windows does not for a name that ends in a dot or a blank, is a
+// device name (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with or without an
+// extension) or holds < > : " | ? * or a control character; such files
+// exist all the same, made by other programs, and are reached through
+// their long paths.
+bool SystemTakesName(std::string_view name);
 
 // A file read from its start to its end in pieces of the caller's size, so
 // no file has to fit in memory at once.
