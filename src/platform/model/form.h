@@ -49,6 +49,7 @@ struct FormDesign {
     FormBorder border = FormBorder::Sizable;
     bool center_on_screen = true;
     bool key_preview = false;  // form sees keys before its controls
+    bool has_icon = true;      // the program's icon in the frame and on the task bar
 };
 
 class Form {

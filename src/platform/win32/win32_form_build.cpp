@@ -14,6 +14,7 @@ namespace kestrova {
 namespace {
 
 constexpr const wchar_t* kFormClass = L"KestrovaForm";
+constexpr const wchar_t* kPlainFormClass = L"KestrovaPlainForm";  // without the icon
 constexpr UINT kFirstControlId = 1000;
 constexpr UINT kFirstMenuId = 30000;
 // The font the window tables were laid out for, at 9 points.
@@ -44,6 +45,7 @@ DWORD ExStyleFor(FormBorder border) {
 
 FormWindow::FormWindow(Form& form, BackendShared& shared) : form_(form), shared_(shared) {
     RegisterOnce(kFormClass, CS_DBLCLKS, nullptr);
+    RegisterOnce(kPlainFormClass, CS_DBLCLKS, nullptr, false);
     Build();
 }
 
@@ -85,11 +87,15 @@ void FormWindow::Build() {
     const FormDesign& design = form_.Design();
     const std::wstring caption = WideFromUtf8(form_.Caption());
     const DWORD style = StyleFor(design.border);
-    const DWORD ex_style = ExStyleFor(design.border);
+    // A caption without a modal frame shows the system's icon where the
+    // window has none of its own.
+    const bool plain_caption = !design.has_icon && (style & WS_CAPTION) == WS_CAPTION;
+    const DWORD ex_style = ExStyleFor(design.border) | (plain_caption ? WS_EX_DLGMODALFRAME : 0);
     // The main window owns every other window, so they stay above it and
     // share its place on the task bar.
     HWND owner = design.border == FormBorder::Sizable ? nullptr : shared_.main_window;
-    Create(ex_style, kFormClass, caption.c_str(), style, RECT{CW_USEDEFAULT, CW_USEDEFAULT, 0, 0}, owner, nullptr);
+    Create(ex_style, design.has_icon ? kFormClass : kPlainFormClass, caption.c_str(), style,
+           RECT{CW_USEDEFAULT, CW_USEDEFAULT, 0, 0}, owner, nullptr);
     if (!Handle()) return;
     if (!shared_.main_window) shared_.main_window = Handle();
     dpi_ = Dpi();
