@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <iterator>
 #include <set>
 
 #include "platform/model/listview.h"
@@ -39,6 +41,18 @@ DWORD ExStyleFor(FormBorder border) {
         case FormBorder::Sizable: break;
     }
     return WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
+}
+
+// The option buttons of one container are one group, in which the arrow
+// keys move; every other control starts a group of its own, so a group
+// ends with its last option button.
+bool StartsGroup(const Form& form, const Control& control) {
+    if (control.Kind() != ControlKind::OptionButton) return true;
+    const auto& controls = form.Controls();
+    const auto at = std::find_if(controls.begin(), controls.end(), [&](const auto& c) { return c.get() == &control; });
+    if (at == controls.begin() || at == controls.end()) return true;
+    const Control& before = **std::prev(at);
+    return before.Kind() != ControlKind::OptionButton || before.Container() != control.Container();
 }
 
 }  // namespace
@@ -164,7 +178,7 @@ POINT FormWindow::ContainerOrigin(const Control& control) const {
 void FormWindow::CreateControl(Binding& binding) {
     Control& control = *binding.control;
     const auto id = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(binding.id));
-    const DWORD child = WS_CHILD | WS_CLIPSIBLINGS;
+    const DWORD child = WS_CHILD | WS_CLIPSIBLINGS | (StartsGroup(form_, control) ? WS_GROUP : 0);
     auto make = [&](DWORD ex_style, const wchar_t* cls, DWORD style) {
         return CreateWindowExW(ex_style, cls, L"", child | style, 0, 0, 1, 1, Handle(), id, ProgramInstance(), nullptr);
     };

@@ -104,12 +104,19 @@ void Win32Services::FlushViews() { impl_->FlushAll(true); }
 FormWindow* Win32Services::WindowOf(const Form& form) const { return impl_->WindowFor(form); }
 
 void Win32Services::Dispatch(MSG& message) {
-    if (message.message == WM_KEYDOWN && (message.wParam == VK_TAB || message.wParam == VK_RETURN)) {
+    const WPARAM key = message.wParam;
+    const bool arrow = key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
+    if (message.message == WM_KEYDOWN && (key == VK_TAB || key == VK_RETURN || arrow)) {
         HWND root = GetAncestor(message.hwnd, GA_ROOT);
         if (root && root != message.hwnd) {
-            // Tab moves between a window's controls, Enter presses a focused button.
-            const bool button = (SendMessageW(message.hwnd, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0;
-            if ((message.wParam == VK_TAB || button) && IsDialogMessageW(root, &message)) return;
+            // Tab moves between a window's controls, Enter presses a focused
+            // button, the arrow keys move within a group of option buttons.
+            const LRESULT code = SendMessageW(message.hwnd, WM_GETDLGCODE, 0, 0);
+            const bool button = (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0;
+            const bool option = (code & DLGC_RADIOBUTTON) != 0;
+            if ((key == VK_TAB || (key == VK_RETURN && button) || (arrow && option)) && IsDialogMessageW(root, &message)) {
+                return;
+            }
         }
     }
     TranslateMessage(&message);
