@@ -8,6 +8,17 @@ namespace kestrova {
 // One twip is 1/15 of a logical pixel at 96 dpi.
 constexpr int kTwipsPerPixel = 15;
 
+// A screen at 100 %: one logical pixel is one device pixel.
+constexpr int kDefaultScreenDpi = 96;
+
+// Twips as the device pixels of a screen of `dpi` dots per inch, rounded
+// to the nearest (halves away from zero), as the window system rounds.
+constexpr int DevicePixels(int twips, int dpi) {
+    const std::int64_t product = std::int64_t{twips} * dpi;
+    const std::int64_t rounded = (product < 0 ? product - 720 : product + 720) / 1440;
+    return static_cast<int>(std::clamp<std::int64_t>(rounded, INT32_MIN, INT32_MAX));
+}
+
 // Window sizes and positions beyond any screen (about a million pixels).
 // Values from a damaged settings file are held within it where they are
 // used, so sums and differences of sizes cannot overflow.

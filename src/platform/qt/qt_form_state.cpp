@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 #include "platform/model/listview.h"
@@ -162,7 +163,9 @@ void FormWindow::ApplyTopmost() {
 // rounding. Without a window manager a window has no frame; it then keeps
 // the frame the program assumed, so outer and inner sizes stay apart.
 void FormWindow::ReportGeometry() {
-    if (detached_ || applying_ || !window_->isVisible()) return;
+    if (detached_) return;
+    ReportScreenDpi();
+    if (applying_ || !window_->isVisible()) return;
     const QRect outer = window_->frameGeometry();
     const QSize inner = window_->size();
     WindowState state = kNormal;
@@ -202,5 +205,11 @@ void FormWindow::Popup(Menu& menu) {
 
 // Qt has already flipped the box; the state decides what it shows after
 // the click (a handler may set it back, or the group may refuse).
+
+// Device pixels by Qt's device pixel ratio, which the window has even before
+// it is first shown: pictures are decoded and drawn in them.
+void FormWindow::ReportScreenDpi() {
+    form_.SetScreenDpi(static_cast<int>(std::lround(window_->devicePixelRatioF() * kDefaultScreenDpi)));
+}
 
 }  // namespace kestrova

@@ -79,6 +79,7 @@ void FormWindow::Build() {
         none.fill(Qt::transparent);
         window_->setWindowIcon(QIcon(none));
     }
+    ReportScreenDpi();
     for (const auto& control : form_.Controls()) {
         Binding& binding = bindings_[control.get()];
         binding.control = control.get();

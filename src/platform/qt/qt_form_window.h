@@ -96,6 +96,7 @@ private:
     void ApplyTopmost();
     void CenterOnScreen();
     void ReportGeometry();
+    void ReportScreenDpi();
 
     void UserToggled(Binding& binding);
     void Tick(Binding& binding);

@@ -16,15 +16,19 @@ void SurfacePainter::Paint(QPainter& painter, const Form& form) {
         cached_ = QPixmap();
         return;
     }
-    const QRect target = TwipsToPixels(drawing->target);
-    if (target.width() <= 0 || target.height() <= 0) return;
-    if (drawing->picture != cached_for_ || target.size() != cached_size_ || cached_.isNull()) {
+    // Scaled in the screen's device pixels, by the rule the picture was
+    // decoded by: one decoded for them is drawn 1:1, not stretched.
+    const int dpi = form.ScreenDpi();
+    const QSize device(DevicePixels(drawing->target.width, dpi), DevicePixels(drawing->target.height, dpi));
+    if (device.width() <= 0 || device.height() <= 0) return;
+    if (drawing->picture != cached_for_ || device != cached_size_ || cached_.isNull()) {
         const QImage view = ViewOf(*drawing->picture);
-        cached_ = QPixmap::fromImage(view.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        cached_ = QPixmap::fromImage(view.size() == device ? view : view.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        cached_.setDevicePixelRatio(static_cast<qreal>(dpi) / kDefaultScreenDpi);
         cached_for_ = drawing->picture;
-        cached_size_ = target.size();
+        cached_size_ = device;
     }
-    painter.drawPixmap(target.topLeft(), cached_);
+    painter.drawPixmap(TwipsToPixels(drawing->target).topLeft(), cached_);
 }
 
 bool CoversScreen(const Form& form) { return form.Design().border == FormBorder::None && form.State() == kMaximized; }

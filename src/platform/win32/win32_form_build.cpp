@@ -113,6 +113,7 @@ void FormWindow::Build() {
     if (!Handle()) return;
     if (!shared_.main_window) shared_.main_window = Handle();
     dpi_ = Dpi();
+    form_.SetScreenDpi(static_cast<int>(dpi_));
     MakeFont();
     if (auto back = form_.BackColor()) back_brush_ = CreateSolidBrush(ToColorRef(*back));
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,

@@ -185,6 +185,7 @@ void FormWindow::Paint() {
 
 void FormWindow::DpiChanged(UINT dpi, const RECT& suggested) {
     dpi_ = dpi;
+    form_.SetScreenDpi(static_cast<int>(dpi));
     MakeFont();
     {
         Counting guard(applying_);
