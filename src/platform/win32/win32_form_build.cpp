@@ -7,6 +7,7 @@
 #include <set>
 
 #include "platform/model/listview.h"
+#include "win32_dpi.h"
 #include "win32_form_window.h"
 #include "win32_list_window.h"
 #include "win32_picture_control.h"
@@ -155,7 +156,7 @@ void FormWindow::Build() {
     // The design's inner size, with the frame this system draws around it;
     // the form learns the real frame before anyone reads its sizes.
     RECT outer{0, 0, TwipsToPixels(design.client_width, dpi_), TwipsToPixels(design.client_height, dpi_)};
-    AdjustWindowRectExForDpi(&outer, style, FALSE, ex_style, dpi_);
+    AdjustWindowRectForDpi(outer, style, ex_style, dpi_);
     SetWindowPos(Handle(), nullptr, TwipsToPixels(form_.Left(), dpi_), TwipsToPixels(form_.Top(), dpi_),
                  outer.right - outer.left, outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
     ReportGeometry(true);

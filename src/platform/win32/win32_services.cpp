@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "platform/pictures/picture_worker.h"
+#include "win32_dpi.h"
 #include "win32_form_window.h"
 #include "platform/windows/system_error.h"
 #include "win32_shell.h"
@@ -176,8 +177,7 @@ MsgBoxResult Win32Services::MsgBox(const std::string& text, int buttons, int ico
 bool Win32Services::ShellOpen(const std::string& path, std::string& error) { return ShellOpenFile(path, error); }
 
 Picture Win32Services::AssociatedIcon(const std::string& path) {
-    const UINT dpi = impl_->shared.main_window ? GetDpiForWindow(impl_->shared.main_window) : USER_DEFAULT_SCREEN_DPI;
-    return ShellIconOf(path, dpi ? dpi : USER_DEFAULT_SCREEN_DPI);
+    return ShellIconOf(path, impl_->shared.main_window ? WindowDpi(impl_->shared.main_window) : SystemDpi());
 }
 
 std::optional<std::string> Win32Services::BrowseFolder(const std::string& title, bool network) {
@@ -229,8 +229,7 @@ ScreenSize Win32Services::Screen() {
     HMONITOR monitor = MonitorFromWindow(impl_->shared.main_window, MONITOR_DEFAULTTOPRIMARY);
     MONITORINFO info{};
     info.cbSize = sizeof info;
-    UINT dpi = impl_->shared.main_window ? GetDpiForWindow(impl_->shared.main_window) : 0;
-    if (!dpi) dpi = USER_DEFAULT_SCREEN_DPI;
+    const UINT dpi = impl_->shared.main_window ? WindowDpi(impl_->shared.main_window) : SystemDpi();
     if (!GetMonitorInfoW(monitor, &info)) return {PixelsToTwips(1920, dpi), PixelsToTwips(1080, dpi)};
     return {PixelsToTwips(info.rcMonitor.right - info.rcMonitor.left, dpi),
             PixelsToTwips(info.rcMonitor.bottom - info.rcMonitor.top, dpi)};

@@ -1,6 +1,7 @@
 #include "win32_window.h"
 
 #include "resource_ids.h"
+#include "win32_dpi.h"
 
 #include <set>
 #include <string>
@@ -14,10 +15,7 @@ Window::~Window() {
     }
 }
 
-UINT Window::Dpi() const {
-    const UINT dpi = hwnd_ ? GetDpiForWindow(hwnd_) : 0;
-    return dpi ? dpi : USER_DEFAULT_SCREEN_DPI;
-}
+UINT Window::Dpi() const { return hwnd_ ? WindowDpi(hwnd_) : USER_DEFAULT_SCREEN_DPI; }
 
 void Window::RegisterOnce(const wchar_t* class_name, UINT class_style, HBRUSH background, bool with_icon) {
     static std::set<std::wstring> registered;
