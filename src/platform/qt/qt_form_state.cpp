@@ -206,10 +206,13 @@ void FormWindow::Popup(Menu& menu) {
 // Qt has already flipped the box; the state decides what it shows after
 // the click (a handler may set it back, or the group may refuse).
 
-// Device pixels by Qt's device pixel ratio, which the window has even before
-// it is first shown: pictures are decoded and drawn in them.
+// Device pixels by Qt's device pixel ratio: pictures are decoded and drawn
+// in them. The screen's, as a window has none of its own before it is first
+// shown, and a picture is decoded before its window shows.
 void FormWindow::ReportScreenDpi() {
-    form_.SetScreenDpi(static_cast<int>(std::lround(window_->devicePixelRatioF() * kDefaultScreenDpi)));
+    const QScreen* screen = window_->screen();
+    const qreal ratio = screen ? screen->devicePixelRatio() : window_->devicePixelRatioF();
+    form_.SetScreenDpi(static_cast<int>(std::lround(ratio * kDefaultScreenDpi)));
 }
 
 }  // namespace kestrova
