@@ -104,6 +104,21 @@ void Win32Services::FlushViews() { impl_->FlushAll(true); }
 
 FormWindow* Win32Services::WindowOf(const Form& form) const { return impl_->WindowFor(form); }
 
+namespace {
+
+// The option an arrow key moved to is chosen, as a click would choose it.
+// Windows' own buttons send that click when they take the focus; Wine's do
+// not, and the dialog manager clicks only buttons that check themselves.
+void ChooseFocusedOption() {
+    HWND focus = GetFocus();
+    if (focus && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) &&
+        SendMessageW(focus, BM_GETCHECK, 0, 0) != BST_CHECKED) {
+        SendMessageW(focus, BM_CLICK, 0, 0);
+    }
+}
+
+}  // namespace
+
 void Win32Services::Dispatch(MSG& message) {
     const WPARAM key = message.wParam;
     const bool arrow = key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
@@ -116,6 +131,7 @@ void Win32Services::Dispatch(MSG& message) {
             const bool button = (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0;
             const bool option = (code & DLGC_RADIOBUTTON) != 0;
             if ((key == VK_TAB || (key == VK_RETURN && button) || (arrow && option)) && IsDialogMessageW(root, &message)) {
+                if (arrow && option) ChooseFocusedOption();
                 return;
             }
         }
