@@ -32,25 +32,10 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 source "$here/e2e_lib.sh"
-
-# A fresh prefix; windows draw their own frames (there is no window manager
-# here), and the tables' font "ＭＳ Ｐゴシック" is shown as IPAPGothic.
-"$wine" wineboot --init >/dev/null 2>&1
-python3 - "$work/fonts.reg" <<'PY'
-import sys
-text = "\r\n".join([
-    "Windows Registry Editor Version 5.00", "",
-    r"[HKEY_CURRENT_USER\Software\Wine\X11 Driver]", '"Decorated"="N"', "",
-    r"[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]",
-    '"ＭＳ Ｐゴシック"="IPAPGothic"', '"ＭＳ ゴシック"="IPAGothic"', '"MS PGothic"="IPAPGothic"',
-    '"MS UI Gothic"="IPAPGothic"', ""])
-open(sys.argv[1], "wb").write(b"\xff\xfe" + text.encode("utf-16-le"))
-PY
-"$wine" regedit "$work/fonts.reg" >/dev/null 2>&1
-"$(dirname "$wine")/wineserver" -w
+source "$here/windows_e2e_lib.sh"
+make_wine_prefix
 
 # The tree: fixed sizes and times, so both lists hold the same rows.
 mkdir -p "$work/files/sub" "$work/win" "$work/linux"
