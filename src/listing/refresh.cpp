@@ -99,7 +99,7 @@ void RefreshList(Program& p, const FolderReading& reading) {
     ClearSelection(p);
 }
 
-void RefreshButtonClick(Program& p) {
+void Command3_Click(Program& p) {
     SharedState& s = p.state;
     MainForm& f = p.Form1;
     if (IsOn(s.SettingsScreenOpen)) {

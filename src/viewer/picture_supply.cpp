@@ -99,7 +99,7 @@ PictureSupply& PictureSupplyOf(Program& p) {
 PixelSize DecodeBox(Program& p) {
     const SharedState& s = p.state;
     auto box = [](const Form& form, int width, int height) {
-        return PixelSize{DevicePixels(width, form.ScreenDpi()), DevicePixels(height, form.ScreenDpi())};
+        return PixelSize{TwipsToPixels(width, form.ScreenDpi()), TwipsToPixels(height, form.ScreenDpi())};
     };
     if (IsOn(s.FullScreenView)) return box(p.Form4, p.Form4.ScaleWidth(), p.Form4.ScaleHeight());
     // Form5 is drawn into its inner area; its outer size is a few pixels

@@ -37,7 +37,7 @@ protected:
     void SizeCheck(bool on) { state().SizeCheck = on ? 1 : 0; }
     void HiddenFiles(bool on) { state().ShowHiddenFiles = on ? 1 : 0; }
 
-    void Refresh() { RefreshButtonClick(p()); }
+    void Refresh() { Command3_Click(p()); }
 
     ListView& list() { return p().Form1.ListView1; }
     std::vector<std::string> Names() {

@@ -96,8 +96,8 @@ TEST_P(ScreenDensityTest, PicturesAreDecodedAndDrawnInDevicePixels) {
     When([&] { return viewer.Drawing().has_value(); }, [&] { drawn = viewer.Drawing(); });
     ViewSelectedItems(p());
     ASSERT_TRUE(drawn);
-    EXPECT_EQ(DevicePixels(drawn->target.width, c.dpi), c.drawn_w);
-    EXPECT_EQ(DevicePixels(drawn->target.height, c.dpi), c.drawn_h);
+    EXPECT_EQ(TwipsToPixels(drawn->target.width, c.dpi), c.drawn_w);
+    EXPECT_EQ(TwipsToPixels(drawn->target.height, c.dpi), c.drawn_h);
     EXPECT_EQ(drawn->picture->width, c.decoded_w);
     EXPECT_EQ(drawn->picture->height, c.decoded_h);
 }

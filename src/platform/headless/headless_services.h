@@ -146,7 +146,7 @@ private:
     int process_exit_code_ = 0;
     std::int64_t next_pid_ = 1000;
     int cursor_count_ = 0;
-    int screen_dpi_ = kDefaultScreenDpi;
+    int screen_dpi_ = kDefaultDpi;
     bool shell_open_fails_ = false;
     bool in_actions_ = false;
 };

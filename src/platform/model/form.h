@@ -128,7 +128,7 @@ public:
     // count them: 96 at 100 %, 144 at 150 %. Pictures are decoded and drawn
     // in those pixels. Told by the backend; 96 until it does.
     int ScreenDpi() const { return screen_dpi_; }
-    void SetScreenDpi(int dpi) { screen_dpi_ = dpi > 0 ? dpi : kDefaultScreenDpi; }
+    void SetScreenDpi(int dpi) { screen_dpi_ = dpi > 0 ? dpi : kDefaultDpi; }
 
     // ---- reported by a backend: the user moved, resized or focused ----
     void BackendGeometry(int left, int top, int outer_w, int outer_h, int inner_w, int inner_h, WindowState state);
@@ -164,7 +164,7 @@ private:
     int frame_dy_ = 678;
     int screen_width_ = 1920 * kTwipsPerPixel;
     int screen_height_ = 1080 * kTwipsPerPixel;
-    int screen_dpi_ = kDefaultScreenDpi;
+    int screen_dpi_ = kDefaultDpi;
     WindowState state_ = kNormal;
     bool visible_ = false;
     bool ever_shown_ = false;

@@ -7,16 +7,27 @@ namespace kestrova {
 // Window positions and sizes are kept in twips, the unit the window tables use.
 // One twip is 1/15 of a logical pixel at 96 dpi.
 constexpr int kTwipsPerPixel = 15;
+constexpr int kTwipsPerInch = 1440;
+// The density a window system that does not scale works at (and Qt's
+// logical pixels always have).
+constexpr int kDefaultDpi = 96;
 
-// A screen at 100 %: one logical pixel is one device pixel.
-constexpr int kDefaultScreenDpi = 96;
-
-// Twips as the device pixels of a screen of `dpi` dots per inch, rounded
-// to the nearest (halves away from zero), as the window system rounds.
-constexpr int DevicePixels(int twips, int dpi) {
-    const std::int64_t product = std::int64_t{twips} * dpi;
-    const std::int64_t rounded = (product < 0 ? product - 720 : product + 720) / 1440;
+// a * b / c rounded to the nearest, halves away from zero, held to the int range.
+constexpr int ScaledRounded(std::int64_t a, std::int64_t b, std::int64_t c) {
+    const std::int64_t product = a * b;
+    const std::int64_t rounded = (product < 0 ? product - c / 2 : product + c / 2) / c;
     return static_cast<int>(std::clamp<std::int64_t>(rounded, INT32_MIN, INT32_MAX));
+}
+
+// Twips and pixels at a screen's density: one rounding for every backend.
+constexpr int TwipsToPixels(int twips, int dpi = kDefaultDpi) { return ScaledRounded(twips, dpi, kTwipsPerInch); }
+constexpr int PixelsToTwips(int pixels, int dpi = kDefaultDpi) { return ScaledRounded(pixels, kTwipsPerInch, dpi); }
+
+// What goes back to the program for a size shown as `pixels`: the twips the
+// program set while they still round to those pixels, so remembered sizes
+// do not drift by rounding on every way back.
+constexpr int KeepTwips(int twips, int pixels, int dpi = kDefaultDpi) {
+    return TwipsToPixels(twips, dpi) == pixels ? twips : PixelsToTwips(pixels, dpi);
 }
 
 // Window sizes and positions beyond any screen (about a million pixels).

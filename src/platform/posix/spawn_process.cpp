@@ -44,15 +44,23 @@ pid_t SpawnProgram(const std::vector<std::string>& argv, std::string& error) {
     return pid;
 }
 
+std::optional<int> PollChild(pid_t pid) {
+    if (pid <= 0) return -1;
+    int status = 0;
+    pid_t result;
+    do {
+        result = waitpid(pid, &status, WNOHANG);
+    } while (result < 0 && errno == EINTR);
+    if (result == 0) return std::nullopt;
+    if (result < 0) return -1;
+    if (WIFEXITED(status)) return WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    return -1;
+}
+
 void DetachedChildren::ReapFinished() {
-    std::erase_if(running_, [](pid_t pid) {
-        int status = 0;
-        pid_t result;
-        do {
-            result = waitpid(pid, &status, WNOHANG);
-        } while (result < 0 && errno == EINTR);
-        return result != 0;  // ended (reaped now) or no longer ours
-    });
+    // Ended (reaped now) or no longer ours.
+    std::erase_if(running_, [](pid_t pid) { return PollChild(pid).has_value(); });
 }
 
 }  // namespace kestrova

@@ -14,8 +14,7 @@
 
 namespace kestrova {
 
-int TwipsToPixels(int twips);
-int PixelsToTwips(int pixels);
+// A rectangle in twips as Qt's logical pixels (see TwipsToPixels).
 QRect TwipsToPixels(const Rect& rect);
 
 QColor ToQColor(Color color);

@@ -23,7 +23,7 @@ void SurfacePainter::Paint(QPainter& painter, const Form& form) {
     // picture a pixel off the target is taken as decoded for it.
     const int dpi = form.ScreenDpi();
     const Picture& picture = *drawing->picture;
-    QSize device(DevicePixels(drawing->target.width, dpi), DevicePixels(drawing->target.height, dpi));
+    QSize device(TwipsToPixels(drawing->target.width, dpi), TwipsToPixels(drawing->target.height, dpi));
     if (device.width() <= 0 || device.height() <= 0) return;
     if (std::abs(device.width() - picture.width) <= 1 && std::abs(device.height() - picture.height) <= 1) {
         device = QSize(picture.width, picture.height);
@@ -31,14 +31,12 @@ void SurfacePainter::Paint(QPainter& painter, const Form& form) {
     if (drawing->picture != cached_for_ || device != cached_size_ || cached_.isNull()) {
         const QImage view = ViewOf(picture);
         cached_ = QPixmap::fromImage(view.size() == device ? view : view.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-        cached_.setDevicePixelRatio(static_cast<qreal>(dpi) / kDefaultScreenDpi);
+        cached_.setDevicePixelRatio(static_cast<qreal>(dpi) / kDefaultDpi);
         cached_for_ = drawing->picture;
         cached_size_ = device;
     }
     painter.drawPixmap(TwipsToPixels(drawing->target).topLeft(), cached_);
 }
-
-bool CoversScreen(const Form& form) { return form.Design().border == FormBorder::None && form.State() == kMaximized; }
 
 void CoverScreen(QWidget& window) {
     QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();

@@ -1,15 +1,12 @@
-// The file list on screen: batched appends, sorting, columns, selection in
+// The file list on screen as Qt shows it: sorting, columns, selection in
 // both directions, hit tests and in-place editing.
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
-#include <chrono>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -100,21 +97,6 @@ TEST_F(QtListTest, IsAReportViewOverTheRows) {
     EXPECT_EQ(Cell(0, 1), QString("2,048"));
 }
 
-TEST_F(QtListTest, AppendsArriveInOneBatch) {
-    QSignalSpy inserts(view->model(), &QAbstractItemModel::rowsInserted);
-    for (int i = 0; i < 100000; ++i) list->AddRow("file" + std::to_string(i));
-    EXPECT_EQ(view->model()->rowCount(), 0);  // not yet: the view lags behind
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    services->DoEvents();
-    EXPECT_EQ(view->model()->rowCount(), 100000);
-    EXPECT_EQ(inserts.count(), 1);
-    EXPECT_EQ(Cell(99999, 0), QString("file99999"));
-
-    // With no DoEvents at all, the batching timer still shows new rows.
-    list->AddRow("late");
-    ASSERT_TRUE(qt_test::ProcessUntil([&] { return view->model()->rowCount() == 100001; }));
-}
-
 TEST_F(QtListTest, RemovingAndClearingKeepTheViewInStep) {
     AddRows({"a", "b", "c", "d"});
     list->RemoveRow(2);
@@ -170,27 +152,6 @@ TEST_F(QtListTest, SortingReordersTheViewAndSelectionFollowsItsRows) {
     EXPECT_EQ(view->header()->sectionSize(1), 110);
     EXPECT_EQ(list->ColumnWidth(2), 1650);
     EXPECT_TRUE(view->header()->isSectionHidden(2));
-}
-
-// A handler at work (letting events through with DoEvents) never pays for a
-// sort the list deferred; the idle loop shows the rows in order.
-TEST_F(QtListTest, DeferredSortWaitsForTheIdleLoop) {
-    AddRows({"b", "c", "a"});
-    list->SetSelected(1, true);  // "b"
-    list->SetSorted(true);
-    for (int turn = 0; turn < 5; ++turn) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        services->DoEvents();
-    }
-    ASSERT_TRUE(list->SortPending());
-    EXPECT_EQ(Cell(0, 0), QString("b"));
-    EXPECT_EQ(ViewSelectedRows(), std::vector<int>{0});
-
-    ASSERT_TRUE(qt_test::ProcessUntil([&] { return !list->SortPending(); }));
-    QApplication::processEvents();
-    EXPECT_EQ(Cell(0, 0), QString("a"));
-    EXPECT_EQ(Cell(1, 0), QString("b"));
-    EXPECT_EQ(ViewSelectedRows(), std::vector<int>{1});
 }
 
 // A click on rows shown unsorted would pick a row that moves away: it puts
