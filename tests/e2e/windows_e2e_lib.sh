@@ -1,5 +1,21 @@
 # Shared by the end-to-end scripts of the Windows program; sourced, not run.
-# Needs $wine (wine64) and $work (a temporary folder of the script's own).
+
+# Finds Wine ($wine; without it the script skips), makes the script's
+# temporary folder $work, and on exit ends the program $pid, the prefix's
+# server and the folder.
+start_wine_work() {
+  wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+  [ -x "$wine" ] || { echo "SKIP: no Wine"; exit 77; }
+  work=$(mktemp -d)
+  pid=""
+  trap end_wine_work EXIT
+}
+
+end_wine_work() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+  WINEPREFIX="$work/prefix" "$(dirname "$wine")/wineserver" -k 2>/dev/null || true
+  rm -rf "$work"
+}
 
 # A fresh Wine prefix in $work/prefix, its server persistent until the
 # script's cleanup ends it: windows draw their own frames (there is no

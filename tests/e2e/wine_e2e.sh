@@ -21,20 +21,9 @@ if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-noreset -screen 0 1600x1000x24" "$0" "$@"
 fi
 
-wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
-[ -x "$wine" ] || { echo "SKIP: no Wine"; exit 77; }
-
-work=$(mktemp -d)
-pid=""
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-  WINEPREFIX="$work/prefix" "$(dirname "$wine")/wineserver" -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
 source "$here/e2e_lib.sh"
 source "$here/windows_e2e_lib.sh"
+start_wine_work
 make_wine_prefix
 
 # The tree: fixed sizes and times, so both lists hold the same rows.
