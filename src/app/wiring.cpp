@@ -107,6 +107,7 @@ void WireViewer(Program& p) {
     window.MouseDown = [&p](int button, int shift, int, int) { Form5_MouseDown(p, button, shift); };
     window.DblClick = [&p] { Form5_DblClick(p); };
     window.KeyDown = [&p](int key, int shift) { Form5_KeyDown(p, key, shift); };
+    window.QueryUnload = [&p] { Form5_QueryUnload(p); };
     window.Resize = [&p] { ViewerForm_Resize(p.Form5, p.Form5.Label1); };
     p.handoffs.Pem_Open = [&p] { ViewSelectedItems(p); };
     p.handoffs.MPC_Open = [&p] { MPC_Open_Click(p); };

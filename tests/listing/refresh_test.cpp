@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "listing/file_rows.h"
+#include "listing/icon_cache.h"
 #include "listing/size_check.h"
 #include "listing_fixture.h"
 #include "mainwin/main_window.h"
@@ -74,22 +75,40 @@ TEST_F(ListingTest, SizeCheckMarksEveryLaterFileOfASeenSizeAcrossRows) {
     EXPECT_EQ(Status().find("ChkHit"), std::string::npos);
 }
 
-TEST_F(ListingTest, SizeCheckScratchFileGoesToTheScratchFolder) {
-    // An installed copy keeps its scratch files in the user's cache folder.
+// The scratch files go wherever the scratch folder is: the user's cache
+// folder for an installed copy, the program's own folder otherwise, whose
+// name may be any the system allows.
+class ScratchFolderTest : public testing::ListingTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(ScratchFolderTest, ScratchFilesLiveThereWhileTheRefreshRuns) {
     WriteSized("one/a.txt", 5);
     WriteSized("one/b.txt", 5);
     SetRow(1, dir / "one");
     SizeCheck(true);
-    std::filesystem::create_directory(dir / "cache");
-    state().ScratchFolder = dir / "cache/";
-    bool scratch_seen_during_scan = false;
-    services.When([&] { return list().Count() == 1; },
-                  [&] { scratch_seen_during_scan = dir.Exists("cache/Kestrova.Ck1") && !dir.Exists("Kestrova.Ck1"); });
+    state().ShowIcons = 1;
+    state().IconMode = 1;
+    const std::string folder = GetParam();
+    std::filesystem::create_directories(testing::NativePath(dir / folder));
+    state().ScratchFolder = dir / (folder + "/");
+    bool sizes_there = false;
+    bool none_beside = false;
+    std::string icon_records;
+    services.When([&] { return list().Count() == 1; }, [&] {
+        sizes_there = dir.Exists(folder + "/Kestrova.Ck1");
+        icon_records = dir.Read(folder + "/Kestrova.Ck2");
+        none_beside = !dir.Exists("Kestrova.Ck1") && !dir.Exists("Kestrova.Ck2");
+    });
     Refresh();
-    EXPECT_TRUE(scratch_seen_during_scan);
-    EXPECT_FALSE(dir.Exists("cache/Kestrova.Ck1"));
+    EXPECT_TRUE(sizes_there);
+    EXPECT_EQ(icon_records.size(), 3u * kIconRecordBytes) << "BMP, bmp and txt";
+    EXPECT_EQ(icon_records.substr(2 * kIconRecordBytes, 5), "txt  ");
+    EXPECT_TRUE(none_beside);
+    EXPECT_FALSE(dir.Exists(folder + "/Kestrova.Ck1"));
+    EXPECT_FALSE(dir.Exists(folder + "/Kestrova.Ck2"));
     EXPECT_EQ(state().SameSizeHitCount, 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Folders, ScratchFolderTest, ::testing::Values("cache", "ケストロヴァ 作業"));
 
 TEST_F(ListingTest, ThreeFilesOfOneSizeGiveTwoMarks) {
     for (const char* name : {"a", "b", "c"}) WriteSized(std::string("same/") + name, 100);

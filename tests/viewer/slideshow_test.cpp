@@ -63,6 +63,59 @@ TEST_F(SlideshowTest, FullScreenPictureIsFittedIntoTheWholeScreen) {
     EXPECT_EQ(drawn->picture->height, 1080);
 }
 
+// Pictures are decoded and drawn in the screen's device pixels. At 150 %
+// (144 dpi) a picture the size of the screen, or of the window's inner
+// area, is decoded whole and drawn 1:1; a smaller one keeps its size in
+// logical pixels, as at 100 %, and a larger one is reduced no further than
+// the device pixels it is drawn in.
+struct DensityCase {
+    int dpi;
+    bool full_screen;
+    int width, height;           // the picture
+    int drawn_w, drawn_h;        // in device pixels
+    int decoded_w, decoded_h;
+};
+
+class ScreenDensityTest : public testing::ViewerTest, public ::testing::WithParamInterface<DensityCase> {};
+
+TEST_P(ScreenDensityTest, PicturesAreDecodedAndDrawnInDevicePixels) {
+    const DensityCase& c = GetParam();
+    services.SetScreenDpi(c.dpi);
+    StartProgram([&](SharedState& s) {
+        s.FullScreenView = c.full_screen ? 1 : 0;
+        s.ViewSeconds = 1;
+        s.ZoomSetting = 0;
+        // The window's inner area: 1200 x 900 device pixels at 144 dpi.
+        s.ViewWindowLeft = s.ViewWindowTop = 0;
+        s.ViewWindowWidth = 12000 + p().Form5.FrameWidth();
+        s.ViewWindowHeight = 9000 + p().Form5.FrameHeight();
+    });
+    AddFile("picture.jpg", c.width, c.height);
+    std::optional<SurfaceDrawing> drawn;
+    Form& viewer = c.full_screen ? static_cast<Form&>(p().Form4) : static_cast<Form&>(p().Form5);
+    When([&] { return viewer.Drawing().has_value(); }, [&] { drawn = viewer.Drawing(); });
+    ViewSelectedItems(p());
+    ASSERT_TRUE(drawn);
+    EXPECT_EQ(TwipsToPixels(drawn->target.width, c.dpi), c.drawn_w);
+    EXPECT_EQ(TwipsToPixels(drawn->target.height, c.dpi), c.drawn_h);
+    EXPECT_EQ(drawn->picture->width, c.decoded_w);
+    EXPECT_EQ(drawn->picture->height, c.decoded_h);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, ScreenDensityTest, ::testing::Values(
+    DensityCase{96, true, 1920, 1080, 1920, 1080, 1920, 1080},
+    DensityCase{144, true, 1920, 1080, 1920, 1080, 1920, 1080},  // the screen's size: 1:1
+    DensityCase{144, true, 4000, 3000, 1440, 1080, 1440, 1080},
+    DensityCase{96, true, 400, 300, 400, 300, 400, 300},
+    DensityCase{144, true, 400, 300, 600, 450, 400, 300},        // its size in logical pixels
+    DensityCase{144, false, 1200, 900, 1200, 900, 1200, 900},    // the window's size: 1:1
+    DensityCase{144, false, 400, 300, 600, 450, 400, 300}),
+    [](const ::testing::TestParamInfo<DensityCase>& info) {
+        const DensityCase& c = info.param;
+        return std::to_string(c.dpi) + "dpi" + (c.full_screen ? "FullScreen" : "Window") + std::to_string(c.width) + "x" +
+               std::to_string(c.height);
+    });
+
 TEST_F(SlideshowTest, ZeroSecondsReplacesEachPictureAtTheFirstTurnOfTheWait) {
     StartProgram([](SharedState& s) { s.FullScreenView = 1; s.ViewSeconds = 0; });
     AddFile("a.jpg", 10, 10);

@@ -13,6 +13,7 @@ namespace {
 
 constexpr int kScreenWidthPx = 1920;
 constexpr int kScreenHeightPx = 1080;
+constexpr int kTwipsToTheInch = 1440;
 
 Picture NearestPixels(const Picture& from, PixelSize size) {
     if (from.width == size.width && from.height == size.height) return from;
@@ -59,7 +60,9 @@ private:
 HeadlessServices::HeadlessServices() = default;
 
 void HeadlessServices::AttachForm(Form& form) {
-    form.SetScreenSize(kScreenWidthPx * kTwipsPerPixel, kScreenHeightPx * kTwipsPerPixel);
+    const ScreenSize screen = Screen();
+    form.SetScreenSize(screen.width, screen.height);
+    form.SetScreenDpi(screen_dpi_);
     forms_.push_back(&form);
     form.SetObserver(this);
     for (const auto& control : form.Controls()) {
@@ -200,7 +203,20 @@ std::optional<int> HeadlessServices::ProcessExitCode(ProcessId id) {
 
 int HeadlessServices::ShowCursor(bool show) { return cursor_count_ += show ? 1 : -1; }
 
-ScreenSize HeadlessServices::Screen() { return {kScreenWidthPx * kTwipsPerPixel, kScreenHeightPx * kTwipsPerPixel}; }
+// The screen's pixels are device pixels: at more dots per inch the same
+// screen is fewer twips.
+ScreenSize HeadlessServices::Screen() {
+    return {kScreenWidthPx * kTwipsToTheInch / screen_dpi_, kScreenHeightPx * kTwipsToTheInch / screen_dpi_};
+}
+
+void HeadlessServices::SetScreenDpi(int dpi) {
+    screen_dpi_ = dpi;
+    const ScreenSize screen = Screen();
+    for (Form* form : forms_) {
+        form->SetScreenSize(screen.width, screen.height);
+        form->SetScreenDpi(dpi);
+    }
+}
 
 std::vector<Rect> HeadlessServices::ScreenAreas() { return screen_areas_.value_or(Services::ScreenAreas()); }
 

@@ -84,6 +84,9 @@ public:
     // The player the system has installed; none unless a test gives one.
     void SetInstalledVideoPlayer(std::optional<VideoPlayer> player) { installed_player_ = std::move(player); }
     void SetShellOpenFails(bool fails) { shell_open_fails_ = fails; }
+    // The screen's density: its 1920 x 1080 device pixels are fewer twips
+    // at more dots per inch (144 at 150 %). The forms attached learn it.
+    void SetScreenDpi(int dpi);
     // Screens other than the one of the default size, in desktop twips.
     void SetScreenAreas(std::vector<Rect> areas) { screen_areas_ = std::move(areas); }
     void SetNow(const LocalTime& t) { start_time_ = t; clock_ms_ = 0; }
@@ -147,6 +150,7 @@ private:
     std::optional<VideoPlayer> installed_player_;
     std::int64_t next_pid_ = 1000;
     int cursor_count_ = 0;
+    int screen_dpi_ = kDefaultDpi;
     bool shell_open_fails_ = false;
     bool in_actions_ = false;
 };

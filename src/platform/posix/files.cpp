@@ -568,6 +568,41 @@ void FileReadStream::Close() {
     handle_ = -1;
 }
 
+// Any byte but the separator and NUL may stand in a name.
+bool SystemTakesName(std::string_view name) { return name.find('\0') == std::string_view::npos; }
+
+// ---- FileWriteStream ----
+
+bool FileWriteStream::Create(const std::string& path, std::string& error) {
+    Close();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        error = ErrorText(errno);
+        return false;
+    }
+    handle_ = fd;
+    failed_ = false;
+    return true;
+}
+
+bool FileWriteStream::WriteThrough(const char* bytes, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(static_cast<int>(handle_), bytes, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+void FileWriteStream::Close() {
+    if (handle_ < 0) return;
+    Flush();
+    ::close(static_cast<int>(handle_));
+    handle_ = -1;
+}
+
 std::string ExecutableFolder() {
     std::string buffer(4096, '\0');
     while (true) {

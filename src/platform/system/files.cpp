@@ -90,7 +90,7 @@ Listing ListFolder(const std::string& folder, int attributes, const std::string&
 }
 
 bool CheckNewFileName(const std::string& name, std::string& error) {
-    if (std::any_of(name.begin(), name.end(), IsPathSeparator) || name == "." || name == "..") {
+    if (std::any_of(name.begin(), name.end(), IsPathSeparator) || name == "." || name == ".." || !SystemTakesName(name)) {
         error = ErrorText(EINVAL);
         return false;
     }
@@ -126,6 +126,18 @@ std::optional<std::string> ReadUpTo(std::size_t size_hint, std::size_t max_bytes
 }
 
 std::string NotAFileText() { return ErrorText(ENOTSUP); }
+
+void FileWriteStream::Write(const void* bytes, std::size_t size) {
+    if (!IsOpen()) return;
+    pending_.append(static_cast<const char*>(bytes), size);
+    if (pending_.size() >= kGathered) Flush();
+}
+
+bool FileWriteStream::Flush() {
+    if (IsOpen() && !pending_.empty() && !WriteThrough(pending_.data(), pending_.size())) failed_ = true;
+    pending_.clear();
+    return !failed_;
+}
 
 std::string TemporaryPath(const std::string& path, long pid, SaveStage stage) {
     return path + MarkOf(stage) + std::to_string(pid);

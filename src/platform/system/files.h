@@ -168,8 +168,16 @@ bool DeleteFile(const std::string& path, std::string& error);
 // Never replaces another file: an existing target name is refused.
 bool RenameFile(const std::string& from, const std::string& to, std::string& error);
 // A new name for a file in its folder; a name that would lead to another
-// folder is refused with the system's text for an invalid argument.
+// folder, or one SystemTakesName refuses, is refused with the system's text
+// for an invalid name.
 bool CheckNewFileName(const std::string& name, std::string& error);
+// Whether the system makes and finds a file of this name by its ordinary
+// path. Windows does not for a name that ends in a dot or a blank, is a
+// device name (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with or without an
+// extension) or holds < > : " | ? * or a control character; such files
+// exist all the same, made by other programs, and are reached through
+// their long paths.
+bool SystemTakesName(std::string_view name);
 
 // A file read from its start to its end in pieces of the caller's size, so
 // no file has to fit in memory at once.
@@ -190,6 +198,33 @@ public:
 
 private:
     std::intptr_t handle_ = -1;
+};
+
+// A file written from its start, as the scratch files of a refresh are:
+// what is written gathers in memory and goes to the file at Flush, at Close
+// or when a good piece has gathered, so a record costs no system call.
+class FileWriteStream {
+public:
+    FileWriteStream() = default;
+    ~FileWriteStream() { Close(); }
+    FileWriteStream(const FileWriteStream&) = delete;
+    FileWriteStream& operator=(const FileWriteStream&) = delete;
+
+    // Makes the file, or empties the one there; false with the system's text.
+    bool Create(const std::string& path, std::string& error);
+    bool IsOpen() const { return handle_ != -1; }
+    void Write(const void* bytes, std::size_t size);
+    // Hands what gathered to the system. False once any write has failed.
+    bool Flush();
+    void Close();
+
+private:
+    static constexpr std::size_t kGathered = 64 * 1024;
+    // The system's write of the whole piece.
+    bool WriteThrough(const char* bytes, std::size_t size);
+    std::intptr_t handle_ = -1;
+    std::string pending_;
+    bool failed_ = false;
 };
 
 // Reads at most max_bytes of a file; nullopt with the error text on failure.

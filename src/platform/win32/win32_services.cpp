@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "platform/windows/installed_player.h"
+#include "win32_dpi.h"
 #include "platform/windows/system_error.h"
 #include "platform/windows/wide_text.h"
 #include "win32_form_window.h"
@@ -63,17 +64,39 @@ HWND Win32Services::Owner() const {
 }
 
 UINT Win32Services::MainDpi() const {
-    const UINT dpi = impl_->shared.main_window ? GetDpiForWindow(impl_->shared.main_window) : 0;
-    return dpi ? dpi : USER_DEFAULT_SCREEN_DPI;
+    return impl_->shared.main_window ? WindowDpi(impl_->shared.main_window) : SystemDpi();
 }
 
+namespace {
+
+// The option an arrow key moved to is chosen, as a click would choose it.
+// Windows' own buttons send that click when they take the focus; Wine's do
+// not, and the dialog manager clicks only buttons that check themselves.
+void ChooseFocusedOption() {
+    HWND focus = GetFocus();
+    if (focus && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) &&
+        SendMessageW(focus, BM_GETCHECK, 0, 0) != BST_CHECKED) {
+        SendMessageW(focus, BM_CLICK, 0, 0);
+    }
+}
+
+}  // namespace
+
 void Win32Services::Dispatch(MSG& message) {
-    if (message.message == WM_KEYDOWN && (message.wParam == VK_TAB || message.wParam == VK_RETURN)) {
+    const WPARAM key = message.wParam;
+    const bool arrow = key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
+    if (message.message == WM_KEYDOWN && (key == VK_TAB || key == VK_RETURN || arrow)) {
         HWND root = GetAncestor(message.hwnd, GA_ROOT);
         if (root && root != message.hwnd) {
-            // Tab moves between a window's controls, Enter presses a focused button.
-            const bool button = (SendMessageW(message.hwnd, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0;
-            if ((message.wParam == VK_TAB || button) && IsDialogMessageW(root, &message)) return;
+            // Tab moves between a window's controls, Enter presses a focused
+            // button, the arrow keys move within a group of option buttons.
+            const LRESULT code = SendMessageW(message.hwnd, WM_GETDLGCODE, 0, 0);
+            const bool button = (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0;
+            const bool option = (code & DLGC_RADIOBUTTON) != 0;
+            if ((key == VK_TAB || (key == VK_RETURN && button) || (arrow && option)) && IsDialogMessageW(root, &message)) {
+                if (arrow && option) ChooseFocusedOption();
+                return;
+            }
         }
     }
     TranslateMessage(&message);

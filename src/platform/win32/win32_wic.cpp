@@ -9,6 +9,7 @@
 #include <span>
 
 #include "platform/pictures/webp_header.h"
+#include "platform/windows/long_path.h"
 #include "platform/windows/wide_text.h"
 
 namespace kestrova {
@@ -115,7 +116,9 @@ std::optional<LoadedPicture> DecodePictureFile(const std::string& path, PixelSiz
         return std::nullopt;
     }
     Ref<IWICBitmapDecoder> decoder;
-    const std::wstring wide = WideFromUtf8(path);
+    // The long form reaches every file a refresh lists, a name such as
+    // "aux.jpg" or a path past 260 characters too.
+    const std::wstring wide = LongPath(path);
     if (FAILED(factory->CreateDecoderFromFilename(wide.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
                                                   decoder.Out()))) {
         return std::nullopt;

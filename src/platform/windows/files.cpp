@@ -533,6 +533,73 @@ void FileReadStream::Close() {
     handle_ = -1;
 }
 
+namespace {
+
+// The names of devices that the system finds in every folder: the part of
+// a name before its first dot, blanks after it not counted, in any case.
+// Superscript digits count as digits to it.
+bool IsDeviceName(std::string_view name) {
+    std::string_view base = name.substr(0, name.find('.'));
+    while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+    std::string upper(base);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL" || upper == "CONIN$" ||
+        upper == "CONOUT$") {
+        return true;
+    }
+    if (!upper.starts_with("COM") && !upper.starts_with("LPT")) return false;
+    const std::string_view number = std::string_view(upper).substr(3);
+    return (number.size() == 1 && number[0] >= '1' && number[0] <= '9') || number == "\xC2\xB9" ||
+           number == "\xC2\xB2" || number == "\xC2\xB3";
+}
+
+}  // namespace
+
+bool SystemTakesName(std::string_view name) {
+    if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
+    for (char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos) {
+            return false;
+        }
+    }
+    return !IsDeviceName(name);
+}
+
+// ---- FileWriteStream ----
+
+bool FileWriteStream::Create(const std::string& path, std::string& error) {
+    Close();
+    HANDLE file = ::CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = LastErrorText();
+        return false;
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(file);
+    failed_ = false;
+    return true;
+}
+
+bool FileWriteStream::WriteThrough(const char* bytes, std::size_t size) {
+    while (size > 0) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+        DWORD written = 0;
+        if (!::WriteFile(reinterpret_cast<HANDLE>(handle_), bytes, chunk, &written, nullptr) || written == 0) return false;
+        bytes += written;
+        size -= written;
+    }
+    return true;
+}
+
+void FileWriteStream::Close() {
+    if (handle_ == -1) return;
+    Flush();
+    ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    handle_ = -1;
+}
+
 std::string ExecutableFolder() {
     std::wstring buffer(MAX_PATH, L'\0');
     while (true) {

@@ -97,13 +97,16 @@ TEST(Pictures, DecodeAtMostToTheTarget) {
         {"wide.png", GUID_ContainerFormatPng, 100, 100, 100, 50},
         {"tall box.jpg", GUID_ContainerFormatJpeg, 1000, 40, 80, 40},
         {"写真.gif", GUID_ContainerFormatGif, 200, 1000, 200, 100},
+        // Names the system keeps for devices, made by another program.
+        {"aux.png", GUID_ContainerFormatPng, 0, 0, 400, 200},
+        {"Com1.jpg", GUID_ContainerFormatJpeg, 0, 0, 400, 200},
     };
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "kestrova-wic-test";
     std::filesystem::create_directories(folder);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::wstring path = (folder / WideFromUtf8(c.name)).wstring();
-        ASSERT_TRUE(WritePicture(path, c.container, 400, 200));
+        ASSERT_TRUE(WritePicture(L"\\\\?\\" + path, c.container, 400, 200));
         const auto decoded = DecodePictureFile(Utf8FromWide(path), PixelSize{c.max_w, c.max_h});
         ASSERT_TRUE(decoded.has_value());
         EXPECT_EQ(decoded->natural, (PixelSize{400, 200}));
@@ -118,6 +121,7 @@ TEST(Pictures, DecodeAtMostToTheTarget) {
         EXPECT_LT(left & 0xFF, 60u);
         EXPECT_GT(right & 0xFF, 200u);
         EXPECT_LT((right >> 16) & 0xFF, 60u);
+        ::DeleteFileW((L"\\\\?\\" + path).c_str());
     }
     EXPECT_FALSE(DecodePictureFile(Utf8FromWide((folder / L"none.png").wstring()), PixelSize{}).has_value());
     std::filesystem::remove_all(folder);

@@ -235,6 +235,54 @@ TEST_F(WindowsFilesTest, RenameNeverReplacesAnotherFile) {
     EXPECT_EQ(error, WindowsErrorText(ERROR_ALREADY_EXISTS));
 }
 
+TEST(WindowsNames, ARenameMakesNoNameWindowsCannotHandle) {
+    const char* refused[] = {
+        "x.txt.", "x.txt ", "x.txt. ", "...",                                // a trailing dot or blank
+        "aux", "AUX.txt", "aux.tar.gz", "Nul .txt", "con", "PRN.log",       // devices, with or without an extension
+        "COM1", "com9.txt", "LPT1.doc", "lpt5", "COM\xC2\xB9.txt", "conin$",  // ports, superscript digits too
+        "a<b", "a>b", "a:b", "a\"b", "a|b", "a?b", "a*b", "a\\b", "a/b",     // characters of paths and patterns
+        "tab\there", "bell\x07", "\x1F",                                      // control characters
+    };
+    for (const char* name : refused) {
+        std::string error;
+        EXPECT_FALSE(CheckNewFileName(name, error)) << name;
+        EXPECT_EQ(error, WindowsErrorText(ERROR_INVALID_NAME)) << name;
+    }
+    const char* taken[] = {"com10.txt", "auxiliary.txt", "con-fig.ini", "lpt.txt", "com.txt", "x.y", ".profile",
+                           "\xE5\x90\x8D\xE5\x89\x8D.txt", "nul-free", "a b.c"};
+    for (const char* name : taken) {
+        std::string error;
+        EXPECT_TRUE(CheckNewFileName(name, error)) << name << ": " << error;
+    }
+}
+
+// Other programs make such files through the long form of their paths; a
+// refresh lists them, and they open, rename and go away like any other.
+TEST_F(WindowsFilesTest, FilesOfNamesWindowsRefusesStillListRenameAndDelete) {
+    const std::vector<std::wstring> names = {L"aux.txt", L"x.txt. ", L"nul", L"Com1.log"};
+    WriteNames(dir, names);
+    const std::vector<std::string> listed = Names(kAttrNormal);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string name = Utf8FromWide(names[i]);
+        SCOPED_TRACE(name);
+        EXPECT_NE(std::find(listed.begin(), listed.end(), name), listed.end());
+        const std::string path = Path(name);
+        EXPECT_TRUE(NormalFileExists(path));
+        EXPECT_EQ(FileLength(path), static_cast<std::int64_t>(i + 1));
+        std::string error;
+        EXPECT_EQ(ReadFileBytes(path, error), std::string(i + 1, 'x')) << error;
+    }
+    std::string error;
+    ASSERT_TRUE(RenameFile(Path("aux.txt"), Path("auxiliary.txt"), error)) << error;
+    EXPECT_EQ(dir.Read("auxiliary.txt"), "x");
+    ASSERT_TRUE(RenameFile(Path("x.txt. "), Path("x.txt"), error)) << error;
+    EXPECT_EQ(dir.Read("x.txt"), "xx");
+    for (const char* name : {"nul", "Com1.log"}) {
+        EXPECT_TRUE(DeleteFile(Path(name), error)) << name << ": " << error;
+    }
+    EXPECT_EQ(Names(kAttrNormal), (std::vector<std::string>{"auxiliary.txt", "x.txt"}));
+}
+
 TEST_F(WindowsFilesTest, PathsBeyondTheOldLimitWork) {
     // 20 levels of 20 characters: over 400 characters, past MAX_PATH.
     std::string path = dir.path();
