@@ -1,6 +1,7 @@
 #include "qt_services.h"
 
 #include <QAbstractButton>
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
@@ -33,6 +34,7 @@
 
 #include "gvfs_path.h"
 #include "platform/picture_worker.h"
+#include "platform/work_signal.h"
 #include "qt_convert.h"
 #include "qt_form_window.h"
 #include "qt_picture_decode.h"
@@ -245,6 +247,24 @@ void QtServices::WaitTurn() {
     ++impl_->loop.pumping;
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     --impl_->loop.pumping;
+    impl_->last_turn = Clock::now();
+}
+
+void QtServices::WaitForWork(WorkSignal& work) {
+    impl_->FlushAll(false);
+    // The worker's notification ends the wait as an event would.
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    const bool sleep = work.Arm([dispatcher] { dispatcher->wakeUp(); });
+    QTimer wake;
+    if (sleep) {
+        wake.setSingleShot(true);
+        wake.start(kWaitTurnMs);
+    }
+    ++impl_->loop.pumping;
+    QCoreApplication::processEvents(sleep ? QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents
+                                          : QEventLoop::AllEvents);
+    --impl_->loop.pumping;
+    work.Disarm();
     impl_->last_turn = Clock::now();
 }
 

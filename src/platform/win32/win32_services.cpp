@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "platform/picture_worker.h"
+#include "platform/work_signal.h"
 #include "win32_form_window.h"
 #include "system_error.h"
 #include "win32_shell.h"
@@ -54,6 +55,8 @@ struct Win32Services::Impl {
     std::unordered_map<std::int64_t, HANDLE> processes;
     std::unordered_map<std::int64_t, int> exit_codes;
     PictureWorker pictures{DecodePictureFile};
+    // Set by a worker thread whose work the program waits for.
+    HANDLE work_event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
 
     FormWindow* WindowFor(const Form& form) const {
         auto it = windows.find(&form);
@@ -81,6 +84,7 @@ Win32Services::~Win32Services() {
     }
     impl_->windows.clear();
     for (auto& [pid, handle] : impl_->processes) CloseHandle(handle);
+    if (impl_->work_event) CloseHandle(impl_->work_event);
 }
 
 void Win32Services::AttachForm(Form& form) {
@@ -140,6 +144,16 @@ void Win32Services::DoEvents() {
 void Win32Services::WaitTurn() {
     impl_->FlushAll(false);
     MsgWaitForMultipleObjectsEx(0, nullptr, kWaitTurnMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    Pump();
+}
+
+void Win32Services::WaitForWork(WorkSignal& work) {
+    impl_->FlushAll(false);
+    HANDLE event = impl_->work_event;
+    if (work.Arm([event] { SetEvent(event); })) {
+        MsgWaitForMultipleObjectsEx(1, &event, kWaitTurnMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+    work.Disarm();
     Pump();
 }
 

@@ -23,6 +23,7 @@ public:
     void AttachForm(Form& form) override;
     void DoEvents() override;
     void WaitTurn() override;
+    void WaitForWork(WorkSignal& work) override;
     MsgBoxResult MsgBox(const std::string& text, int buttons, int icon, const std::string& title) override;
     bool ShellOpen(const std::string& path, std::string& error) override;
     Picture AssociatedIcon(const std::string& path) override;
