@@ -134,6 +134,7 @@ Listing ListFolder(const FolderHandle& folder, int attributes, const std::string
     // Looking up any name, even ".", needs the right to search the folder.
     struct stat self;
     if (::fstatat(folder.native().fd, ".", &self, 0) != 0) return fail(errno);
+    listing.identity = {static_cast<std::uint64_t>(self.st_dev), static_cast<std::uint64_t>(self.st_ino)};
     // The directory stream gets its own descriptor; it shares the reading
     // position with the handle's, so it starts from the beginning.
     const int own = ::fcntl(folder.native().fd, F_DUPFD_CLOEXEC, 0);

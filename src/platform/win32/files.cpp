@@ -181,7 +181,8 @@ Listing ListFolder(const FolderHandle& folder, int attributes, const std::string
         return listing;
     }
     const std::wstring& path = folder.native().path;
-    const std::uint64_t volume = folder.Identity().value_or(FileIdentity{}).device;
+    listing.identity = folder.Identity().value_or(FileIdentity{});
+    const std::uint64_t volume = listing.identity.device;
     const bool want_hidden = (attributes & kAttrHidden) != 0;
     const bool want_folders = (attributes & kAttrDirectory) != 0;
 
