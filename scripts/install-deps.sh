@@ -2,7 +2,7 @@
 # Installs what building, running and testing Kestrova needs on Debian 12,
 # and only what is missing: also the mingw-w64 cross compiler, the GoogleTest
 # sources it builds and Wine, for the Windows program and its tests, and
-# FUSE 3 for the latency file system of the share benchmark. Runs apt-get as
+# FUSE 3 and strace for the benchmarks of slow shares and folders. Runs apt-get as
 # root, or through sudo otherwise.
 #   install-deps.sh [--with-player]
 # --with-player adds the video player that the program's "mplayerc.exe"
@@ -20,7 +20,7 @@ packages=(
   xdg-utils
   adwaita-icon-theme
   g++-mingw-w64-x86-64-posix wine64 googletest zip
-  libfuse3-dev fuse3
+  libfuse3-dev fuse3 strace
 )
 if [ "${1:-}" = "--with-player" ]; then
   packages+=(mpv)
