@@ -108,8 +108,6 @@ public:
     std::optional<FileIdentity> Identity() const;
     // True once the folder has been deleted while it was open.
     bool Removed() const;
-    // A second handle on the same folder, closed on its own.
-    FolderHandle Duplicate() const;
 
 private:
     NativeFolder native_;

@@ -138,15 +138,6 @@ bool FolderHandle::Removed() const {
     return !native_.path.empty() && ::GetFileAttributesW(native_.path.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
-FolderHandle FolderHandle::Duplicate() const {
-    HANDLE copy = nullptr;
-    if (!native_.handle || !::DuplicateHandle(::GetCurrentProcess(), native_.handle, ::GetCurrentProcess(), &copy, 0,
-                                              FALSE, DUPLICATE_SAME_ACCESS)) {
-        return FolderHandle();
-    }
-    return FolderHandle(NativeFolder{copy, native_.path});
-}
-
 FolderHandle OpenFolder(const std::string& path, std::string& error) {
     if (path.empty()) {
         error = ErrorText(ENOENT);
