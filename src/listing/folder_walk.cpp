@@ -156,7 +156,7 @@ WalkStep FolderWalk::Enter(Listed listed, const std::string& name) {
     step.opened = true;
     Level level{std::move(listed.handle), listed.listing.identity, name, path_.size(), {}, 0, {}, 0};
     // The row folder counts as visited, so a link back to it is not followed.
-    if (levels_.empty()) visited_.insert({level.identity.device, level.identity.inode});
+    if (levels_.empty()) visited_.Insert(level.identity);
     if (!listed.listing.ok) return step;
     step.listed = true;
     step.files.reserve(listed.listing.entries.size());
@@ -165,7 +165,7 @@ WalkStep FolderWalk::Enter(Listed listed, const std::string& name) {
             // Claimed in name order, so of two ways into one real folder
             // the first by name wins.
             if (request_.subfolders && (!entry.is_hidden || request_.include_hidden_folders) &&
-                visited_.insert({entry.device, entry.inode}).second) {
+                visited_.Insert({entry.device, entry.inode})) {
                 level.subfolders.push_back(std::move(entry.name));
             }
             continue;

@@ -10,12 +10,12 @@
 #include <atomic>
 #include <cstddef>
 #include <memory>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "folder_step.h"
+#include "identity_set.h"
 #include "request_pool.h"
 
 namespace kestrova {
@@ -77,7 +77,7 @@ private:
     std::string path_;  // of the folder being entered
     std::string error_;
     std::vector<Level> levels_;
-    std::set<std::pair<std::uint64_t, std::uint64_t>> visited_;
+    IdentitySet visited_;
     std::size_t listed_ahead_ = 0;  // prefetches not yet entered
 };
 

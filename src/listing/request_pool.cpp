@@ -32,6 +32,7 @@ struct RequestPool::Shared {
     mutable std::mutex mutex;
     std::condition_variable work;
     std::deque<Job> queue;
+    std::atomic<std::size_t> queued{0};  // queue.size(), read without the lock
     std::size_t workers = 0;
     std::size_t idle = 0;
     bool abandoned = false;
@@ -58,6 +59,7 @@ void Work(const std::shared_ptr<RequestPool::Shared>& shared) {
         if (shared->abandoned) return;
         RequestPool::Job job = std::move(shared->queue.front());
         shared->queue.pop_front();
+        shared->queued.store(shared->queue.size(), std::memory_order_relaxed);
         lock.unlock();
         const bool slow = job();
         job = nullptr;  // what it holds goes now, not at the next job
@@ -91,6 +93,7 @@ void RequestPool::Submit(Job job) {
     std::lock_guard lock(shared_->mutex);
     if (shared_->abandoned) return;
     shared_->queue.push_back(std::move(job));
+    shared_->queued.store(shared_->queue.size(), std::memory_order_relaxed);
     // Waking costs a system call; only a sleeping worker needs it.
     if (shared_->idle > 0) shared_->work.notify_one();
 }
@@ -99,6 +102,7 @@ void RequestPool::SubmitFirst(Job job) {
     std::lock_guard lock(shared_->mutex);
     if (shared_->abandoned) return;
     shared_->queue.push_front(std::move(job));
+    shared_->queued.store(shared_->queue.size(), std::memory_order_relaxed);
     if (shared_->idle > 0) shared_->work.notify_one();
 }
 
@@ -108,6 +112,7 @@ void RequestPool::Abandon() {
         std::lock_guard lock(shared_->mutex);
         shared_->abandoned = true;
         dropped.swap(shared_->queue);
+        shared_->queued.store(0, std::memory_order_relaxed);
     }
     shared_->work.notify_all();
 }
@@ -116,6 +121,8 @@ std::size_t RequestPool::Workers() const {
     std::lock_guard lock(shared_->mutex);
     return shared_->workers;
 }
+
+std::size_t RequestPool::Queued() const { return shared_->queued.load(std::memory_order_relaxed); }
 
 bool RequestPool::RequestsAreSlow() const { return shared_->slow.load(std::memory_order_relaxed); }
 

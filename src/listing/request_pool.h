@@ -36,6 +36,8 @@ public:
     // Every worker runs one job at a time. Once requests are slow, a slow
     // job while other jobs wait adds a worker, up to the most.
     std::size_t Workers() const;
+    // Jobs queued and not yet started: the pool is behind.
+    std::size_t Queued() const;
     // True once several jobs in a row were slow (one alone may only have
     // lost the processor to other work); it stays so.
     bool RequestsAreSlow() const;
