@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "folder_walk.h"
+#include "platform/local_times.h"
 
 namespace kestrova {
 namespace {
@@ -19,24 +20,6 @@ constexpr std::size_t kAheadSteps = 128;  // each holds its folder open
 // Files one job looks up where requests are slow: small pieces, so that
 // many requests are in flight at once.
 constexpr std::size_t kSlowPiece = 8;
-
-// Files made in one go share their time, so the last conversion is kept.
-class LocalTimes {
-public:
-    const LocalTime& Of(std::int64_t seconds) {
-        if (!valid_ || seconds != seconds_) {
-            time_ = ToLocalTime(seconds);
-            seconds_ = seconds;
-            valid_ = true;
-        }
-        return time_;
-    }
-
-private:
-    bool valid_ = false;
-    std::int64_t seconds_ = 0;
-    LocalTime time_;
-};
 
 // Looks up the files in [begin, end) that the listing left without their
 // status; a file gone meanwhile is marked so, as a listing made just then
@@ -68,11 +51,8 @@ void FinishFiles(WalkStep& step) {
     step.files.resize(kept);
 }
 
-// The part of a folder's files the walking thread looks up itself before
-// handing the folder on: reading and ordering the folder costs it about half
-// of what looking up all its files does, so this share evens out the two
-// threads.
-std::size_t WalkersShare(const WalkStep& step) { return step.files.size() / 4; }
+// Files the walking thread looks up between two looks at the pool.
+constexpr std::size_t kOwnPiece = 32;
 
 const std::atomic<bool> kNeverStopped{false};
 
@@ -119,11 +99,17 @@ void Finished(Ahead& ahead, Ahead::Pending& pending) {
 bool Hand(const std::shared_ptr<Ahead>& ahead, WalkStep step) {
     const bool slow = ahead->Slow();
     const std::size_t count = step.files.size();
-    const std::size_t own = slow ? 0 : WalkersShare(step);
-    if (own > 0) {
+    // On a local disk the walking thread looks the files up itself while
+    // the pool is behind, and leaves the rest to it once it has caught up:
+    // whichever of the two has less to do takes more. In trees of small
+    // folders that is the pool, in folders of thousands of files both.
+    std::size_t own = 0;
+    while (!slow && own < count && ahead->pool.Queued() > 0) {
+        const std::size_t end = std::min(count, own + kOwnPiece);
         RequestWatch watch;
-        LookUpFiles(step, 0, own, ahead->stop);
-        ahead->pool.Note(watch.Slow(own));
+        LookUpFiles(step, own, end, ahead->stop);
+        ahead->pool.Note(watch.Slow(end - own));
+        own = end;
     }
     Ahead::Pending* pending;
     {
