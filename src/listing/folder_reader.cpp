@@ -70,12 +70,33 @@ struct FolderReader::Ahead : ReadAhead {
         bool ready = false;
     };
 
+    // Lookups not yet handed to the pool. On a local disk those of small
+    // folders go together: waking a worker for each folder cost more than
+    // looking its few files up. They go at once when their folder is the
+    // next the caller takes (it may be waiting for it already), and at the
+    // latest when the caller finds the next folder not ready.
+    struct Piece {
+        Pending* pending;
+        std::size_t begin;
+        std::size_t end;
+    };
+    static constexpr std::size_t kBatchFiles = 64;
+    static constexpr std::size_t kBatchSteps = 8;
+
     std::mutex mutex;
     std::condition_variable room;
     std::deque<Pending> steps;  // a deque: jobs keep pointers to their steps
     std::size_t files = 0;
     bool walker_waits = false;
+    std::vector<Piece> batch;
+    std::size_t batch_files = 0;
     WorkSignal ready_signal;
+
+    // Called with the mutex held.
+    std::vector<Piece> TakeBatch() {
+        batch_files = 0;
+        return std::exchange(batch, {});
+    }
 };
 
 namespace {
@@ -94,10 +115,26 @@ void Finished(Ahead& ahead, Ahead::Pending& pending) {
     if (first) ahead.ready_signal.Notify();
 }
 
+// Hands the lookups batched so far to the pool as one job.
+void HandBatch(const std::shared_ptr<Ahead>& ahead, std::vector<Ahead::Piece> pieces) {
+    if (pieces.empty()) return;
+    ahead->pool.Submit([ahead, pieces = std::move(pieces)] {
+        RequestWatch watch;
+        std::size_t files = 0;
+        for (const Ahead::Piece& piece : pieces) {
+            LookUpFiles(piece.pending->step, piece.begin, piece.end, ahead->stop);
+            Finished(*ahead, *piece.pending);
+            files += piece.end - piece.begin;
+        }
+        return watch.Slow(files);
+    });
+}
+
 // Queues a step the walk made and has its files looked up; false once the
 // reader is stopped.
 bool Hand(const std::shared_ptr<Ahead>& ahead, WalkStep step) {
     const bool slow = ahead->Slow();
+    const bool last = step.kind == WalkStep::Kind::End;
     const std::size_t count = step.files.size();
     // On a local disk the walking thread looks the files up itself while
     // the pool is behind, and leaves the rest to it once it has caught up:
@@ -111,32 +148,32 @@ bool Hand(const std::shared_ptr<Ahead>& ahead, WalkStep step) {
         ahead->pool.Note(watch.Slow(end - own));
         own = end;
     }
-    Ahead::Pending* pending;
-    {
-        std::unique_lock lock(ahead->mutex);
-        ahead->walker_waits = true;
-        ahead->room.wait(lock, [&] {
-            return ahead->stop || (ahead->files < kAheadFiles && ahead->steps.size() < kAheadSteps);
-        });
-        ahead->walker_waits = false;
-        if (ahead->stop) return false;
-        pending = &ahead->steps.emplace_back();
-        pending->step = std::move(step);
-        pending->counted = count;
-        ahead->files += count;
-    }
+    std::unique_lock lock(ahead->mutex);
+    ahead->walker_waits = true;
+    ahead->room.wait(lock, [&] {
+        return ahead->stop || (ahead->files < kAheadFiles && ahead->steps.size() < kAheadSteps);
+    });
+    ahead->walker_waits = false;
+    if (ahead->stop) return false;
+    Ahead::Pending* pending = &ahead->steps.emplace_back();
+    pending->step = std::move(step);
+    pending->counted = count;
+    ahead->files += count;
     const std::size_t piece = slow ? kSlowPiece : std::max<std::size_t>(count, 1);
     pending->unfinished.store(1 + (count - own + piece - 1) / piece, std::memory_order_relaxed);
+    const bool next_taken = &ahead->steps.front() == pending;
+    std::vector<std::vector<Ahead::Piece>> to_hand;
     for (std::size_t begin = own; begin < count; begin += piece) {
         const std::size_t end = std::min(count, begin + piece);
-        ahead->pool.Submit([ahead, pending, begin, end] {
-            RequestWatch watch;
-            LookUpFiles(pending->step, begin, end, ahead->stop);
-            const bool was_slow = watch.Slow(end - begin);
-            Finished(*ahead, *pending);
-            return was_slow;
-        });
+        ahead->batch.push_back({pending, begin, end});
+        ahead->batch_files += end - begin;
+        if (slow || ahead->batch_files >= Ahead::kBatchFiles || ahead->batch.size() >= Ahead::kBatchSteps) {
+            to_hand.push_back(ahead->TakeBatch());
+        }
     }
+    if (last || next_taken) to_hand.push_back(ahead->TakeBatch());
+    lock.unlock();
+    for (auto& pieces : to_hand) HandBatch(ahead, std::move(pieces));
     Finished(*ahead, *pending);
     return true;
 }
@@ -181,7 +218,13 @@ std::optional<WalkStep> FolderReader::TryNext() {
         FinishFiles(step);
     } else {
         std::unique_lock lock(ahead_->mutex);
-        if (ahead_->steps.empty() || !ahead_->steps.front().ready) return std::nullopt;
+        if (ahead_->steps.empty() || !ahead_->steps.front().ready) {
+            // The caller is about to wait: what is batched goes now.
+            std::vector<Ahead::Piece> batch = ahead_->TakeBatch();
+            lock.unlock();
+            HandBatch(ahead_, std::move(batch));
+            return std::nullopt;
+        }
         Ahead::Pending& first = ahead_->steps.front();
         step = std::move(first.step);
         ahead_->files -= first.counted;

@@ -173,6 +173,33 @@ TEST_F(ReadAheadTest, SameRowsAndTurnsWithUnreadableFolders) {
     for (const Case& c : cases) Check(make_tree, c);
 }
 
+// Trees of many small and empty folders, more than the reading may hold
+// ahead: the lookups of small folders are gathered into one job, and none
+// may be left waiting while the caller waits for its folder.
+TEST_F(ReadAheadTest, SameRowsAndTurnsInATreeOfManySmallAndEmptyFolders) {
+    std::vector<std::string> rows;
+    auto make_tree = [this, &rows] {
+        rows.clear();
+        for (int folder = 0; folder < 300; ++folder) {
+            const std::string name = "t/f" + std::to_string(1000 + folder);
+            if (folder % 3 != 0) {
+                std::filesystem::create_directories(dir / (name + "/empty"));
+                continue;
+            }
+            for (int file = 0; file < folder % 5; ++file) {
+                const std::string path = name + "/" + std::to_string(file) + ".txt";
+                WriteSized(path, static_cast<std::size_t>(file));
+                rows.push_back("/" + path);
+            }
+            if (folder % 5 == 0) std::filesystem::create_directories(dir / name);
+        }
+    };
+    make_tree();
+    const std::vector<std::string> expected = rows;
+    RemoveTree();
+    Check(make_tree, {"small and empty folders", true, false, nullptr, expected});
+}
+
 // A folder that does not answer (a share gone away) holds up neither the
 // window nor an interrupt: a click while the refresh waits for it ends the
 // refresh with the rows found before it, and the request still under way is
