@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "folder_walk.h"
-#include "platform/local_times.h"
+#include "platform/system/local_times.h"
 
 namespace kestrova {
 namespace {

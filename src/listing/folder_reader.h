@@ -20,7 +20,7 @@
 #include <optional>
 
 #include "folder_step.h"
-#include "platform/work_signal.h"
+#include "platform/model/work_signal.h"
 
 namespace kestrova {
 

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/files.h"
-#include "platform/services.h"  // LocalTime
+#include "platform/system/files.h"
+#include "platform/model/services.h"  // LocalTime
 
 namespace kestrova {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/files.h"  // FileIdentity
+#include "platform/system/files.h"  // FileIdentity
 
 namespace kestrova {
 

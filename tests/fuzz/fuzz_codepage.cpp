@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/codepage.h"
+#include "platform/text/codepage.h"
 #include "fuzz/fuzz_check.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <thread>
 
 #include "platform/headless/headless_services.h"
-#include "platform/user_input.h"
-#include "platform/work_signal.h"
+#include "platform/model/user_input.h"
+#include "platform/model/work_signal.h"
 #include "support/test_form.h"
 
 namespace kestrova {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/files.h"
-#include "platform/local_times.h"
+#include "platform/system/files.h"
+#include "platform/system/local_times.h"
 
 namespace kestrova {
 namespace {

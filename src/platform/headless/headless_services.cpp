@@ -5,9 +5,9 @@
 #include <stdexcept>
 #include <utility>
 
-#include "platform/controls.h"
-#include "platform/user_input.h"
-#include "platform/work_signal.h"
+#include "platform/model/controls.h"
+#include "platform/model/user_input.h"
+#include "platform/model/work_signal.h"
 
 namespace kestrova {
 namespace {
