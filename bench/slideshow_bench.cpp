@@ -152,6 +152,7 @@ public:
         real_.WaitTurn();
         NoteDrawing();
     }
+    void WaitForWork(WorkSignal& work) override { real_.WaitForWork(work); }
     MsgBoxResult MsgBox(const std::string& text, int buttons, int icon, const std::string& title) override {
         std::fprintf(stderr, "message: %s\n", text.c_str());
         (void)buttons, (void)icon, (void)title;

@@ -7,6 +7,7 @@
 
 #include "platform/model/controls.h"
 #include "platform/model/user_input.h"
+#include "platform/model/work_signal.h"
 
 namespace kestrova {
 namespace {
@@ -80,6 +81,18 @@ void HeadlessServices::WaitTurn() {
         if (timer->Enabled() && due > clock_ms_ && (advance < 0 || due - clock_ms_ < advance)) advance = due - clock_ms_;
     }
     Turn(advance < 0 ? 10 : advance);
+}
+
+void HeadlessServices::WaitForWork(WorkSignal& work) {
+    ++work_waits_;
+    for (size_t i = 0; i < work_wait_actions_.size(); ++i) {
+        if (!work_wait_actions_[i].condition()) continue;
+        auto action = std::move(work_wait_actions_[i].action);
+        work_wait_actions_.erase(work_wait_actions_.begin() + static_cast<long>(i));
+        action();
+        return;
+    }
+    work.WaitNotified();
 }
 
 void HeadlessServices::Turn(long advance_ms) {

@@ -41,6 +41,9 @@ public:
     void AttachForm(Form& form) override;
     void DoEvents() override;
     void WaitTurn() override;
+    // Runs the first action queued with WhenWaitingForWork whose condition
+    // holds and returns; with none, sleeps until `work` is notified.
+    void WaitForWork(WorkSignal& work) override;
     MsgBoxResult MsgBox(const std::string& text, int buttons, int icon, const std::string& title = kApplicationTitle) override;
     bool ShellOpen(const std::string& path, std::string& error) override;
     Picture AssociatedIcon(const std::string& path) override;
@@ -70,6 +73,12 @@ public:
     void OnTurn(long turn, std::function<void()> action);
     // Runs action once, at the first turn where condition holds.
     void When(std::function<bool()> condition, std::function<void()> action);
+    // Runs action once, at the first wait for work on other threads where
+    // condition holds (a user acting while the program waits for a slow
+    // folder). Such waits are no turns (see WaitForWork).
+    void WhenWaitingForWork(std::function<bool()> condition, std::function<void()> action) {
+        work_wait_actions_.push_back({std::move(condition), std::move(action)});
+    }
     // Answers the next question box (buttons other than OK only).
     void QueueAnswer(MsgBoxResult answer) { answers_.push_back(answer); }
     // The item the next pop-up menu's user chooses by name; "" closes it.
@@ -93,6 +102,7 @@ public:
     void SetTurnMilliseconds(long ms) { turn_ms_ = ms; }
 
     long Turns() const { return turns_; }
+    long WorkWaits() const { return work_waits_; }
     long ClockMilliseconds() const { return clock_ms_; }
     const std::vector<RecordedMsgBox>& MessageBoxes() const { return message_boxes_; }
     const std::vector<std::string>& ShellOpens() const { return shell_opens_; }
@@ -126,6 +136,7 @@ private:
     std::map<const Control*, long> timer_due_ms_;
     std::vector<TimedAction> timed_;
     std::vector<ConditionalAction> conditional_;
+    std::vector<ConditionalAction> work_wait_actions_;
     std::deque<MsgBoxResult> answers_;
     std::deque<std::optional<std::string>> folder_choices_;
     std::deque<std::string> menu_choices_;
@@ -145,6 +156,7 @@ private:
     // time a test set; waiting turns advance the clock.
     long turn_ms_ = 0;
     long turns_ = 0;
+    long work_waits_ = 0;
     long process_turns_ = 3;
     int process_exit_code_ = 0;
     std::optional<VideoPlayer> installed_player_;

@@ -6,6 +6,8 @@
 
 #include "platform/model/user_input.h"
 
+#include "platform/model/work_signal.h"
+
 namespace kestrova {
 
 WindowServices::WindowServices(PictureWorker::Decode decode) : decode_(decode), pictures_(std::move(decode)) {}
@@ -74,6 +76,19 @@ void WindowServices::WaitTurn() {
         Counting pumping(loop_.pumping);
         RunTurn(true);
     }
+    last_turn_ = SteadyNow();
+}
+
+void WindowServices::WaitForWork(WorkSignal& work) {
+    FlushAll(false);
+    // The worker's notification ends the turn as an event would; one that
+    // came since the last wait leaves nothing to wait for.
+    const bool wait = work.Arm(TurnWaker());
+    {
+        Counting pumping(loop_.pumping);
+        RunTurn(wait);
+    }
+    work.Disarm();
     last_turn_ = SteadyNow();
 }
 

@@ -6,6 +6,7 @@
 // from it and implements the hooks below with its toolkit.
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -41,6 +42,7 @@ public:
 
     void DoEvents() final;
     void WaitTurn() final;
+    void WaitForWork(WorkSignal& work) final;
     MsgBoxResult MsgBox(const std::string& text, int buttons, int icon, const std::string& title) final;
     std::optional<int> ProcessExitCode(ProcessId id) final;
     std::optional<LoadedPicture> LoadPicture(const std::string& path, PixelSize fit) final;
@@ -67,6 +69,9 @@ protected:
     // One turn of the toolkit's event loop; a waiting turn may sleep until an
     // event arrives or kWaitTurnMs pass.
     virtual void RunTurn(bool waiting) = 0;
+    // What ends a waiting turn before its time, callable from any thread:
+    // the work a waiting loop waits for has come.
+    virtual std::function<void()> TurnWaker() = 0;
     // The answer of the button pressed; nullopt when the box was closed some other way.
     virtual std::optional<MsgBoxResult> ShowMessageBox(const std::string& text, int buttons, int icon,
                                                        const std::string& title) = 0;

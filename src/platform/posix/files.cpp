@@ -92,10 +92,6 @@ bool FolderHandle::Removed() const {
     return native_.fd >= 0 && ::fstat(native_.fd, &st) == 0 && st.st_nlink == 0;
 }
 
-FolderHandle FolderHandle::Duplicate() const {
-    return FolderHandle(NativeFolder{native_.fd < 0 ? -1 : ::fcntl(native_.fd, F_DUPFD_CLOEXEC, 0)});
-}
-
 FolderHandle OpenSubfolder(const FolderHandle& parent, const std::string& name, std::string& error) {
     const int fd = ::openat(parent.native().fd, name.c_str(), kFolderOpenFlags);
     if (fd < 0) error = ErrorText(errno);
@@ -135,39 +131,40 @@ Listing ListFolder(const FolderHandle& folder, int attributes, const std::string
     // Looking up any name, even ".", needs the right to search the folder.
     struct stat self;
     if (::fstatat(folder.native().fd, ".", &self, 0) != 0) return fail(errno);
-    // The directory stream gets its own descriptor; it shares the reading
-    // position with the handle's, so it starts from the beginning.
-    const int own = ::fcntl(folder.native().fd, F_DUPFD_CLOEXEC, 0);
-    if (own < 0) return fail(errno);
-    DirHandle dir(::fdopendir(own));
-    if (!dir.get()) {
-        const int err = errno;
-        ::close(own);
-        return fail(err);
-    }
-    ::rewinddir(dir.get());
+    listing.identity = {static_cast<std::uint64_t>(self.st_dev), static_cast<std::uint64_t>(self.st_ino)};
     const int dfd = folder.native().fd;
+    // The entries come straight from the system into a buffer on the stack:
+    // a directory stream would cost a descriptor of its own, a buffer from
+    // the heap and four more system calls per folder. A folder listed
+    // before is read again from its beginning.
+    if (folder.native().listed && ::lseek(dfd, 0, SEEK_SET) != 0) return fail(errno);
+    folder.native().listed = true;
     const bool want_hidden = (attributes & kAttrHidden) != 0;
     const bool want_folders = (attributes & kAttrDirectory) != 0;
 
     // The wanted names first, then each looked up in name order.
     NameList names;
     std::vector<unsigned char> kinds;
+    alignas(dirent64) char buffer[32768];
     while (true) {
-        errno = 0;
-        const dirent* d = ::readdir(dir.get());
-        if (!d) {
-            if (errno != 0) return fail(errno);
-            break;
+        const ssize_t got = ::getdents64(dfd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return fail(errno);
         }
-        const std::string_view name = d->d_name;
-        if (name == "." || name == "..") continue;
-        if (name[0] == '.' && !want_hidden) continue;
-        // Names that cannot be wanted are dropped before any status call.
-        if (d->d_type == DT_DIR && !want_folders) continue;
-        if (!MatchesAnyPattern(name, patterns)) continue;
-        names.Add(name);
-        kinds.push_back(d->d_type);
+        if (got == 0) break;
+        for (ssize_t at = 0; at < got;) {
+            const auto* d = reinterpret_cast<const dirent64*>(buffer + at);
+            at += d->d_reclen;
+            const std::string_view name = d->d_name;
+            if (name == "." || name == "..") continue;
+            if (name[0] == '.' && !want_hidden) continue;
+            // Names that cannot be wanted are dropped before any status call.
+            if (d->d_type == DT_DIR && !want_folders) continue;
+            if (!MatchesAnyPattern(name, patterns)) continue;
+            names.Add(name);
+            kinds.push_back(d->d_type);
+        }
     }
     listing.entries.reserve(names.size());
     for (const std::uint32_t i : names.Order()) {

@@ -59,11 +59,15 @@ void SortByName(std::vector<DirEntry>& entries) {
 }
 
 void NameList::Add(std::string_view name) {
-    spans_.push_back({static_cast<std::uint32_t>(bytes_.size()), static_cast<std::uint32_t>(name.size())});
-    bytes_ += name;
-    bytes_ += '\0';
-    for (char c : name) folded_ += static_cast<char>(FoldAscii(static_cast<unsigned char>(c)));
-    folded_ += '\0';
+    const std::size_t at = bytes_.size();
+    spans_.push_back({static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(name.size())});
+    bytes_.append(name).push_back('\0');
+    // The folded copy is made in place: appending it byte by byte cost more
+    // than everything else a listing does with a name.
+    folded_.append(name).push_back('\0');
+    for (std::size_t i = at; i < at + name.size(); ++i) {
+        folded_[i] = static_cast<char>(FoldAscii(static_cast<unsigned char>(folded_[i])));
+    }
 }
 
 // Case folded first, so the folded bytes compare whole, in one go; no two

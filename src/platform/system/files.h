@@ -66,16 +66,19 @@ struct DirEntry {
     bool status_known = true;
 };
 
-struct Listing {
-    bool ok = false;
-    std::string error;  // the system's error text when !ok
-    std::vector<DirEntry> entries;  // ascending by name, "." and ".." left out
-};
-
 struct FileIdentity {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     bool operator==(const FileIdentity&) const = default;
+};
+
+struct Listing {
+    bool ok = false;
+    std::string error;  // the system's error text when !ok
+    std::vector<DirEntry> entries;  // ascending by name, "." and ".." left out
+    // The real folder listed, when ok: the listing learns it on its way,
+    // which spares a walk a request per folder.
+    FileIdentity identity;
 };
 
 // An open folder. Walks go from an open folder to its subfolder by name, so
@@ -105,8 +108,6 @@ public:
     std::optional<FileIdentity> Identity() const;
     // True once the folder has been deleted while it was open.
     bool Removed() const;
-    // A second handle on the same folder, closed on its own.
-    FolderHandle Duplicate() const;
 
 private:
     NativeFolder native_;

@@ -40,12 +40,15 @@ std::wstring BoxText(const std::string& text) {
 struct Win32Services::Impl {
     BackendShared shared;
     std::unordered_map<std::int64_t, HANDLE> processes;
+    // Set by a worker thread whose work the program waits for.
+    HANDLE work_event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
 };
 
 Win32Services::Win32Services() : WindowServices(DecodePictureFile), impl_(std::make_unique<Impl>()) {}
 
 Win32Services::~Win32Services() {
     for (auto& [pid, handle] : impl_->processes) CloseHandle(handle);
+    if (impl_->work_event) CloseHandle(impl_->work_event);
 }
 
 std::unique_ptr<FormMirrorBase> Win32Services::MakeWindow(Form& form) {
@@ -104,7 +107,8 @@ void Win32Services::Dispatch(MSG& message) {
 }
 
 void Win32Services::RunTurn(bool waiting) {
-    if (waiting) MsgWaitForMultipleObjectsEx(0, nullptr, kWaitTurnMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    // A notification left from an earlier wait ends one waiting turn early, no more.
+    if (waiting) MsgWaitForMultipleObjectsEx(1, &impl_->work_event, kWaitTurnMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     MSG message;
     for (int n = 0; n < kMessagesPerTurn && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE); ++n) {
         if (message.message == WM_QUIT) {
@@ -114,6 +118,11 @@ void Win32Services::RunTurn(bool waiting) {
         }
         Dispatch(message);
     }
+}
+
+std::function<void()> Win32Services::TurnWaker() {
+    HANDLE event = impl_->work_event;
+    return [event] { SetEvent(event); };
 }
 
 // The box's buttons, icon and answers have the same numbers as the program's.

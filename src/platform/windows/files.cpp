@@ -139,15 +139,6 @@ bool FolderHandle::Removed() const {
     return !native_.path.empty() && ::GetFileAttributesW(native_.path.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
-FolderHandle FolderHandle::Duplicate() const {
-    HANDLE copy = nullptr;
-    if (!native_.handle || !::DuplicateHandle(::GetCurrentProcess(), native_.handle, ::GetCurrentProcess(), &copy, 0,
-                                              FALSE, DUPLICATE_SAME_ACCESS)) {
-        return FolderHandle();
-    }
-    return FolderHandle(NativeFolder{copy, native_.path});
-}
-
 FolderHandle OpenFolder(const std::string& path, std::string& error) {
     if (path.empty()) {
         error = ErrorText(ENOENT);
@@ -182,7 +173,8 @@ Listing ListFolder(const FolderHandle& folder, int attributes, const std::string
         return listing;
     }
     const std::wstring& path = folder.native().path;
-    const std::uint64_t volume = folder.Identity().value_or(FileIdentity{}).device;
+    listing.identity = folder.Identity().value_or(FileIdentity{});
+    const std::uint64_t volume = listing.identity.device;
     const bool want_hidden = (attributes & kAttrHidden) != 0;
     const bool want_folders = (attributes & kAttrDirectory) != 0;
 

@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWidget>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
@@ -22,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/qt/qt_services.h"
+#include "platform/model/work_signal.h"
 #include "platform/qt/qt_test_support.h"
 
 namespace kestrova {
@@ -130,6 +132,37 @@ TEST_F(QtServicesTest, WaitTurnSleepsInsteadOfSpinning) {
     }
     EXPECT_EQ(ran, 10);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
+}
+
+// A wait for another thread's work keeps the windows alive: a click waiting
+// in the queue is handled and a window asked to repaint is repainted.
+TEST_F(QtServicesTest, WaitingForWorkHandlesEventsAndRepaints) {
+    class CountingPaints final : public QWidget {
+    public:
+        int paints = 0;
+
+    protected:
+        void paintEvent(QPaintEvent*) override { ++paints; }
+    };
+    CountingPaints window;
+    window.resize(60, 40);
+    window.show();
+    QCoreApplication::processEvents();
+    window.paints = 0;
+    window.update();
+    bool clicked = false;
+    QMetaObject::invokeMethod(qApp, [&] { clicked = true; }, Qt::QueuedConnection);
+    WorkSignal work;
+    for (int turn = 0; turn < 50 && (!clicked || window.paints == 0); ++turn) services->WaitForWork(work);
+    EXPECT_TRUE(clicked);
+    EXPECT_GT(window.paints, 0);
+
+    // Notified before the wait: the turn handles what is queued, no more.
+    work.Notify();
+    clicked = false;
+    QMetaObject::invokeMethod(qApp, [&] { clicked = true; }, Qt::QueuedConnection);
+    services->WaitForWork(work);
+    EXPECT_TRUE(clicked);
 }
 
 std::string ReadAll(const std::string& path) {
