@@ -46,13 +46,13 @@ void WindowServices::FlushViews() { FlushAll(true); }
 std::chrono::nanoseconds WindowServices::SteadyNow() const { return std::chrono::steady_clock::now().time_since_epoch(); }
 
 void WindowServices::DoEvents() {
-    if (SteadyNow() - last_turn_ < kTurnSlice) return;
+    if (Clock() - last_turn_ < kTurnSlice) return;
     FlushAll(false);
     {
         Counting pumping(loop_.pumping);
         RunTurn(false);
     }
-    last_turn_ = SteadyNow();
+    last_turn_ = Clock();
 }
 
 void WindowServices::WaitTurn() {
@@ -61,7 +61,7 @@ void WindowServices::WaitTurn() {
         Counting pumping(loop_.pumping);
         RunTurn(true);
     }
-    last_turn_ = SteadyNow();
+    last_turn_ = Clock();
 }
 
 MsgBoxResult WindowServices::MsgBox(const std::string& text, int buttons, int icon, const std::string& title) {
