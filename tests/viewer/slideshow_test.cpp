@@ -161,6 +161,7 @@ TEST_F(SlideshowTest, WindowedViewerPlacesPastSixteenBitsAreKeptAndReopenOnAScre
 TEST(ViewWindowPlace, TitleBarEndsUpOnAScreen) {
     const Rect a{0, 0, 28800, 16200};
     const Rect b{28800, -3000, 38400, 21600};
+    const Rect below{0, 16200, 28800, 16200};  // a screen under the first one
     const int title = 600;
     const struct {
         const char* what;
@@ -185,6 +186,10 @@ TEST(ViewWindowPlace, TitleBarEndsUpOnAScreen) {
         {"a twip past the right edge", {22801, 100, 6000, 4500}, {a}, {22800, 100, 6000, 4500}},
         {"title bar just on the bottom", {100, 15600, 6000, 4500}, {a}, {100, 15600, 6000, 4500}},
         {"title bar a twip over the bottom", {100, 15601, 6000, 4500}, {a}, {100, 15600, 6000, 4500}},
+        {"title bar just on the bottom, mostly on the screen below", {100, 15600, 6000, 4500}, {a, below},
+         {100, 15600, 6000, 4500}},
+        {"title bar a twip over the bottom, mostly on the screen below", {100, 15601, 6000, 4500}, {a, below},
+         {100, 16200, 6000, 4500}},
         {"as wide as the screen", {0, 100, 28800, 4500}, {a}, {0, 100, 28800, 4500}},
         {"a twip wider, at its left edge", {0, 100, 28801, 4500}, {a}, {0, 100, 28801, 4500}},
         // Which screen it goes to: the one it overlaps most; on a tie, and
