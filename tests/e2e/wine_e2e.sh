@@ -8,8 +8,8 @@
 # names the machine (the folder as each system writes it), the time of the
 # refresh and the window's frame.
 #   wine_e2e.sh <kestrova.exe> <Linux kestrova> [screenshot.png]
-# Needs wine64 (or wine), Xvfb, xdotool and python3. The Wine prefix is made
-# here, in a temporary folder.
+# Needs wine64 (or wine), Xvfb, xdotool and python3. The Wine prefix is the
+# test run's (see wine_lib.sh).
 set -euo pipefail
 
 exe=$(realpath "$1")
@@ -21,36 +21,17 @@ if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-noreset -screen 0 1600x1000x24" "$0" "$@"
 fi
 
-wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
-[ -x "$wine" ] || { echo "SKIP: no Wine"; exit 77; }
+source "$here/e2e_lib.sh"
+source "$here/wine_lib.sh"
 
 work=$(mktemp -d)
 pid=""
 cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-  WINEPREFIX="$work/prefix" "$(dirname "$wine")/wineserver" -k 2>/dev/null || true
+  wine_cleanup
   rm -rf "$work"
 }
 trap cleanup EXIT
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-
-source "$here/e2e_lib.sh"
-
-# A fresh prefix; windows draw their own frames (there is no window manager
-# here), and the tables' font "ＭＳ Ｐゴシック" is shown as IPAPGothic.
-"$wine" wineboot --init >/dev/null 2>&1
-python3 - "$work/fonts.reg" <<'PY'
-import sys
-text = "\r\n".join([
-    "Windows Registry Editor Version 5.00", "",
-    r"[HKEY_CURRENT_USER\Software\Wine\X11 Driver]", '"Decorated"="N"', "",
-    r"[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]",
-    '"ＭＳ Ｐゴシック"="IPAPGothic"', '"ＭＳ ゴシック"="IPAGothic"', '"MS PGothic"="IPAPGothic"',
-    '"MS UI Gothic"="IPAPGothic"', ""])
-open(sys.argv[1], "wb").write(b"\xff\xfe" + text.encode("utf-16-le"))
-PY
-"$wine" regedit "$work/fonts.reg" >/dev/null 2>&1
-"$(dirname "$wine")/wineserver" -w
+wine_session "$work"
 
 # The tree: fixed sizes and times, so both lists hold the same rows.
 mkdir -p "$work/files/sub" "$work/win" "$work/linux"

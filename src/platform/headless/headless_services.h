@@ -47,6 +47,7 @@ public:
     std::optional<std::string> BrowseFolder(const std::string& title, bool network) override;
     std::optional<ProcessId> StartProcess(const std::vector<std::string>& argv, std::string& error) override;
     std::optional<int> ProcessExitCode(ProcessId id) override;
+    std::optional<VideoPlayer> InstalledVideoPlayer() override { return installed_player_; }
     int ShowCursor(bool show) override;
     ScreenSize Screen() override;
     std::vector<Rect> ScreenAreas() override;
@@ -80,6 +81,8 @@ public:
     // A started process runs for this many turns, then exits with this code.
     void SetProcessTurns(long turns) { process_turns_ = turns; }
     void SetProcessExitCode(int code) { process_exit_code_ = code; }
+    // The player the system has installed; none unless a test gives one.
+    void SetInstalledVideoPlayer(std::optional<VideoPlayer> player) { installed_player_ = std::move(player); }
     void SetShellOpenFails(bool fails) { shell_open_fails_ = fails; }
     // Screens other than the one of the default size, in desktop twips.
     void SetScreenAreas(std::vector<Rect> areas) { screen_areas_ = std::move(areas); }
@@ -141,6 +144,7 @@ private:
     long turns_ = 0;
     long process_turns_ = 3;
     int process_exit_code_ = 0;
+    std::optional<VideoPlayer> installed_player_;
     std::int64_t next_pid_ = 1000;
     int cursor_count_ = 0;
     bool shell_open_fails_ = false;

@@ -10,6 +10,7 @@
 #include "geometry.h"
 #include "platform/pictures/picture.h"
 #include "platform/pictures/picture_load.h"
+#include "platform/system/video_player.h"
 
 namespace kestrova {
 
@@ -76,6 +77,10 @@ public:
     virtual std::optional<ProcessId> StartProcess(const std::vector<std::string>& argv, std::string& error) = 0;
     // nullopt while the process still runs.
     virtual std::optional<int> ProcessExitCode(ProcessId id) = 0;
+    // A video player the system has installed, for when none lies beside the
+    // program. None by default: the Linux program ships its own launcher as
+    // mplayerc.exe, which looks for a player itself.
+    virtual std::optional<VideoPlayer> InstalledVideoPlayer() { return std::nullopt; }
 
     // The display counter of the mouse cursor: shown while >= 0. Returns the new count.
     virtual int ShowCursor(bool show) = 0;

@@ -4,6 +4,7 @@
 
 #include <unordered_map>
 
+#include "platform/windows/installed_player.h"
 #include "platform/windows/system_error.h"
 #include "platform/windows/wide_text.h"
 #include "win32_form_window.h"
@@ -108,7 +109,12 @@ std::optional<MsgBoxResult> Win32Services::ShowMessageBox(const std::string& tex
     }
 }
 
-bool Win32Services::ShellOpen(const std::string& path, std::string& error) { return ShellOpenFile(path, error); }
+// The main window owns what the shell asks, such as which program opens a
+// file that has none; the shell runs the question's loop meanwhile.
+bool Win32Services::ShellOpen(const std::string& path, std::string& error) {
+    Counting pumping(Pumping());
+    return ShellOpenFile(impl_->shared.main_window, path, error);
+}
 
 Picture Win32Services::AssociatedIcon(const std::string& path) { return ShellIconOf(path, MainDpi()); }
 
@@ -149,6 +155,8 @@ std::optional<int> Win32Services::PollProcess(ProcessId id) {
     impl_->processes.erase(it);
     return result;
 }
+
+std::optional<VideoPlayer> Win32Services::InstalledVideoPlayer() { return FindInstalledPlayer(); }
 
 int Win32Services::ShowCursor(bool show) { return ::ShowCursor(show ? TRUE : FALSE); }
 

@@ -23,6 +23,7 @@ public:
     Picture AssociatedIcon(const std::string& path) override;
     std::optional<std::string> BrowseFolder(const std::string& title, bool network) override;
     std::optional<ProcessId> StartProcess(const std::vector<std::string>& argv, std::string& error) override;
+    std::optional<VideoPlayer> InstalledVideoPlayer() override;
     int ShowCursor(bool show) override;
     ScreenSize Screen() override;
     LocalTime Now() override;

@@ -9,7 +9,6 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTransform>
@@ -192,12 +191,7 @@ TEST(QtPictureFile, ATurnedPictureDecodesLikeTheSamePictureStoredUpright) {
 QByteArray JpegDeclaring(int width, int height, bool progressive) {
     QImage image(16, 16, QImage::Format_RGB32);
     image.fill(Qt::blue);
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setProgressiveScanWrite(progressive);
-    writer.write(image);
+    QByteArray jpeg = qt_test::Encoded(image, "jpeg", 75, progressive);
     const int frame = jpeg.indexOf(progressive ? "\xff\xc2" : "\xff\xc0");
     qToBigEndian<quint16>(height, jpeg.data() + frame + 5);
     qToBigEndian<quint16>(width, jpeg.data() + frame + 7);
