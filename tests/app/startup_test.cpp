@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -22,6 +24,9 @@
 #include "support/file_attributes.h"
 #include "support/permission_bits.h"
 #include "support/program_fixture.h"
+#ifdef _WIN32
+#include "platform/windows/wide_text.h"
+#endif
 
 namespace kestrova {
 namespace {
@@ -520,6 +525,74 @@ TEST(StartupAttributes, HiddenAndSystemFilesAreReadAndStaySoAndReadOnlyOnesAreLe
     testing::SetAttributes(dir / "Kestrova.csv", FILE_ATTRIBUTE_NORMAL);
 }
 #endif
+
+// Makes a file unreadable for a while, for root too and without permission
+// bits: on Linux the name is a link to /proc/self/mem, whose start no read
+// gets past; on Windows the file is held open without sharing.
+class UnreadableForAWhile {
+public:
+    UnreadableForAWhile(const testing::TempDir& dir, const std::string& name) : path_(dir / name) {
+#ifdef _WIN32
+        held_ = ::CreateFileW(WideFromUtf8(path_).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(held_, INVALID_HANDLE_VALUE);
+#else
+        aside_ = dir / ("aside-" + name);
+        std::filesystem::rename(path_, aside_);
+        std::filesystem::create_symlink("/proc/self/mem", path_);
+#endif
+    }
+    // The file as it was, readable and replaceable again.
+    void Release() {
+#ifdef _WIN32
+        ::CloseHandle(held_);
+#else
+        std::filesystem::remove(path_);
+        std::filesystem::rename(aside_, path_);
+#endif
+    }
+
+private:
+    std::string path_;
+#ifdef _WIN32
+    HANDLE held_ = INVALID_HANDLE_VALUE;
+#else
+    std::string aside_;
+#endif
+};
+
+// What the start could not read, the close leaves as it is, even when by
+// then it could be replaced: the defaults, or a list without those rows,
+// must never be written over settings or rows the user has not seen.
+TEST(StartupFailures, AFileUnreadableAtTheStartIsNotWrittenAtTheCloseEvenWhenItCouldBe) {
+    for (const std::string file : {"Kestrova.ini", "Kestrova.csv"}) {
+        SCOPED_TRACE(file);
+        testing::TempDir dir;
+        SharedState saved;
+        ApplyDefaultSettings(saved);
+        saved.StartMode = kStartShowPrevious;
+        saved.ViewSeconds = 7;
+        SetProgramPaths(saved, dir.path());
+        ASSERT_TRUE(SaveSettingsFile(saved));
+        dir.Write("Kestrova.csv", "\"kept\"\r\n");
+        const std::string before = dir.Read(file);
+        UnreadableForAWhile unreadable(dir, file);
+        HeadlessServices services;
+        Program program(services, dir.path());
+        WireHandlers(program);
+        Form1_Load(program);
+        unreadable.Release();
+        ASSERT_EQ(services.MessageBoxes().size(), 1u);
+        EXPECT_NE(services.MessageBoxes()[0].text.find(dir / file), std::string::npos);
+        program.Form1.ListView1.AddRow("new row");
+        program.Form2.Text[2]->SetText("changed");
+        EXPECT_THROW(UserClose(program.Form1), ProgramEnded);
+        EXPECT_EQ(dir.Read(file), before) << "left as it was";
+        if (file == "Kestrova.csv") {
+            EXPECT_NE(DecodeFileText(dir.Read("Kestrova.ini")).find("changed"), std::string::npos)
+                << "the settings, read at the start, were written";
+        }
+    }
+}
 
 TEST(StartupFailures, ProgramFolderThatIsAFileNameIsSaidOnceAtTheClose) {
     // The same failure for root: the settings path lies below a plain file.

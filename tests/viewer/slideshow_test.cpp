@@ -214,6 +214,7 @@ TEST_F(SlideshowTest, WindowedViewerPlacesPastSixteenBitsAreKeptAndReopenOnAScre
 TEST(ViewWindowPlace, TitleBarEndsUpOnAScreen) {
     const Rect a{0, 0, 28800, 16200};
     const Rect b{28800, -3000, 38400, 21600};
+    const Rect below{0, 16200, 28800, 16200};  // a screen under the first one
     const int title = 600;
     const struct {
         const char* what;
@@ -230,6 +231,27 @@ TEST(ViewWindowPlace, TitleBarEndsUpOnAScreen) {
         {"wider than the screen", {-5000, 100, 40000, 4500}, {a}, {0, 100, 40000, 4500}},
         {"mostly on the second screen", {27000, 1500, 6000, 4500}, {a, b}, {28800, 1500, 6000, 4500}},
         {"no screen known", {-25536, 1500, 6000, 4500}, {}, {-25536, 1500, 6000, 4500}},
+        // The edges of a screen, a twip inside and a twip out.
+        {"at the top left corner", {0, 0, 6000, 4500}, {a}, {0, 0, 6000, 4500}},
+        {"a twip left of the screen", {-1, 0, 6000, 4500}, {a}, {0, 0, 6000, 4500}},
+        {"a twip above the screen", {0, -1, 6000, 4500}, {a}, {0, 0, 6000, 4500}},
+        {"right edge on the screen's", {22800, 100, 6000, 4500}, {a}, {22800, 100, 6000, 4500}},
+        {"a twip past the right edge", {22801, 100, 6000, 4500}, {a}, {22800, 100, 6000, 4500}},
+        {"title bar just on the bottom", {100, 15600, 6000, 4500}, {a}, {100, 15600, 6000, 4500}},
+        {"title bar a twip over the bottom", {100, 15601, 6000, 4500}, {a}, {100, 15600, 6000, 4500}},
+        {"title bar just on the bottom, mostly on the screen below", {100, 15600, 6000, 4500}, {a, below},
+         {100, 15600, 6000, 4500}},
+        {"title bar a twip over the bottom, mostly on the screen below", {100, 15601, 6000, 4500}, {a, below},
+         {100, 16200, 6000, 4500}},
+        {"as wide as the screen", {0, 100, 28800, 4500}, {a}, {0, 100, 28800, 4500}},
+        {"a twip wider, at its left edge", {0, 100, 28801, 4500}, {a}, {0, 100, 28801, 4500}},
+        // Which screen it goes to: the one it overlaps most; on a tie, and
+        // when it overlaps none, the first one listed.
+        {"overlapping both alike", {25800, 1500, 6000, 4500}, {a, b}, {22800, 1500, 6000, 4500}},
+        {"overlapping both alike, listed the other way", {25800, 1500, 6000, 4500}, {b, a}, {28800, 1500, 6000, 4500}},
+        {"a twip more on the second", {25801, 1500, 6000, 4500}, {a, b}, {28800, 1500, 6000, 4500}},
+        {"on no screen", {100000, 50000, 6000, 4500}, {a, b}, {22800, 15600, 6000, 4500}},
+        {"on no screen, listed the other way", {100000, 50000, 6000, 4500}, {b, a}, {61200, 18000, 6000, 4500}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(KeepTitleBarOnScreen(c.window, c.screens, title), c.placed) << c.what;

@@ -61,13 +61,13 @@ void WindowServices::EndSession() {
 std::chrono::nanoseconds WindowServices::SteadyNow() const { return std::chrono::steady_clock::now().time_since_epoch(); }
 
 void WindowServices::DoEvents() {
-    if (SteadyNow() - last_turn_ < kTurnSlice) return;
+    if (Clock() - last_turn_ < kTurnSlice) return;
     FlushAll(false);
     {
         Counting pumping(loop_.pumping);
         RunTurn(false);
     }
-    last_turn_ = SteadyNow();
+    last_turn_ = Clock();
 }
 
 void WindowServices::WaitTurn() {
@@ -76,7 +76,7 @@ void WindowServices::WaitTurn() {
         Counting pumping(loop_.pumping);
         RunTurn(true);
     }
-    last_turn_ = SteadyNow();
+    last_turn_ = Clock();
 }
 
 void WindowServices::WaitForWork(WorkSignal& work) {

@@ -39,6 +39,10 @@ public:
     void FlushViews();
     // The user's session ends: every window hears it (SessionEnd).
     void EndSession();
+    // Slices turns by this clock instead of the backend's own, so a test
+    // can say how much time passes between two calls.
+    using SteadyClock = std::function<std::chrono::nanoseconds()>;
+    void UseClock(SteadyClock clock) { clock_ = std::move(clock); }
 
     void DoEvents() final;
     void WaitTurn() final;
@@ -84,9 +88,11 @@ protected:
 
 private:
     void FlushAll(bool force);
+    std::chrono::nanoseconds Clock() const { return clock_ ? clock_() : SteadyNow(); }
 
     LoopState loop_;
     std::map<const Form*, std::unique_ptr<FormMirrorBase>> windows_;
+    SteadyClock clock_;
     std::chrono::nanoseconds last_turn_{};
     std::unordered_map<std::int64_t, int> exit_codes_;
     PictureWorker::Decode decode_;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/text/codepage.h"
+#include "platform/windows/long_path.h"
 #include "platform/windows/system_error.h"
 #include "platform/windows/wide_text.h"
 #include "support/temp_dir.h"
@@ -49,6 +50,86 @@ TEST(WideText, NamesGoBothWaysUnchanged) {
         EXPECT_EQ(WideFromUtf8(c.utf8), c.wide) << c.utf8;
     }
     EXPECT_EQ(WideFromUtf8("a\xFF" "b\xC3"), L"a\xFFFD" L"b\xFFFD") << "bytes of no character";
+}
+
+// The edges of each length of UTF-8 and of the surrogate ranges, both ways.
+TEST(WideText, EveryBoundaryGoesBothWaysUnchanged) {
+    const struct {
+        std::wstring wide;
+        std::string utf8;
+    } cases[] = {
+        {L"\x7F", "\x7F"},
+        {L"\x80", "\xC2\x80"},
+        {L"\x7FF", "\xDF\xBF"},
+        {L"\x800", "\xE0\xA0\x80"},
+        {L"\xD7FF", "\xED\x9F\xBF"},                             // the last before the surrogates
+        {L"\xD800", "\xED\xA0\x80"},                             // the first, alone
+        {L"\xDBFF", "\xED\xAF\xBF"},                             // the last high one, alone
+        {L"\xDFFF", "\xED\xBF\xBF"},                             // the last surrogate, alone
+        {L"\xE000", "\xEE\x80\x80"},                             // the first after them
+        {L"\xFFFF", "\xEF\xBF\xBF"},
+        {L"\xD800\xDC00", "\xF0\x90\x80\x80"},                     // the first pair
+        {L"\xDBFF\xDFFF", "\xF4\x8F\xBF\xBF"},                     // the last pair
+        {L"\xDBFF\xE000", "\xED\xAF\xBF\xEE\x80\x80"},             // a high one before no low one
+        {L"a\xDBFF", "a\xED\xAF\xBF"},                           // a high one at the very end
+        {L"\xDFFF\xDBFF\xDFFF", "\xED\xBF\xBF\xF4\x8F\xBF\xBF"},   // a lone low one, then a pair
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Utf8FromWide(c.wide), c.utf8) << c.utf8;
+        EXPECT_EQ(WideFromUtf8(c.utf8), c.wide) << c.utf8;
+    }
+    // What is no character: one U+FFFD for each byte that starts none.
+    const struct {
+        std::string utf8;
+        std::wstring wide;
+    } broken[] = {
+        {"\xC1\xBF", L"\xFFFD\xFFFD"},                       // overlong
+        {"\xE0\x9F\xBF", L"\xFFFD\xFFFD\xFFFD"},               // overlong
+        {"\xF0\x8F\xBF\xBF", L"\xFFFD\xFFFD\xFFFD\xFFFD"},       // overlong
+        {"\xF4\x90\x80\x80", L"\xFFFD\xFFFD\xFFFD\xFFFD"},       // past U+10FFFF
+        {"\xF5\x80\x80\x80", L"\xFFFD\xFFFD\xFFFD\xFFFD"},
+        {"x\xC3", L"x\xFFFD"},                               // cut at the end
+        {"x\xE3\x81", L"x\xFFFD\xFFFD"},
+        {"x\xF0\x9F\x98", L"x\xFFFD\xFFFD\xFFFD"},
+        {"\xE3\x81x", L"\xFFFD\xFFFDx"},                       // cut by another character
+        {"\x80", L"\xFFFD"},
+    };
+    for (const auto& c : broken) EXPECT_EQ(WideFromUtf8(c.utf8), c.wide) << c.utf8;
+}
+
+// Behind "\\?\" the system takes "." and ".." as names, so they are
+// stepped through before the prefix goes on; "..b" is a name of its own.
+TEST(LongPaths, DotStepsAreResolvedBeforeThePrefix) {
+    wchar_t current[32768];
+    const DWORD length = ::GetCurrentDirectoryW(32768, current);
+    ASSERT_GT(length, 0u);
+    std::wstring here(current, length);
+    if (here.back() != L'\\') here += L'\\';
+    const struct {
+        std::string path;
+        std::wstring long_form;
+    } cases[] = {
+        {"C:\\a\\b", L"\\\\?\\C:\\a\\b"},
+        {"C:/a/b", L"\\\\?\\C:\\a\\b"},
+        {"C:\\a\\..\\b", L"\\\\?\\C:\\b"},
+        {"C:\\a\\.\\b", L"\\\\?\\C:\\a\\b"},
+        {"C:\\a\\b\\..", L"\\\\?\\C:\\a"},
+        {"C:/a/b/../../c", L"\\\\?\\C:\\c"},
+        {"C:\\a\\..b", L"\\\\?\\C:\\a\\..b"},
+        {"C:\\a\\b..\\.c", L"\\\\?\\C:\\a\\b..\\.c"},
+        {"\\\\server\\share\\x\\..\\y", L"\\\\?\\UNC\\server\\share\\y"},
+        {"\\\\server\\share\\y", L"\\\\?\\UNC\\server\\share\\y"},
+        {"\\\\?\\C:\\a\\..\\b", L"\\\\?\\C:\\a\\..\\b"},  // already long: the caller's own
+        {"\\\\.\\pipe\\x", L"\\\\.\\pipe\\x"},                 // a device
+        {"rel\\x", L"\\\\?\\" + here + L"rel\\x"},
+        {"rel\\..\\x", L"\\\\?\\" + here + L"x"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LongPath(c.path), c.long_form) << c.path;
+    }
+    EXPECT_EQ(ShortForm(L"\\\\?\\UNC\\server\\share\\y"), L"\\\\server\\share\\y");
+    EXPECT_EQ(ShortForm(L"\\\\?\\C:\\a"), L"C:\\a");
+    EXPECT_EQ(ShortForm(L"C:\\a"), L"C:\\a");
 }
 
 class WindowsFilesTest : public ::testing::Test {
@@ -305,6 +386,10 @@ TEST_F(WindowsFilesTest, PathsBeyondTheOldLimitWork) {
     ASSERT_TRUE(up.is_open()) << error;
     EXPECT_EQ(up.Identity(), OpenFolder(ParentFolder(path), error).Identity());
     EXPECT_EQ(OpenSubfolder(up, BaseName(path), error).Identity(), deep.Identity());
+    // A path with ".." in it, past the old limit: a folder row may hold one.
+    const std::string round = path + "\\..\\" + BaseName(path) + "\\.\\deep.ini";
+    EXPECT_EQ(ReadFileBytes(round, error), "deep") << error;
+    EXPECT_EQ(OpenFolder(path + "\\..", error).Identity(), up.Identity()) << error;
     EXPECT_TRUE(DeleteFile(path + "/deep.ini", error)) << error << ": \"/\" separates names too";
     EXPECT_FALSE(NormalFileExists(path + "\\deep.ini"));
     // The standard library cannot remove what lies beyond the old limit.
