@@ -123,7 +123,9 @@ TEST(DpiLookUps, StandInsOfOlderSystemsAgreeWithTheFunctions) {
     const UINT dpi = WindowDpi(hwnd, running);
     EXPECT_EQ(dpi, SystemDpi());
     EXPECT_EQ(WindowDpi(hwnd, windows7), dpi);
-    if (windows81.dpi_for_monitor) EXPECT_EQ(WindowDpi(hwnd, windows81), dpi);
+    if (windows81.dpi_for_monitor) {
+        EXPECT_EQ(WindowDpi(hwnd, windows81), dpi);
+    }
     EXPECT_EQ(WindowDpi(nullptr, running), SystemDpi()) << "no window: the system's";
 
     const DWORD style = WS_OVERLAPPEDWINDOW;
