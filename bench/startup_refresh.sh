@@ -96,17 +96,18 @@ for files in "${sizes[@]}"; do
   declare -A counts_seen=()
   for ((run = 0; run < runs; run++)); do
     f1=$(time_find "$tree")
-    read -r p rss counts < <(time_program "$program" "$tree")
-    counts_seen[$counts]=1
+    read -r p rss < <(time_program "$program" "$tree")
     best_program=$(least "$best_program" "$p")
     if [ -n "$baseline" ]; then
-      read -r b _ counts < <(time_program "$baseline" "$tree")
-      counts_seen[$counts]=1
+      read -r b _ < <(time_program "$baseline" "$tree")
       best_baseline=$(least "$best_baseline" "$b")
     fi
     f2=$(time_find "$tree")
     best_find=$(least "$best_find" "$f1" "$f2")
   done
+  counts=$(program_counts "$program" "$tree")
+  counts_seen[$counts]=1
+  [ -z "$baseline" ] || counts_seen[$(program_counts "$baseline" "$tree")]=1
   same_counts=no
   [ ${#counts_seen[@]} -eq 1 ] && same_counts=yes
   rows=${counts%%,*}
