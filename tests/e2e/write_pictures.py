@@ -23,8 +23,8 @@ def png(path, w, h, rgb):
 
 
 folder = sys.argv[1]
-for spec in sys.argv[2:]:
-    name, size, colour = spec.rsplit(":", 2)
+for picture in sys.argv[2:]:
+    name, size, colour = picture.rsplit(":", 2)
     w, h = (int(v) for v in size.split("x"))
     rgb = tuple(int(v) for v in colour.split(","))
     (bmp if name.lower().endswith(".bmp") else png)(folder + "/" + name, w, h, rgb)
