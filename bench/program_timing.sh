@@ -8,6 +8,22 @@ probe="$bench_dir/x11_probe.py"
 now() { date +%s.%N; }
 seconds_since() { awk -v a="$(now)" -v b="$1" 'BEGIN { printf "%.4f\n", a - b }'; }
 
+# The latency file system (bench/slowfs) the share and slow-folder
+# benchmarks read through; each skips, with the caller's skip, where it
+# cannot serve here.
+slowfs_usable() {  # slowfs_usable SLOWFS
+  [ -x "$1" ] || skip "$1 is not built (FUSE 3 headers missing)"
+  [ -e /dev/fuse ] || skip "no /dev/fuse"
+  command -v fusermount3 >/dev/null || skip "fusermount3 is not installed"
+}
+# Mounts TREE at MOUNT with every metadata request answered after DELAY_US,
+# and waits until the mount serves.
+mount_slowfs() {  # mount_slowfs SLOWFS TREE MOUNT DELAY_US
+  "$1" "$2" "$3" -o "delay_us=$4" 2>"$work/slowfs.log" || skip "FUSE cannot mount here: $(head -1 "$work/slowfs.log")"
+  for _ in $(seq 1 100); do mountpoint -q "$3" && break; sleep 0.05; done
+  mountpoint -q "$3" || skip "FUSE cannot mount here"
+}
+
 # find's walk of a tree with each entry's name, size and time: the baseline.
 # Prints the seconds; with a second argument also keeps what find printed.
 time_find() {  # time_find TREE [OUT]

@@ -40,9 +40,8 @@ if [ ${#delays[@]} -eq 0 ]; then
 fi
 
 skip() { echo "share benchmark skipped: $*"; exit 0; }
-[ -x "$slowfs" ] || skip "$slowfs is not built (FUSE 3 headers missing)"
-[ -e /dev/fuse ] || skip "no /dev/fuse"
-command -v fusermount3 >/dev/null || skip "fusermount3 is not installed"
+source bench/program_timing.sh
+slowfs_usable "$slowfs"
 program=$(realpath "$program")
 [ -z "$baseline" ] || baseline=$(realpath "$baseline")
 
@@ -59,7 +58,6 @@ work=$(mktemp -d /tmp/kestrova-share-XXXXXX)
 share=$work/share
 unmount() { fusermount3 -u "$share" 2>/dev/null || true; }
 trap 'unmount; rm -rf "$work"' EXIT
-source bench/program_timing.sh
 
 tree=$work/tree
 "$make_tree" share "$tree" 100 100 >/dev/null
@@ -69,9 +67,7 @@ if [ -z "$quick" ]; then
 fi
 
 for delay in "${delays[@]}"; do
-  "$slowfs" "$tree" "$share" -o "delay_us=$delay" 2>"$work/slowfs.log" || skip "FUSE cannot mount here: $(head -1 "$work/slowfs.log")"
-  for _ in $(seq 1 100); do mountpoint -q "$share" && break; sleep 0.05; done
-  mountpoint -q "$share" || skip "FUSE cannot mount here"
+  mount_slowfs "$slowfs" "$tree" "$share" "$delay"
   best_find=1e9 best_program=1e9 best_baseline=1e9
   same_counts=yes
   for ((run = 0; run < runs; run++)); do

@@ -34,9 +34,9 @@ while [ $# -gt 0 ]; do
 done
 
 skip() { echo "slow folder benchmark skipped: $*"; exit 0; }
+source bench/program_timing.sh
 if [ "$via" = slowfs ]; then
-  [ -x "$slowfs" ] || skip "$slowfs is not built (FUSE 3 headers missing)"
-  [ -e /dev/fuse ] || skip "no /dev/fuse"
+  slowfs_usable "$slowfs"
 else
   command -v strace >/dev/null || skip "strace is not installed"
 fi
@@ -58,7 +58,6 @@ share=$work/share
 # Lazily: a program that was not interrupted may still be reading.
 unmount() { [ "$via" != slowfs ] || fusermount3 -uz "$share" 2>/dev/null || true; }
 trap 'unmount; rm -rf "$work"' EXIT
-source bench/program_timing.sh
 "$make_tree" share "$work/tree" 100 100 >/dev/null
 mkdir -p "$share"
 
@@ -68,7 +67,7 @@ measure() {  # measure NAME PROGRAM
   mkdir -p "$home"
   cp "$2" "$home/kestrova"
   if [ "$via" = slowfs ]; then
-    "$slowfs" "$work/tree" "$share" -o "delay_us=$delay" 2>"$work/slowfs.log" || skip "FUSE cannot mount here"
+    mount_slowfs "$slowfs" "$work/tree" "$share" "$delay"
     tree=$share
   fi
   write_settings "$home" "$tree" 1
