@@ -120,6 +120,11 @@ std::optional<std::string> ReadUpTo(std::size_t size_hint, std::size_t max_bytes
     return data;
 }
 
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error) {
+    AtomicFileWriter file;
+    return file.Open(path, error) && file.Write(bytes, error) && file.Commit(error);
+}
+
 std::string TemporaryPath(const std::string& path, long pid) { return path + kTemporaryMark + std::to_string(pid); }
 
 std::optional<long> TemporaryOwner(const std::string& name, const std::string& path) {

@@ -202,11 +202,37 @@ std::optional<std::string> ReadUpTo(std::size_t size_hint, std::size_t max_bytes
 // The path a chain of symbolic links ends at (which need not exist yet), or
 // the path itself when it is no link; nullopt with the error text on a loop.
 std::optional<std::string> FollowLinks(const std::string& path, std::string& error);
-// Writes a whole file atomically: a temporary file in the same folder is
-// written, flushed and renamed over the old one, so a crash never leaves half
+// A file replaced atomically, written a piece at a time: the pieces go to a
+// temporary file in the same folder, which Commit flushes to the disk and
+// renames over the old file, so a crash or a failed write never leaves half
 // a file behind. Through a symbolic link the file it points at is replaced,
-// so a shared file stays shared.
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error);
+// so a shared file stays shared. Given up without Commit (or when a step
+// fails), the temporary file goes and the old file stays as it was.
+class AtomicFileWriter {
+public:
+    AtomicFileWriter() = default;
+    ~AtomicFileWriter() { Abandon(); }
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    // Each step is false with the system's text once one has failed.
+    bool Open(const std::string& path, std::string& error);
+    bool Write(std::string_view bytes, std::string& error);
+    // Empties what was written, to write the file again from its start.
+    bool Rewind(std::string& error);
+    bool Commit(std::string& error);
+    void Abandon();
+
+private:
+    std::string path_;       // the file replaced, links followed
+    std::string temporary_;  // empty when nothing is under way
+    std::intptr_t handle_ = -1;
+    // Bytes written whose way to the disk has not been started yet.
+    std::uint64_t unsent_ = 0;
+};
+
+// Writes a whole file with an AtomicFileWriter.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error);
 // Deletes the temporary files of `path` that earlier writes left behind when
 // they were killed; a write still under way keeps its own. Returns how many
 // were deleted.

@@ -56,7 +56,7 @@ private:
     int fd_;
 };
 
-bool WriteAll(int fd, const std::string& bytes, int& err) {
+bool WriteAll(int fd, std::string_view bytes, int& err) {
     const char* p = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
@@ -412,51 +412,94 @@ bool ProcessIsGone(long pid) { return ::kill(static_cast<pid_t>(pid), 0) != 0 &&
 
 }  // namespace
 
-bool WriteFileAtomically(const std::string& requested, const std::string& bytes, std::string& error) {
+// Written data starts on its way to the disk after this much, so that the
+// flush at the end finds little left to wait for: a large list is then on
+// the disk about when its last piece is written.
+constexpr std::uint64_t kSendToDiskEvery = std::uint64_t{8} << 20;
+
+bool AtomicFileWriter::Open(const std::string& requested, std::string& error) {
+    Abandon();
     // The temporary file must lie beside the real file for the rename to
     // replace it, and renaming over a link would turn a shared file into a
     // private copy.
     const std::optional<std::string> resolved = FollowLinks(requested, error);
     if (!resolved) return false;
-    const std::string& path = *resolved;
-    const std::string temp = TemporaryPath(path, ::getpid());
+    const std::string temp = TemporaryPath(*resolved, ::getpid());
     int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
-    int raw = ::open(temp.c_str(), flags, 0644);
-    if (raw < 0 && errno == EEXIST) {
+    int fd = ::open(temp.c_str(), flags, 0644);
+    if (fd < 0 && errno == EEXIST) {
         // Left over from an earlier run that had the same process id.
         ::unlink(temp.c_str());
-        raw = ::open(temp.c_str(), flags, 0644);
+        fd = ::open(temp.c_str(), flags, 0644);
     }
-    if (raw < 0) {
+    if (fd < 0) {
         error = ErrorText(errno);
         return false;
     }
-    Fd fd(raw);
+    path_ = *resolved;
+    temporary_ = temp;
+    handle_ = fd;
+    unsent_ = 0;
     // Held until the file is renamed, so a start running meanwhile can tell
     // this temporary from one a killed save left behind.
-    ::flock(fd.get(), LOCK_EX);
-    auto fail = [&](int err) {
-        if (fd.get() >= 0) fd.Close();
-        ::unlink(temp.c_str());
-        error = ErrorText(err);
-        return false;
-    };
-
+    ::flock(fd, LOCK_EX);
     // Keep the permissions of the file being replaced, so a file the user
     // made private stays private.
     struct stat old;
-    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd.get(), old.st_mode & 07777);
+    if (::stat(path_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
+    return true;
+}
 
+namespace {
+
+bool Failed(AtomicFileWriter& writer, int err, std::string& error) {
+    writer.Abandon();
+    error = ErrorText(err);
+    return false;
+}
+
+}  // namespace
+
+bool AtomicFileWriter::Write(std::string_view bytes, std::string& error) {
+    if (handle_ < 0) return Failed(*this, EBADF, error);
+    const int fd = static_cast<int>(handle_);
     int err = 0;
-    if (!WriteAll(fd.get(), bytes, err)) return fail(err);
-    if (::fsync(fd.get()) != 0) return fail(errno);
-    if (::rename(temp.c_str(), path.c_str()) != 0) return fail(errno);
-    fd.Close();  // the data is on disk already (fsync above)
+    if (!WriteAll(fd, bytes, err)) return Failed(*this, err, error);
+    unsent_ += bytes.size();
+    if (unsent_ >= kSendToDiskEvery) {
+        // Only starts the writing; 0 and 0 mean the whole file.
+        ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+        unsent_ = 0;
+    }
+    return true;
+}
 
+bool AtomicFileWriter::Rewind(std::string& error) {
+    if (handle_ < 0) return Failed(*this, EBADF, error);
+    const int fd = static_cast<int>(handle_);
+    if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0) return Failed(*this, errno, error);
+    return true;
+}
+
+bool AtomicFileWriter::Commit(std::string& error) {
+    if (handle_ < 0) return Failed(*this, EBADF, error);
+    const int fd = static_cast<int>(handle_);
+    if (::fsync(fd) != 0) return Failed(*this, errno, error);
+    if (::rename(temporary_.c_str(), path_.c_str()) != 0) return Failed(*this, errno, error);
+    temporary_.clear();
+    ::close(fd);  // the data is on disk already (fsync above)
+    handle_ = -1;
     // Make the rename itself durable; failing here loses nothing already done.
-    Fd folder(::open(ParentFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Fd folder(::open(ParentFolder(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() >= 0) ::fsync(folder.get());
     return true;
+}
+
+void AtomicFileWriter::Abandon() {
+    if (handle_ >= 0) ::close(static_cast<int>(handle_));
+    handle_ = -1;
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    temporary_.clear();
 }
 
 int RemoveStaleTemporaries(const std::string& requested) {

@@ -375,69 +375,110 @@ std::optional<std::string> FollowLinks(const std::string& path, std::string& err
     return Utf8FromWide(ShortForm(target));
 }
 
-bool WriteFileAtomically(const std::string& requested, const std::string& bytes, std::string& error) {
+bool AtomicFileWriter::Open(const std::string& requested, std::string& error) {
+    Abandon();
     // The temporary file must lie beside the real file for the replacement
     // to be a rename, and replacing a link would turn a shared file into a
     // private copy.
     const std::optional<std::string> resolved = FollowLinks(requested, error);
     if (!resolved) return false;
-    const std::wstring path = LongPath(*resolved);
     // A folder of that name is no file to replace, and not every
     // implementation of the replacing calls refuses it.
-    const DWORD target = ::GetFileAttributesW(path.c_str());
+    const DWORD target = ::GetFileAttributesW(LongPath(*resolved).c_str());
     if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_DIRECTORY)) {
         error = WindowsErrorText(ERROR_ACCESS_DENIED);
         return false;
     }
-    const std::wstring temp = LongPath(TemporaryPath(*resolved, static_cast<long>(::GetCurrentProcessId())));
+    const std::string temp = TemporaryPath(*resolved, static_cast<long>(::GetCurrentProcessId()));
+    const std::wstring wide_temp = LongPath(temp);
     // Opened without sharing until it is complete, so a start running
     // meanwhile cannot take it for one a killed save left behind.
     auto create = [&] {
-        return ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return ::CreateFileW(wide_temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     };
     HANDLE raw = create();
     if (raw == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_FILE_EXISTS) {
-        ::DeleteFileW(temp.c_str());  // left over from a run with the same process id
+        ::DeleteFileW(wide_temp.c_str());  // left over from a run with the same process id
         raw = create();
     }
     if (raw == INVALID_HANDLE_VALUE) {
         error = LastErrorText();
         return false;
     }
-    Handle file(raw);
-    auto fail = [&](DWORD code) {
-        if (file.ok()) file.Close();
-        ::DeleteFileW(temp.c_str());
-        error = WindowsErrorText(code);
-        return false;
-    };
+    path_ = *resolved;
+    temporary_ = temp;
+    handle_ = reinterpret_cast<std::intptr_t>(raw);
+    return true;
+}
+
+namespace {
+
+bool Failed(AtomicFileWriter& writer, DWORD code, std::string& error) {
+    writer.Abandon();
+    error = WindowsErrorText(code);
+    return false;
+}
+
+}  // namespace
+
+bool AtomicFileWriter::Write(std::string_view bytes, std::string& error) {
+    if (handle_ == -1) return Failed(*this, ERROR_INVALID_HANDLE, error);
     for (std::size_t done = 0; done < bytes.size();) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
         DWORD written = 0;
-        if (!::WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr)) return fail(::GetLastError());
+        if (!::WriteFile(reinterpret_cast<HANDLE>(handle_), bytes.data() + done, chunk, &written, nullptr)) {
+            return Failed(*this, ::GetLastError(), error);
+        }
         done += written;
     }
-    if (!::FlushFileBuffers(file.get())) return fail(::GetLastError());
-    if (!file.Close()) return fail(::GetLastError());
+    return true;
+}
+
+bool AtomicFileWriter::Rewind(std::string& error) {
+    if (handle_ == -1) return Failed(*this, ERROR_INVALID_HANDLE, error);
+    const HANDLE file = reinterpret_cast<HANDLE>(handle_);
+    LARGE_INTEGER start{};
+    if (!::SetFilePointerEx(file, start, nullptr, FILE_BEGIN) || !::SetEndOfFile(file)) {
+        return Failed(*this, ::GetLastError(), error);
+    }
+    return true;
+}
+
+bool AtomicFileWriter::Commit(std::string& error) {
+    if (handle_ == -1) return Failed(*this, ERROR_INVALID_HANDLE, error);
+    const HANDLE file = reinterpret_cast<HANDLE>(handle_);
+    if (!::FlushFileBuffers(file)) return Failed(*this, ::GetLastError(), error);
+    handle_ = -1;
+    if (!::CloseHandle(file)) return Failed(*this, ::GetLastError(), error);
 
     // ReplaceFileW keeps the old file's permissions and attributes, as the
     // user set them; with no old file there is nothing to keep. The hidden
     // and system attributes are set again in any case, since not every
     // implementation of ReplaceFileW carries them over.
+    const std::wstring path = LongPath(path_);
+    const std::wstring temp = LongPath(temporary_);
     const DWORD old_attributes = ::GetFileAttributesW(path.c_str());
     bool replaced = ::ReplaceFileW(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
     if (!replaced) {
         const DWORD replace_error = ::GetLastError();
         if (!::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            return fail(replace_error == ERROR_FILE_NOT_FOUND ? ::GetLastError() : replace_error);
+            return Failed(*this, replace_error == ERROR_FILE_NOT_FOUND ? ::GetLastError() : replace_error, error);
         }
     }
+    temporary_.clear();
     constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     if (old_attributes != INVALID_FILE_ATTRIBUTES && (old_attributes & kKept)) {
         const DWORD now = ::GetFileAttributesW(path.c_str());
         if (now != INVALID_FILE_ATTRIBUTES && (now & kKept) != (old_attributes & kKept)) ::SetFileAttributesW(path.c_str(), now | (old_attributes & kKept));
     }
     return true;
+}
+
+void AtomicFileWriter::Abandon() {
+    if (handle_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    handle_ = -1;
+    if (!temporary_.empty()) ::DeleteFileW(LongPath(temporary_).c_str());
+    temporary_.clear();
 }
 
 namespace {
