@@ -1,5 +1,6 @@
 #include "list_file.h"
 
+#include <array>
 #include <cerrno>
 #include <memory>
 #include <new>
@@ -8,8 +9,8 @@
 #include "icon_cache.h"
 #include "icon_list.h"
 #include "list_file_format.h"
-#include "platform/codepage.h"
 #include "platform/file_text_stream.h"
+#include "platform/file_text_writer.h"
 #include "platform/files.h"
 #include "platform/textformat.h"
 #include "settings/unreadable_file.h"
@@ -18,24 +19,22 @@
 namespace kestrova {
 namespace {
 
-// A row line is rarely longer; reserving it spares regrowing a large text.
-constexpr size_t kTypicalLineBytes = 128;
-
 void ResetIconList(Program& p) {
     p.Form1.ListView1.SetSmallIcons(nullptr);
     PrepareIconList(p);
 }
 
-std::string FormatListFile(Program& p) {
+// The header and a line per row, handed on a piece at a time.
+bool ProduceListText(Program& p, FileTextWriter& out) {
     const ListView& list = p.Form1.ListView1;
-    std::string out;
-    out.reserve(static_cast<size_t>(list.Count() + 1) * kTypicalLineBytes);
-    AppendListLine(out, {p.Form1.Label2.Caption(), "", "", "", ""});
+    AppendListLine(out.Text(), {p.Form1.Label2.Caption(), "", "", "", ""});
+    std::array<std::string, kListFields> scratch;
+    auto cell = [&](std::int32_t i, int column) { return list.CellText(i, column, scratch[static_cast<size_t>(column)]); };
     for (std::int32_t i = 1; i <= list.Count(); ++i) {
-        AppendListLine(out, {list.RowText(i), list.SubItem(i, 1), list.SubItem(i, 2), list.SubItem(i, 3),
-                             list.SubItem(i, 4)});
+        AppendListLine(out.Text(), {cell(i, 0), cell(i, 1), cell(i, 2), cell(i, 3), cell(i, 4)});
+        if (!out.PieceDone()) return false;
     }
-    return out;
+    return true;
 }
 
 void ShowLoadCount(Program& p) { p.Form3.Label3.SetCaption(FormatNumber(p.state.TotalFileCount, "###0")); }
@@ -103,7 +102,7 @@ void SaveListFile(Program& p) {
     if (write) {
         ResetIconList(p);
         std::string error;
-        WriteFileAtomically(s.ListFilePath, EncodeFileText(FormatListFile(p)), error);
+        WriteFileTextAtomically(s.ListFilePath, [&p](FileTextWriter& out) { return ProduceListText(p, out); }, error);
     }
     ResetIconList(p);
     p.Form1.ListView1.Clear();
