@@ -78,8 +78,8 @@ struct Cell {
     std::uint64_t payload = 0;
 };
 
-// scratch is working space, so encoding a row allocates nothing.
-Cell EncodeCell(std::string_view text, TextPool& pool, std::string& scratch);
+// The cell a text is kept as.
+Cell EncodeCell(std::string_view text, TextPool& pool);
 
 // The cell EncodeCell gives the text of a value without making the text:
 // `value` with "#,##0" grouping right-aligned in `width` characters, the last

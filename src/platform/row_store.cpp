@@ -14,7 +14,7 @@ void RowStore::Append(const ListRow& row) {
     stored.name = names_.Add(row.text);
     stored.icon = row.icon;
     stored.selected = row.selected ? 1 : 0;
-    for (int k = 1; k <= kSubItemCount; ++k) stored.SetSub(k, EncodeCell(row.sub[static_cast<size_t>(k - 1)], pool_, scratch_));
+    for (int k = 1; k <= kSubItemCount; ++k) stored.SetSub(k, EncodeCell(row.sub[static_cast<size_t>(k - 1)], pool_));
     live_name_bytes_ += row.text.size();
     rows_.push_back(stored);
 }
@@ -45,7 +45,7 @@ std::string_view RowStore::Text(size_t i, int column, std::string& scratch) cons
 void RowStore::SetText(size_t i, int column, std::string_view text) {
     Stored& row = rows_[i];
     if (column != 0) {
-        row.SetSub(column, EncodeCell(text, pool_, scratch_));
+        row.SetSub(column, EncodeCell(text, pool_));
         return;
     }
     const std::uint32_t old_size = row.name.Size(names_);
