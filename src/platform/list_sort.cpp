@@ -93,6 +93,23 @@ std::vector<std::int32_t> Indexes(const std::vector<Keyed>& items) {
     return order;
 }
 
+std::vector<std::int32_t> Identity(size_t count) {
+    std::vector<std::int32_t> order(count);
+    for (size_t i = 0; i < count; ++i) order[i] = static_cast<std::int32_t>(i);
+    return order;
+}
+
+// A list loaded from its file comes in the order it was saved in, which is
+// mostly the order its sort gives: that is seen in one pass, which stops at
+// the first pair out of order.
+bool InOrder(const std::vector<std::string_view>& texts, bool descending) {
+    for (size_t i = 1; i < texts.size(); ++i) {
+        const int c = CompareListText(texts[i - 1], texts[i]);
+        if (descending ? c < 0 : c > 0) return false;
+    }
+    return true;
+}
+
 // Stable order of texts: radix by eight folded bytes at a time, deeper only
 // within runs that tie.
 std::vector<Keyed> SortTexts(const std::vector<std::string_view>& texts, bool descending) {
@@ -178,13 +195,18 @@ std::uint32_t ColumnShape(const RowStore& rows, size_t count, int column) {
 // are the order. An empty text precedes every other.
 std::vector<std::int32_t> SortByCellKeys(const RowStore& rows, size_t count, int column, bool descending, bool pooled) {
     const std::vector<std::uint32_t> ranks = pooled ? PoolRanks(rows.Pool()) : std::vector<std::uint32_t>();
-    std::vector<Keyed> items(count);
-    for (size_t i = 0; i < count; ++i) {
+    auto key_of = [&](size_t i) {
         const Cell cell = rows.SubCell(i, column);
         std::uint64_t key = 0;
         if (cell.kind != CellKind::Empty) key = 1 + (pooled ? ranks[static_cast<size_t>(cell.payload)] : CellOrderKey(cell));
-        items[i] = {descending ? ~key : key, static_cast<std::int32_t>(i)};
-    }
+        return descending ? ~key : key;
+    };
+    // In order already (see InOrder): nothing to sort, nothing to hold.
+    size_t in_order = 1;
+    while (in_order < count && key_of(in_order - 1) <= key_of(in_order)) ++in_order;
+    if (in_order >= count) return Identity(count);
+    std::vector<Keyed> items(count);
+    for (size_t i = 0; i < count; ++i) items[i] = {key_of(i), static_cast<std::int32_t>(i)};
     std::vector<Keyed> tmp(count);
     RadixSort(items.data(), count, tmp.data());
     return Indexes(items);
@@ -194,7 +216,7 @@ std::vector<std::int32_t> SortByTexts(const RowStore& rows, size_t count, int co
     std::vector<std::string_view> texts(count);
     if (column == 0) {
         for (size_t i = 0; i < count; ++i) texts[i] = rows.Name(i);
-        return Indexes(SortTexts(texts, descending));
+        return InOrder(texts, descending) ? Identity(count) : Indexes(SortTexts(texts, descending));
     }
     // Cells kept as numbers are formatted once into one buffer.
     std::string formatted;
@@ -215,7 +237,7 @@ std::vector<std::int32_t> SortByTexts(const RowStore& rows, size_t count, int co
         texts[i] = std::string_view(formatted.data() + offsets[i], end - offsets[i]);
         end = offsets[i];
     }
-    return Indexes(SortTexts(texts, descending));
+    return InOrder(texts, descending) ? Identity(count) : Indexes(SortTexts(texts, descending));
 }
 
 }  // namespace
