@@ -1,5 +1,6 @@
 #include "list_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <memory>
@@ -50,15 +51,28 @@ void CountLoadedRow(Program& p) {
     }
 }
 
-ListRow LoadedRow(Program& p, IconCache* icon_cache, ListFields&& fields) {
-    ListRow row;
-    row.text = std::move(fields[0]);
-    for (int k = 0; k < kSubItemCount; ++k) row.sub[static_cast<size_t>(k)] = std::move(fields[static_cast<size_t>(k + 1)]);
+void AddLoadedRow(Program& p, IconCache* icon_cache, const ListFieldViews& fields) {
+    ListView& list = p.Form1.ListView1;
+    const std::string_view name = fields[0], folder = fields[1], size_text = fields[2];
+    int icon = 0;
     if (IsOn(p.state.ShowIcons)) {
-        row.icon = icon_cache ? GetRowIcon(p, *icon_cache, row.sub[0], row.text)
-                              : SimpleIcon(row.sub[1], kLoadedImage);
+        icon = icon_cache ? GetRowIcon(p, *icon_cache, folder, name) : SimpleIcon(size_text, kLoadedImage);
     }
-    return row;
+    list.AddRow(name, {list.EncodeSubItem(folder), list.EncodeSubItem(size_text), list.EncodeSubItem(fields[3]),
+                       list.EncodeSubItem(fields[4])},
+                icon);
+}
+
+// Room for the rows a file of this size can hold at most, so that a list of
+// millions is not copied again and again as it grows. Room that no row
+// takes is never touched, and costs the system nothing.
+void ReserveRowsFor(ListView& list, std::int64_t file_bytes) {
+    constexpr std::int64_t kMostRows = std::int64_t{1} << 26;
+    try {
+        list.ReserveRows(static_cast<size_t>(list.Count() + std::min(file_bytes / kShortestRowLine, kMostRows)));
+    } catch (const std::exception&) {
+        // Without the room the rows just grow their way there.
+    }
 }
 
 void AddInterruptedRow(Program& p) {
@@ -72,7 +86,6 @@ void AddInterruptedRow(Program& p) {
 // The rows of the text; false when the user interrupted.
 bool LoadRows(Program& p, ListFileReader& reader, IconCache* icon_cache) {
     SharedState& s = p.state;
-    ListView& list = p.Form1.ListView1;
     for (;;) {
         if (reader.AtEnd()) {
             ShowLoadCount(p);
@@ -85,8 +98,7 @@ bool LoadRows(Program& p, ListFileReader& reader, IconCache* icon_cache) {
         }
         // The setting is read for every line, as it may change while the
         // event loop runs.
-        ListFields fields = IsOn(s.QuoteHandling) ? reader.ReadQuotedRow() : reader.ReadRow();
-        list.AddRow(LoadedRow(p, icon_cache, std::move(fields)));
+        AddLoadedRow(p, icon_cache, IsOn(s.QuoteHandling) ? reader.NextQuotedRow() : reader.NextRow());
         CountLoadedRow(p);
     }
 }
@@ -120,6 +132,7 @@ void LoadListFile(Program& p) {
         ReportUnreadableFile(p, s.ListFilePath, reason);
     };
     if (!file.Open(s.ListFilePath)) return unread(file.Error());
+    ReserveRowsFor(p.Form1.ListView1, FileLength(s.ListFilePath).value_or(0));
     bool complete = false;
     try {
         ListFileReader reader(file);

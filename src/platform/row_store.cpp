@@ -9,6 +9,8 @@ constexpr size_t kCompactFrom = size_t{4} << 20;
 
 }  // namespace
 
+void RowStore::Reserve(size_t rows) { rows_.reserve(rows); }
+
 void RowStore::Append(const ListRow& row) {
     Stored stored;
     stored.name = names_.Add(row.text);

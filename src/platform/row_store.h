@@ -24,6 +24,9 @@ struct ListRow {
 class RowStore {
 public:
     size_t Size() const { return rows_.size(); }
+    // Room for this many rows in all, so a list that is known to grow large
+    // is not copied on its way there.
+    void Reserve(size_t rows);
     void Append(const ListRow& row);
     // A row whose sub-items are encoded already (see Encode), so adding it
     // makes and parses no texts.
