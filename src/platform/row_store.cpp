@@ -1,5 +1,7 @@
 #include "row_store.h"
 
+#include "free_memory.h"
+
 namespace kestrova {
 namespace {
 
@@ -9,7 +11,11 @@ constexpr size_t kCompactFrom = size_t{4} << 20;
 
 }  // namespace
 
-void RowStore::Reserve(size_t rows) { rows_.reserve(rows); }
+void RowStore::Reserve(size_t rows) {
+    if (rows <= rows_.capacity()) return;
+    rows_.reserve(rows);
+    PreferLargePages(rows_.data(), rows_.capacity() * sizeof(Stored));
+}
 
 void RowStore::Append(const ListRow& row) {
     Stored stored;
