@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <string>
 
 namespace kestrova {
@@ -93,23 +94,6 @@ std::vector<std::int32_t> Indexes(const std::vector<Keyed>& items) {
     return order;
 }
 
-std::vector<std::int32_t> Identity(size_t count) {
-    std::vector<std::int32_t> order(count);
-    for (size_t i = 0; i < count; ++i) order[i] = static_cast<std::int32_t>(i);
-    return order;
-}
-
-// A list loaded from its file comes in the order it was saved in, which is
-// mostly the order its sort gives: that is seen in one pass, which stops at
-// the first pair out of order.
-bool InOrder(const std::vector<std::string_view>& texts, bool descending) {
-    for (size_t i = 1; i < texts.size(); ++i) {
-        const int c = CompareListText(texts[i - 1], texts[i]);
-        if (descending ? c < 0 : c > 0) return false;
-    }
-    return true;
-}
-
 // Stable order of texts: radix by eight folded bytes at a time, deeper only
 // within runs that tie.
 std::vector<Keyed> SortTexts(const std::vector<std::string_view>& texts, bool descending) {
@@ -191,22 +175,41 @@ std::uint32_t ColumnShape(const RowStore& rows, size_t count, int column) {
     return shape;
 }
 
-// Every cell of the column has one shape: its numbers (or its pool ranks)
-// are the order. An empty text precedes every other.
-std::vector<std::int32_t> SortByCellKeys(const RowStore& rows, size_t count, int column, bool descending, bool pooled) {
-    const std::vector<std::uint32_t> ranks = pooled ? PoolRanks(rows.Pool()) : std::vector<std::uint32_t>();
-    auto key_of = [&](size_t i) {
-        const Cell cell = rows.SubCell(i, column);
+// Where every cell of the column has one shape, its numbers (or its pool
+// ranks) are the order. An empty text precedes every other.
+class CellKeys {
+public:
+    CellKeys(const RowStore& rows, int column, bool descending, bool pooled)
+        : rows_(rows), column_(column), descending_(descending), pooled_(pooled) {
+        if (pooled) ranks_ = PoolRanks(rows.Pool());
+    }
+    std::uint64_t operator()(size_t i) const {
+        const Cell cell = rows_.SubCell(i, column_);
         std::uint64_t key = 0;
-        if (cell.kind != CellKind::Empty) key = 1 + (pooled ? ranks[static_cast<size_t>(cell.payload)] : CellOrderKey(cell));
-        return descending ? ~key : key;
-    };
-    // In order already (see InOrder): nothing to sort, nothing to hold.
-    size_t in_order = 1;
-    while (in_order < count && key_of(in_order - 1) <= key_of(in_order)) ++in_order;
-    if (in_order >= count) return Identity(count);
+        if (cell.kind != CellKind::Empty) key = 1 + (pooled_ ? ranks_[static_cast<size_t>(cell.payload)] : CellOrderKey(cell));
+        return descending_ ? ~key : key;
+    }
+
+private:
+    const RowStore& rows_;
+    int column_;
+    bool descending_;
+    bool pooled_;
+    std::vector<std::uint32_t> ranks_;
+};
+
+// The column's one shape, when it has one, and whether its cells are pooled.
+std::optional<bool> PooledIfOneShape(const RowStore& rows, size_t count, int column) {
+    if (column == 0) return std::nullopt;
+    const std::uint32_t shape = ColumnShape(rows, count, column);
+    if (shape == kMixedShapes) return std::nullopt;
+    return (shape & 0xFF) == static_cast<std::uint32_t>(CellKind::Pooled);
+}
+
+std::vector<std::int32_t> SortByCellKeys(const RowStore& rows, size_t count, int column, bool descending, bool pooled) {
+    const CellKeys key(rows, column, descending, pooled);
     std::vector<Keyed> items(count);
-    for (size_t i = 0; i < count; ++i) items[i] = {key_of(i), static_cast<std::int32_t>(i)};
+    for (size_t i = 0; i < count; ++i) items[i] = {key(i), static_cast<std::int32_t>(i)};
     std::vector<Keyed> tmp(count);
     RadixSort(items.data(), count, tmp.data());
     return Indexes(items);
@@ -216,7 +219,7 @@ std::vector<std::int32_t> SortByTexts(const RowStore& rows, size_t count, int co
     std::vector<std::string_view> texts(count);
     if (column == 0) {
         for (size_t i = 0; i < count; ++i) texts[i] = rows.Name(i);
-        return InOrder(texts, descending) ? Identity(count) : Indexes(SortTexts(texts, descending));
+        return Indexes(SortTexts(texts, descending));
     }
     // Cells kept as numbers are formatted once into one buffer.
     std::string formatted;
@@ -237,7 +240,7 @@ std::vector<std::int32_t> SortByTexts(const RowStore& rows, size_t count, int co
         texts[i] = std::string_view(formatted.data() + offsets[i], end - offsets[i]);
         end = offsets[i];
     }
-    return InOrder(texts, descending) ? Identity(count) : Indexes(SortTexts(texts, descending));
+    return Indexes(SortTexts(texts, descending));
 }
 
 }  // namespace
@@ -260,14 +263,34 @@ int CompareListText(std::string_view a, std::string_view b) {
 
 std::vector<std::int32_t> SortedRowOrder(const RowStore& rows, size_t count, int column, bool descending) {
     count = std::min(count, rows.Size());
-    if (column > 0) {
-        const std::uint32_t shape = ColumnShape(rows, count, column);
-        if (shape != kMixedShapes) {
-            const bool pooled = (shape & 0xFF) == static_cast<std::uint32_t>(CellKind::Pooled);
-            return SortByCellKeys(rows, count, column, descending, pooled);
-        }
+    if (const std::optional<bool> pooled = PooledIfOneShape(rows, count, column)) {
+        return SortByCellKeys(rows, count, column, descending, *pooled);
     }
     return SortByTexts(rows, count, column, descending);
+}
+
+bool RowsInOrder(const RowStore& rows, size_t count, int column, bool descending) {
+    count = std::min(count, rows.Size());
+    if (const std::optional<bool> pooled = PooledIfOneShape(rows, count, column)) {
+        const CellKeys key(rows, column, descending, *pooled);
+        for (size_t i = 1; i < count; ++i) {
+            if (key(i - 1) > key(i)) return false;
+        }
+        return true;
+    }
+    // Two rooms by turns, so the last text stays valid beside the next.
+    std::string rooms[2];
+    auto text = [&](size_t i) {
+        return column == 0 ? rows.Name(i) : CellText(rows.SubCell(i, column), rows.Pool(), rooms[i % 2]);
+    };
+    std::string_view last = count > 0 ? text(0) : std::string_view();
+    for (size_t i = 1; i < count; ++i) {
+        const std::string_view next = text(i);
+        const int c = CompareListText(last, next);
+        if (descending ? c < 0 : c > 0) return false;
+        last = next;
+    }
+    return true;
 }
 
 }  // namespace kestrova

@@ -95,10 +95,6 @@ void RowStore::NameReplaced(std::uint32_t old_size) {
 // Gathered into a new vector: independent loads overlap, where following
 // the permutation's cycles in place waits for one cache miss after another.
 void RowStore::Reorder(const std::vector<std::int32_t>& order) {
-    // Rows in order already (a list loaded as it was saved) stay put.
-    bool moves = false;
-    for (size_t i = 0; i < order.size() && !moves; ++i) moves = order[i] != static_cast<std::int32_t>(i);
-    if (!moves) return;
     std::vector<Stored> moved;
     moved.reserve(rows_.size());
     for (const std::int32_t from : order) moved.push_back(rows_[static_cast<size_t>(from)]);
