@@ -12,6 +12,9 @@ void ReleaseFreedMemory();
 // they are freed: the list's large arrays, grown and sorted, otherwise leave
 // their old copies with the allocator.
 void ReturnLargeBlocksWhenFreed();
+// The large pages of the systems that have them (x86-64, most ARM64).
+inline constexpr std::size_t kLargePageBytes = std::size_t{2} << 20;
+
 // Asks the system to back a large array with large pages where it can: the
 // rows of a million-row list then cost a few dozen page faults instead of
 // tens of thousands as they are filled.
