@@ -125,16 +125,70 @@ const EncodeTable& Encoding() {
     return *table;
 }
 
+// Characters collected a few hundred bytes at a time: a text of short runs
+// then costs the string an append per few hundred bytes, not per character.
+// Until Undo, whatever was added reaches the string at the latest when this
+// goes.
+class Gathered {
+public:
+    explicit Gathered(std::string& out) : out_(out), old_size_(out.size()) {}
+    ~Gathered() { Flush(); }
+    Gathered(const Gathered&) = delete;
+    Gathered& operator=(const Gathered&) = delete;
+
+    void Add(const char* bytes, size_t n) {
+        if (used_ + n > sizeof buffer_) {
+            Flush();
+            if (n > sizeof buffer_) {
+                out_.append(bytes, n);
+                return;
+            }
+        }
+        std::memcpy(buffer_ + used_, bytes, n);
+        used_ += n;
+    }
+    // Takes back all that was added; false, for the caller to return.
+    bool Undo() {
+        used_ = 0;
+        out_.resize(old_size_);
+        return false;
+    }
+
+private:
+    void Flush() {
+        out_.append(buffer_, used_);
+        used_ = 0;
+    }
+
+    std::string& out_;
+    size_t old_size_;
+    char buffer_[512];
+    size_t used_ = 0;
+};
+
+// Length of the well-formed two- or three-byte character at text[pos], or 0
+// for anything else (malformed, or beyond the BMP).
+int BmpCharLength(std::string_view text, size_t pos) {
+    const auto b = [&text, pos](size_t i) { return static_cast<unsigned char>(text[pos + i]); };
+    const size_t left = text.size() - pos;
+    const unsigned char b0 = b(0);
+    if (b0 >= 0xC2 && b0 <= 0xDF) return left >= 2 && (b(1) & 0xC0) == 0x80 ? 2 : 0;
+    if (b0 < 0xE0 || b0 > 0xEF || left < 3) return 0;
+    const unsigned char lo = b0 == 0xE0 ? 0xA0 : 0x80;
+    const unsigned char hi = b0 == 0xED ? 0x9F : 0xBF;  // no surrogates
+    return b(1) >= lo && b(1) <= hi && (b(2) & 0xC0) == 0x80 ? 3 : 0;
+}
+
 }  // namespace
 
 bool AppendCp932AsUtf8(std::string_view bytes, std::string& out, bool replace) {
     const DecodeTable& table = Decoding();
     if (!table.ok) return false;
-    const size_t old_size = out.size();
+    Gathered gathered(out);
     size_t pos = 0;
     while (pos < bytes.size()) {
         const size_t run = EndOfAscii(bytes, pos);
-        out.append(bytes.data() + pos, run - pos);
+        gathered.Add(bytes.data() + pos, run - pos);
         pos = run;
         if (pos >= bytes.size()) break;
         const auto b = static_cast<unsigned char>(bytes[pos]);
@@ -146,13 +200,10 @@ bool AppendCp932AsUtf8(std::string_view bytes, std::string& out, bool replace) {
             used = IsTrail(trail) ? 2 : 1;
         }  // a lead byte at the end stays alone, never assigned
         if (c->length == 0) {
-            if (!replace) {
-                out.resize(old_size);
-                return false;
-            }
-            out.append(kReplacement);
+            if (!replace) return gathered.Undo();
+            gathered.Add(kReplacement.data(), kReplacement.size());
         } else {
-            out.append(c->bytes, c->length);
+            gathered.Add(c->bytes, c->length);
         }
         pos += used;
     }
@@ -169,22 +220,20 @@ std::optional<std::string> Cp932ToUtf8ByTable(std::string_view bytes, bool repla
 bool AppendUtf8AsCp932(std::string_view utf8, std::string& out) {
     const EncodeTable& table = Encoding();
     if (!table.ok) return false;
-    const size_t old_size = out.size();
+    Gathered gathered(out);
     size_t pos = 0;
     while (pos < utf8.size()) {
         const size_t run = EndOfAscii(utf8, pos);
-        out.append(utf8.data() + pos, run - pos);
+        gathered.Add(utf8.data() + pos, run - pos);
         pos = run;
         if (pos >= utf8.size()) break;
-        const int n = Utf8CharLength(utf8, pos);
         // Nothing beyond the BMP exists in code page 932.
-        const std::uint16_t bytes = n == 2 || n == 3 ? table.bytes[CodePoint(utf8.data() + pos, n)] : 0;
-        if (bytes == 0) {
-            out.resize(old_size);
-            return false;
-        }
-        if (bytes > 0xFF) out.push_back(static_cast<char>(bytes >> 8));
-        out.push_back(static_cast<char>(bytes & 0xFF));
+        const int n = BmpCharLength(utf8, pos);
+        const std::uint16_t bytes = n > 0 ? table.bytes[CodePoint(utf8.data() + pos, n)] : 0;
+        if (bytes == 0) return gathered.Undo();
+        const char pair[2] = {static_cast<char>(bytes >> 8), static_cast<char>(bytes & 0xFF)};
+        if (bytes > 0xFF) gathered.Add(pair, 2);
+        else gathered.Add(pair + 1, 1);
         pos += static_cast<size_t>(n);
     }
     return true;
