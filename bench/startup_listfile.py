@@ -30,7 +30,6 @@ Under Xvfb when there is no display. The timings are wall-clock: report the
 machine's load beside them. Close other windows titled Kestrova first.
 """
 import argparse
-import importlib.util
 import os
 import shutil
 import subprocess
@@ -45,12 +44,9 @@ POLL_S = 0.004
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
-def x11_close_module():
-    spec = importlib.util.spec_from_file_location(
-        "x11_close", os.path.join(HERE, "..", "tests", "e2e", "x11_close.py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module
+def request_close(window):
+    """The close box's request (see tests/e2e/x11_close.py)."""
+    subprocess.run([sys.executable, os.path.join(HERE, "..", "tests", "e2e", "x11_close.py"), str(window)], check=True)
 
 
 def size_text(size, mark):
@@ -121,7 +117,7 @@ def plain_write(path, data):
     return seconds
 
 
-def run_program(home, program, list_bytes, settings, closer):
+def run_program(home, program, list_bytes, settings):
     """One start and close; returns the figures and the saved file."""
     shutil.rmtree(home, ignore_errors=True)
     os.makedirs(home)
@@ -154,9 +150,8 @@ def run_program(home, program, list_bytes, settings, closer):
     idle_s = max(last_change - t0, window_s)
     cpu_s = last_ticks / os.sysconf("SC_CLK_TCK")
     idle_rss = rss_mb(proc.pid)
-    sys.argv = ["x11_close.py", str(window)]
-    t1 = time.monotonic()
-    closer.main()
+    request_close(window)
+    t1 = time.monotonic()  # the request has gone out by now
     peak = idle_rss
     while proc.poll() is None:
         try:
@@ -185,7 +180,6 @@ def main():
     programs = [("new", os.path.abspath(args.program))]
     if args.baseline:
         programs.append(("baseline", os.path.abspath(args.baseline)))
-    closer = x11_close_module()
     work = tempfile.mkdtemp(prefix="kestrova-listfile-")
     try:
         list_path = os.path.join(work, "list.csv")
@@ -201,7 +195,7 @@ def main():
         for _ in range(args.runs):
             for label, program in programs:
                 write_best = min(write_best, plain_write(os.path.join(work, "plain.csv"), list_bytes))
-                figures, saved = run_program(os.path.join(work, "home-" + label), program, list_bytes, settings, closer)
+                figures, saved = run_program(os.path.join(work, "home-" + label), program, list_bytes, settings)
                 same[label] = same[label] and saved == list_bytes
                 if saved_by.setdefault(label, saved) != saved:
                     same[label] = False
