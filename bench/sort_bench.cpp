@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "listing/file_rows.h"
-#include "platform/form.h"
-#include "platform/listview.h"
+#include "platform/model/form.h"
+#include "platform/model/listview.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include "core/program.h"
 #include "app/startup.h"
 #include "app/wiring.h"
-#include "platform/files.h"
-#include "platform/free_memory.h"
+#include "platform/system/files.h"
+#include "platform/system/free_memory.h"
 #include "platform/qt/qt_program.h"
 
 int main(int argc, char** argv) {

@@ -5,7 +5,7 @@
 #include "app/startup.h"
 #include "app/wiring.h"
 #include "core/program.h"
-#include "platform/files.h"
+#include "platform/system/files.h"
 #include "platform/win32/win32_program.h"
 
 int main() {

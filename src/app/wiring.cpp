@@ -27,8 +27,8 @@ void WireMainWindow(Program& p) {
     f.Resize = [&p] { Form_Resize(p); };
     f.Command1.Click = [&p] { Command1_Click(p); };
     f.Command2.Click = [&p] { Command2_Click(p); };
-    f.Command3.Click = [&p] { RefreshButtonClick(p); };
-    f.ListView1.ColumnClick = [&p](int column) { ColumnClick(p, column); };
+    f.Command3.Click = [&p] { Command3_Click(p); };
+    f.ListView1.ColumnClick = [&p](int column) { ListView1_ColumnClick(p, column); };
     f.Image1.Click = [&p] { Image1_Click(p); };
     f.Image2.Click = [&p] { Image2_Click(p); };
     f.Image3.Click = [&p] { Image3_Click(p); };
@@ -49,19 +49,19 @@ void WireSettingsScreen(Program& p) {
         screen.Text[row]->GotFocus = remember_row;
         screen.Text[16 + row]->GotFocus = remember_row;
     }
-    screen.Command1.Click = [&p] { SettingsCommand1_Click(p); };
-    screen.Check[19]->LostFocus = [&p] { Check19_LostFocus(p); };
-    screen.Image1.Click = [&p] { SettingsImage1_Click(p); };
-    screen.Image2.Click = [&p] { SettingsImage2_Click(p); };
-    for (int option : {10, 11, 12}) screen.Option[option]->Click = [&p] { StartModeOption_Click(p); };
+    screen.Command1.Click = [&p] { form2::Command1_Click(p); };
+    screen.Check[19]->LostFocus = [&p] { form2::Check19_LostFocus(p); };
+    screen.Image1.Click = [&p] { form2::Image1_Click(p); };
+    screen.Image2.Click = [&p] { form2::Image2_Click(p); };
+    for (int option : {10, 11, 12}) screen.Option[option]->Click = [&p] { form2::StartModeOption_Click(p); };
 }
 
 void WireProgressWindow(Program& p) {
     ProgressForm& progress = p.Form3;
     for (ClickHandler* click : {&progress.Click, &progress.Label3.Click, &progress.Image1.Click}) {
-        *click = [&p] { ProgressWindowClick(p); };
+        *click = [&p] { form3::Form_Click(p); };
     }
-    progress.KeyDown = [&p](int key, int shift) { ProgressWindowKey(p, key, shift); };
+    progress.KeyDown = [&p](int key, int shift) { form3::Form_KeyDown(p, key, shift); };
 }
 
 // The list's mouse, keys and menu, the next-item dialog, and the open
@@ -81,12 +81,12 @@ void WireListActions(Program& p) {
     f.MPC_Open.Click = [&p] { RunHandoff(p.handoffs.MPC_Open); };
     f.Pem_Open.Click = [&p] { RunHandoff(p.handoffs.Pem_Open); };
     NextItemForm& dialog = p.Form6;
-    dialog.Command1.Click = [&p] { NextItemCommand1_Click(p); };
-    dialog.Command2.Click = [&p] { NextItemCommand2_Click(p); };
-    dialog.Command3.Click = [&p] { NextItemCommand3_Click(p); };
+    dialog.Command1.Click = [&p] { form6::Command1_Click(p); };
+    dialog.Command2.Click = [&p] { form6::Command2_Click(p); };
+    dialog.Command3.Click = [&p] { form6::Command3_Click(p); };
     // Closed by its frame, the dialog ends the sequence: otherwise the walk
     // would wait for ever with the main window hidden.
-    dialog.QueryUnload = [&p] { NextItemCommand3_Click(p); };
+    dialog.QueryUnload = [&p] { form6::Command3_Click(p); };
     p.handoffs.Kest_Open = [&p] { Kest_Open_Click(p); };
 }
 

@@ -5,7 +5,7 @@
 // Each also comes drawn at 2 and 3 times the density for scaled screens.
 #include <memory>
 
-#include "platform/picture.h"
+#include "platform/pictures/picture.h"
 
 namespace kestrova {
 

@@ -9,7 +9,7 @@
 #include "core/windows/form3_window.h"
 #include "core/windows/form1_window.h"
 #include "core/windows/form6_window.h"
-#include "platform/services.h"
+#include "platform/model/services.h"
 #include "core/windows/form2_window.h"
 #include "core/windows/viewer_windows.h"
 

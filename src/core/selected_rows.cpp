@@ -1,6 +1,6 @@
 #include "selected_rows.h"
 
-#include "platform/files.h"
+#include "platform/system/files.h"
 
 namespace kestrova {
 

@@ -1,6 +1,6 @@
 #include "shared_state.h"
 
-#include "platform/files.h"
+#include "platform/system/files.h"
 
 namespace kestrova {
 

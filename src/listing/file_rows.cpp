@@ -1,6 +1,6 @@
 #include "file_rows.h"
 
-#include "platform/textformat.h"
+#include "platform/text/textformat.h"
 
 namespace kestrova {
 namespace {

@@ -4,7 +4,7 @@
 #include <set>
 #include <utility>
 
-#include "platform/files.h"
+#include "platform/system/files.h"
 
 namespace kestrova {
 namespace {

@@ -16,8 +16,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/files.h"
-#include "platform/services.h"  // LocalTime
+#include "platform/system/files.h"
+#include "platform/model/services.h"  // LocalTime
 #include "step_queue.h"
 
 namespace kestrova {

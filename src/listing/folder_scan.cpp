@@ -2,7 +2,7 @@
 
 #include "file_rows.h"
 #include "folder_reader.h"
-#include "platform/textformat.h"
+#include "platform/text/textformat.h"
 #include "sorting.h"
 
 namespace kestrova {

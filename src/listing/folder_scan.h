@@ -3,7 +3,7 @@
 // below it, parent before children, subfolders in ascending name order.
 #include <string>
 
-#include "platform/files.h"
+#include "platform/system/files.h"
 #include "scan_context.h"
 
 namespace kestrova {

@@ -5,8 +5,8 @@
 #include <functional>
 #include <string_view>
 
-#include "platform/codepage.h"
-#include "platform/files.h"
+#include "platform/text/codepage.h"
+#include "platform/system/files.h"
 
 namespace kestrova {
 namespace {

@@ -13,8 +13,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/file_text_stream.h"
-#include "platform/quoted_fields.h"
+#include "platform/text/file_text_stream.h"
+#include "platform/text/quoted_fields.h"
 
 namespace kestrova {
 

@@ -5,7 +5,7 @@
 #include "file_rows.h"
 #include "folder_scan.h"
 #include "icon_list.h"
-#include "platform/free_memory.h"
+#include "platform/system/free_memory.h"
 #include "settings/settings_file.h"
 #include "settings/settings_transfer.h"
 #include "sorting.h"
@@ -99,7 +99,7 @@ void RefreshList(Program& p, const FolderReading& reading) {
     ClearSelection(p);
 }
 
-void RefreshButtonClick(Program& p) {
+void Command3_Click(Program& p) {
     SharedState& s = p.state;
     MainForm& f = p.Form1;
     if (IsOn(s.SettingsScreenOpen)) {

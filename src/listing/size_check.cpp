@@ -4,7 +4,7 @@
 #include <bit>
 #include <cstring>
 
-#include "platform/files.h"
+#include "platform/system/files.h"
 
 namespace kestrova {
 namespace {

@@ -10,7 +10,7 @@ void ApplySortSettings(Program& p, bool sorting_on) {
     list.SetSorted(sorting_on);
 }
 
-void ColumnClick(Program& p, int column_index1) {
+void ListView1_ColumnClick(Program& p, int column_index1) {
     ListView& list = p.Form1.ListView1;
     list.SetSorted(false);
     list.SetSortOrder(list.SortOrder() == 0 ? 1 : 0);

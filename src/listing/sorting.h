@@ -7,6 +7,6 @@ namespace kestrova {
 void ApplySortSettings(Program& p, bool sorting_on);
 // A header click: the order flips, the clicked column becomes the key. The
 // settings keep their values.
-void ColumnClick(Program& p, int column_index1);
+void ListView1_ColumnClick(Program& p, int column_index1);
 
 }  // namespace kestrova

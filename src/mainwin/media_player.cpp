@@ -1,6 +1,6 @@
 #include "media_player.h"
 
-#include "platform/files.h"
+#include "platform/system/files.h"
 #include "core/selected_rows.h"
 #include "viewer/slideshow.h"
 #include "viewer/viewer_actions.h"

@@ -1,6 +1,6 @@
 #include "open_items.h"
 
-#include "platform/files.h"
+#include "platform/system/files.h"
 
 namespace kestrova {
 

@@ -172,8 +172,12 @@ void Kest_Open_Click(Program& p) {
     Finish(p, dialog_shown);
 }
 
-void NextItemCommand1_Click(Program& p) { p.state.StopFlag = kForwardPressed; }
-void NextItemCommand2_Click(Program& p) { p.state.StopFlag = kBackPressed; }
-void NextItemCommand3_Click(Program& p) { p.state.EndRequested = 1; }
+namespace form6 {
+
+void Command1_Click(Program& p) { p.state.StopFlag = kForwardPressed; }
+void Command2_Click(Program& p) { p.state.StopFlag = kBackPressed; }
+void Command3_Click(Program& p) { p.state.EndRequested = 1; }
+
+}  // namespace form6
 
 }  // namespace kestrova

@@ -10,10 +10,14 @@ inline constexpr const char* kNextItemCaption = "次処理へ(ケストロヴァ
 
 void Kest_Open_Click(Program& p);
 
+namespace form6 {
+
 // The next-item dialog's buttons: forward (or hold, when timed), back (or
 // go on), and the end. Its close box ends the sequence as the end button does.
-void NextItemCommand1_Click(Program& p);
-void NextItemCommand2_Click(Program& p);
-void NextItemCommand3_Click(Program& p);
+void Command1_Click(Program& p);
+void Command2_Click(Program& p);
+void Command3_Click(Program& p);
+
+}  // namespace form6
 
 }  // namespace kestrova

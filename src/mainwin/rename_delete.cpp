@@ -3,8 +3,8 @@
 #include <cerrno>
 
 #include "listing/file_rows.h"
-#include "platform/files.h"
-#include "platform/textformat.h"
+#include "platform/system/files.h"
+#include "platform/text/textformat.h"
 
 namespace kestrova {
 namespace {

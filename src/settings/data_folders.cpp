@@ -1,7 +1,7 @@
 #include "data_folders.h"
 
-#include "platform/files.h"
-#include "platform/user_folders.h"
+#include "platform/system/files.h"
+#include "platform/system/user_folders.h"
 
 namespace kestrova {
 namespace {

@@ -1,12 +1,12 @@
 #include "settings_file.h"
 
 #include "data_folders.h"
-#include "platform/quoted_fields.h"
-#include "platform/codepage.h"
-#include "platform/file_text_stream.h"
-#include "platform/files.h"
-#include "platform/textformat.h"
-#include "platform/user_folders.h"
+#include "platform/text/quoted_fields.h"
+#include "platform/text/codepage.h"
+#include "platform/text/file_text_stream.h"
+#include "platform/system/files.h"
+#include "platform/text/textformat.h"
+#include "platform/system/user_folders.h"
 
 namespace kestrova {
 namespace {

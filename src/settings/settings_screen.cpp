@@ -1,7 +1,7 @@
 #include "settings_screen.h"
 
-#include "platform/codepage.h"
-#include "platform/files.h"
+#include "platform/text/codepage.h"
+#include "platform/system/files.h"
 #include "settings_transfer.h"
 
 namespace kestrova {
@@ -55,13 +55,6 @@ void BrowseFolder(Program& p) {
     screen.ChosenFolder.clear();
 }
 
-void SettingsCommand1_Click(Program& p) {
-    const int row = p.Form2.CurrentRow;
-    if (row >= 1 && row <= kDisplaySlots) BrowseFolder(p);
-}
-
-void Check19_LostFocus(Program& p) { p.state.ShowFolderColumn = p.Form2.Check[19]->Value() == 1 ? 1 : 0; }
-
 std::string SettingsHelpText(const std::string& program_title) {
     static const char* const kLines[] = {
         "――――――　表示フォルダ名　―――",
@@ -93,15 +86,26 @@ std::string SettingsHelpText(const std::string& program_title) {
     return text + program_title + "  by Pem";
 }
 
-void SettingsImage2_Click(Program& p) {
+namespace form2 {
+
+void Command1_Click(Program& p) {
+    const int row = p.Form2.CurrentRow;
+    if (row >= 1 && row <= kDisplaySlots) BrowseFolder(p);
+}
+
+void Check19_LostFocus(Program& p) { p.state.ShowFolderColumn = p.Form2.Check[19]->Value() == 1 ? 1 : 0; }
+
+void Image2_Click(Program& p) {
     p.services.MsgBox(SettingsHelpText(p.state.ProgramTitle), kOkOnly, kNoIcon, kSettingsHelpTitle);
 }
 
-void SettingsImage1_Click(Program& p) {
+void Image1_Click(Program& p) {
     if (p.services.MsgBox(kResetQuestion, kYesNo, kQuestion) == kNo) return;
     LoadDefaultSettings(p);
 }
 
 void StartModeOption_Click(Program& p) { p.Form2.Check[2]->SetEnabled(p.Form2.Option[12]->Value()); }
+
+}  // namespace form2
 
 }  // namespace kestrova

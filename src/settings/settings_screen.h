@@ -17,13 +17,21 @@ inline constexpr const char* kSettingsHelpTitle = "設定　Ｈｅｌｐ";
 std::string ShortFolderName(const std::string& folder);
 void CheckFolderListed(Program& p);
 void BrowseFolder(Program& p);
-// "参照": browses for the current row, if a row box had the focus.
-void SettingsCommand1_Click(Program& p);
-void Check19_LostFocus(Program& p);
 std::string SettingsHelpText(const std::string& program_title);
-void SettingsImage2_Click(Program& p);
-void SettingsImage1_Click(Program& p);
-// A start-mode option was clicked.
+
+// The settings screen Form2's handlers.
+namespace form2 {
+
+// "参照": browses for the current row, if a row box had the focus.
+void Command1_Click(Program& p);
+void Check19_LostFocus(Program& p);
+// The help picture.
+void Image2_Click(Program& p);
+// The picture that puts every setting back to its default.
+void Image1_Click(Program& p);
+// Option10, Option11 or Option12, the start modes, was clicked.
 void StartModeOption_Click(Program& p);
+
+}  // namespace form2
 
 }  // namespace kestrova

@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "pattern_selector.h"
-#include "platform/codepage.h"
-#include "platform/textformat.h"
+#include "platform/text/codepage.h"
+#include "platform/text/textformat.h"
 
 namespace kestrova {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "picture_kind.h"
 #include "core/selected_rows.h"
-#include "platform/files.h"
+#include "platform/system/files.h"
 
 namespace kestrova {
 namespace {

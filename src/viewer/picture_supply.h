@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/program.h"
-#include "platform/file_stamp.h"
+#include "platform/system/file_stamp.h"
 
 namespace kestrova {
 

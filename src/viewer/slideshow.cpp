@@ -6,7 +6,7 @@
 #include "picture_kind.h"
 #include "picture_supply.h"
 #include "window_place.h"
-#include "platform/files.h"
+#include "platform/system/files.h"
 #include "core/selected_rows.h"
 #include "core/timed_wait.h"
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/program.h"
-#include "platform/geometry.h"
+#include "platform/model/geometry.h"
 
 namespace kestrova {
 

@@ -10,8 +10,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/codepage.h"
-#include "platform/cp932_table.h"
+#include "platform/text/codepage.h"
+#include "platform/text/cp932_table.h"
 #include "fuzz/fuzz_check.h"
 
 namespace {

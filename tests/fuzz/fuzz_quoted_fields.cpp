@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/quoted_fields.h"
+#include "platform/text/quoted_fields.h"
 #include "fuzz/fuzz_check.h"
 
 namespace {

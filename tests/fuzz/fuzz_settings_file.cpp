@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/codepage.h"
+#include "platform/text/codepage.h"
 #include "settings/settings_file.h"
 
 namespace {

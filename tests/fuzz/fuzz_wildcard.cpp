@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/files.h"
+#include "platform/system/files.h"
 #include "fuzz/fuzz_check.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <ctime>
 #include <optional>
 
-#include "platform/listview.h"
+#include "platform/model/listview.h"
 
 namespace kestrova {
 namespace {

@@ -5,10 +5,10 @@
 #include "listing/list_file_format.h"
 #include "listing/sorting.h"
 #include "listing_fixture.h"
-#include "platform/codepage.h"
-#include "platform/file_text_stream.h"
-#include "platform/file_text_writer.h"
-#include "platform/user_input.h"
+#include "platform/text/codepage.h"
+#include "platform/text/file_text_stream.h"
+#include "platform/text/file_text_writer.h"
+#include "platform/model/user_input.h"
 
 namespace kestrova {
 namespace {

@@ -7,7 +7,7 @@
 #include "app/startup.h"
 #include "app/wiring.h"
 #include "listing/refresh.h"
-#include "platform/user_input.h"
+#include "platform/model/user_input.h"
 #include "settings/settings_file.h"
 #include "settings/settings_transfer.h"
 #include "support/program_fixture.h"
@@ -37,7 +37,7 @@ protected:
     void SizeCheck(bool on) { state().SizeCheck = on ? 1 : 0; }
     void HiddenFiles(bool on) { state().ShowHiddenFiles = on ? 1 : 0; }
 
-    void Refresh() { RefreshButtonClick(p()); }
+    void Refresh() { Command3_Click(p()); }
 
     ListView& list() { return p().Form1.ListView1; }
     std::vector<std::string> Names() {

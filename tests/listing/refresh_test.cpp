@@ -190,7 +190,7 @@ TEST_F(ListingTest, ButtonIsCyanAndDisabledWhileRunningAndASecondClickIsIgnored)
     services.When([&] { return list().Count() == 1; }, [&] {
         colour = p().Form1.Command3.BackColor();
         enabled = p().Form1.Command3.Enabled() || p().Form1.Command1.Enabled();
-        RefreshButtonClick(p());  // a second press while running
+        Command3_Click(p());  // a second press while running
         ++refreshes_started;
     });
     Refresh();

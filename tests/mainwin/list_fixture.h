@@ -5,7 +5,7 @@
 #include <string>
 
 #include "listing/file_rows.h"
-#include "platform/user_input.h"
+#include "platform/model/user_input.h"
 #include "support/program_fixture.h"
 
 namespace kestrova::testing {

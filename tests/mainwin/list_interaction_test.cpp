@@ -6,7 +6,7 @@
 
 #include "list_fixture.h"
 #include "mainwin/help_text.h"
-#include "platform/files.h"
+#include "platform/system/files.h"
 
 namespace kestrova {
 namespace {

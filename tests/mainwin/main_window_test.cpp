@@ -4,7 +4,7 @@
 
 #include "app/startup.h"
 #include "app/wiring.h"
-#include "platform/user_input.h"
+#include "platform/model/user_input.h"
 #include "settings/settings_file.h"
 #include "support/program_fixture.h"
 

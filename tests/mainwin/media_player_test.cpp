@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "mainwin/main_window.h"
-#include "platform/user_input.h"
+#include "platform/model/user_input.h"
 #include "support/program_fixture.h"
 
 namespace kestrova {

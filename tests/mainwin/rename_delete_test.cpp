@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "list_fixture.h"
-#include "platform/files.h"
+#include "platform/system/files.h"
 #include "support/list_observer_stub.h"
 
 namespace kestrova {

@@ -1,5 +1,5 @@
-#include "platform/codepage.h"
-#include "platform/cp932_table.h"
+#include "platform/text/codepage.h"
+#include "platform/text/cp932_table.h"
 
 #include <gtest/gtest.h>
 

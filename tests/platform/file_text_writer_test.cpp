@@ -1,7 +1,7 @@
 // A settings or list file written a piece at a time must be byte for byte
 // what the whole text encoded at once gives, and a write that fails must
 // leave the old file whole.
-#include "platform/file_text_writer.h"
+#include "platform/text/file_text_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@
 #include <csignal>
 #endif
 
-#include "platform/codepage.h"
+#include "platform/text/codepage.h"
 #include "support/temp_dir.h"
 
 namespace kestrova {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/headless/headless_services.h"
-#include "platform/user_input.h"
+#include "platform/model/user_input.h"
 #include "support/test_form.h"
 
 namespace kestrova {

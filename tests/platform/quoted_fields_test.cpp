@@ -1,4 +1,4 @@
-#include "platform/quoted_fields.h"
+#include "platform/text/quoted_fields.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/textformat.h"
+#include "platform/text/textformat.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <tuple>
 
-#include "platform/files.h"
+#include "platform/system/files.h"
 
 namespace kestrova {
 namespace {

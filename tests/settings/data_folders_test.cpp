@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <optional>
 
-#include "platform/codepage.h"
-#include "platform/files.h"
-#include "platform/user_folders.h"
+#include "platform/text/codepage.h"
+#include "platform/system/files.h"
+#include "platform/system/user_folders.h"
 #include "settings/settings_file.h"
 #include "support/temp_dir.h"
 #include "support/permission_bits.h"

@@ -5,8 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/codepage.h"
-#include "platform/files.h"
+#include "platform/text/codepage.h"
+#include "platform/system/files.h"
 #include "support/split.h"
 #include "support/temp_dir.h"
 #include "support/permission_bits.h"

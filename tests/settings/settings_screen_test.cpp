@@ -5,7 +5,7 @@
 #include "app/startup.h"
 #include "app/wiring.h"
 #include "mainwin/help_text.h"
-#include "platform/user_input.h"
+#include "platform/model/user_input.h"
 #include "settings/settings_file.h"
 #include "settings/settings_transfer.h"
 #include "support/program_fixture.h"
@@ -155,19 +155,6 @@ TEST(SettingsHelp, IsTwentyOneCrSeparatedLinesExactly) {
     EXPECT_EQ(lines[18], " View時\u3000画像拡大,全画面表示,時間(秒)");
     EXPECT_EQ(lines[19], "");
     EXPECT_EQ(lines[20], "ケストロヴァ (Kestrova) ZI22  by Pem");
-}
-
-TEST(ListHelp, IsNineteenCrSeparatedLinesWithBlankSpacers) {
-    const auto lines = SplitCr(ListHelpText("ケストロヴァ (Kestrova) ZI22"));
-    ASSERT_EQ(lines.size(), 19u);
-    for (int n : {2, 7, 9, 12, 14, 18}) EXPECT_EQ(lines[static_cast<size_t>(n - 1)], " ") << "line " << n;
-    EXPECT_EQ(lines[0], "\u2015\u2015\u2015\u2015\u2015\u2015\u3000リスト画面\u3000\u2015\u2015\u2015\u2015\u2015");
-    EXPECT_EQ(lines[3], "左クリック      \u3000\u3000\u3000\u3000\u3000\u3000\u3000  選択");
-    EXPECT_EQ(lines[10], "左クリック\u3000\u3000\u3000 \u3000\u3000\u3000\u3000\u3000\u3000\u3000 画面ストップ");
-    EXPECT_EQ(lines[12], "\u2015\u2015\u3000Ｖｉｅｗ画面 ｏｒ\u3000後画面\u3000\u2015\u2015\u2015");
-    EXPECT_EQ(lines[15], "ホイールボタン[Ａｌｔ]\u3000\u3000\u3000  \u3000繰返モード\uFF9E");
-    EXPECT_EQ(lines[16], "Ｓｈｉｆｔキー(View)  \u3000\u3000\u3000\u3000\u3000画像拡大");
-    EXPECT_EQ(lines[18], "ケストロヴァ (Kestrova) ZI22  by Pem");
 }
 
 TEST_F(ScreenTest, HelpBoxesCarryTheirOwnTitles) {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/user_input.h"
+#include "platform/model/user_input.h"
 #include "settings/pattern_selector.h"
 #include "settings/settings_file.h"
 #include "support/program_fixture.h"

@@ -1,6 +1,6 @@
 #pragma once
 // A list view that ignores every notice; tests override only what they watch.
-#include "platform/listview.h"
+#include "platform/model/listview.h"
 
 namespace kestrova::testing {
 

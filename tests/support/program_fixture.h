@@ -10,7 +10,7 @@
 #include "app/startup.h"
 #include "app/wiring.h"
 #include "settings/settings_file.h"
-#include "platform/codepage.h"
+#include "platform/text/codepage.h"
 #include "platform/headless/headless_services.h"
 #include "support/split.h"
 #include "support/temp_dir.h"

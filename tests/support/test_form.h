@@ -1,7 +1,7 @@
 #pragma once
 // A small window for platform tests, built from a table like the program's.
-#include "platform/form.h"
-#include "platform/listview.h"
+#include "platform/model/form.h"
+#include "platform/model/listview.h"
 
 namespace kestrova::testing {
 

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "mainwin/main_window.h"
-#include "platform/user_input.h"
+#include "platform/model/user_input.h"
 #include "viewer/slideshow.h"
 #include "viewer/viewer_actions.h"
 #include "viewer_fixture.h"

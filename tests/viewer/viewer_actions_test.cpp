@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/user_input.h"
+#include "platform/model/user_input.h"
 #include "viewer/slideshow.h"
 #include "viewer_fixture.h"
 

@@ -1,6 +1,6 @@
 #include "form1_window.h"
 
-#include "platform/control_table.h"
+#include "platform/model/control_table.h"
 
 namespace kestrova {
 namespace {

@@ -3,9 +3,9 @@
 // and picture buttons on the left, the file list and two status lines.
 #include <string>
 
-#include "platform/file_list_controls.h"
-#include "platform/form.h"
-#include "platform/listview.h"
+#include "platform/model/file_list_controls.h"
+#include "platform/model/form.h"
+#include "platform/model/listview.h"
 
 namespace kestrova {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/control_table.h"
+#include "platform/model/control_table.h"
 
 namespace kestrova {
 namespace {

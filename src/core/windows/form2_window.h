@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/form.h"
+#include "platform/model/form.h"
 
 namespace kestrova {
 

@@ -1,6 +1,6 @@
 #pragma once
 // The progress window shown while the start-up refresh or list load runs.
-#include "platform/form.h"
+#include "platform/model/form.h"
 
 namespace kestrova {
 

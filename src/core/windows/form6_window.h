@@ -1,6 +1,6 @@
 #pragma once
 // The small next-item dialog of the open sequence.
-#include "platform/form.h"
+#include "platform/model/form.h"
 
 namespace kestrova {
 

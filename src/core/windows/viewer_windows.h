@@ -1,6 +1,6 @@
 #pragma once
 // The two picture-viewer windows: full screen (Form4) and windowed (Form5).
-#include "platform/form.h"
+#include "platform/model/form.h"
 
 namespace kestrova {
 

@@ -5,8 +5,8 @@
 #include <stdexcept>
 #include <utility>
 
-#include "platform/controls.h"
-#include "platform/user_input.h"
+#include "platform/model/controls.h"
+#include "platform/model/user_input.h"
 
 namespace kestrova {
 namespace {

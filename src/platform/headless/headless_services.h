@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/controls.h"
-#include "platform/form.h"
-#include "platform/services.h"
+#include "platform/model/controls.h"
+#include "platform/model/form.h"
+#include "platform/model/services.h"
 
 namespace kestrova {
 

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/codepage.h"
-#include "platform/cp932_table.h"
+#include "platform/text/codepage.h"
+#include "platform/text/cp932_table.h"
 
 namespace kestrova {
 namespace {

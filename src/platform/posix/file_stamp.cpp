@@ -1,4 +1,4 @@
-#include "platform/file_stamp.h"
+#include "platform/system/file_stamp.h"
 
 #include <sys/stat.h>
 

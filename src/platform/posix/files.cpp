@@ -1,4 +1,4 @@
-#include "platform/files.h"
+#include "platform/system/files.h"
 
 #include <dirent.h>
 #include <fcntl.h>

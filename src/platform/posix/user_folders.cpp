@@ -1,4 +1,4 @@
-#include "platform/user_folders.h"
+#include "platform/system/user_folders.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/files.h"
+#include "platform/system/files.h"
 
 namespace kestrova {
 namespace {

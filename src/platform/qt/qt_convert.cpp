@@ -1,13 +1,8 @@
 #include "qt_convert.h"
 
-#include <cmath>
 #include <cstring>
 
 namespace kestrova {
-
-int TwipsToPixels(int twips) { return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPerPixel)); }
-
-int PixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
 
 QRect TwipsToPixels(const Rect& rect) {
     return QRect(TwipsToPixels(rect.left), TwipsToPixels(rect.top), TwipsToPixels(rect.width), TwipsToPixels(rect.height));

@@ -8,14 +8,13 @@
 #include <string>
 #include <string_view>
 
-#include "platform/geometry.h"
-#include "platform/picture.h"
+#include "platform/model/geometry.h"
+#include "platform/pictures/picture.h"
 #include "qt_text.h"
 
 namespace kestrova {
 
-int TwipsToPixels(int twips);
-int PixelsToTwips(int pixels);
+// A rectangle in twips as Qt's logical pixels (see TwipsToPixels).
 QRect TwipsToPixels(const Rect& rect);
 
 QColor ToQColor(Color color);

@@ -20,8 +20,8 @@
 #include <algorithm>
 #include <set>
 
-#include "platform/listview.h"
-#include "platform/user_input.h"
+#include "platform/model/listview.h"
+#include "platform/model/user_input.h"
 #include "qt_convert.h"
 #include "qt_input_map.h"
 #include "qt_list_model.h"
@@ -56,79 +56,29 @@ QString ButtonStyleSheet(std::optional<Color> back, std::optional<Color> fore) {
 
 }  // namespace
 
-void FormWindow::ControlChanged(Control& control, Property what) {
-    if (detached_) return;
-    auto it = bindings_.find(&control);
-    if (it != bindings_.end()) Apply(it->second, what);
+void FormWindow::ShowEnabled(QtBinding& binding) {
+    if (binding.widget) binding.widget->setEnabled(binding.control->Enabled());
+    if (binding.action) binding.action->setEnabled(binding.control->Enabled());
 }
 
-void FormWindow::ApplyAll(Binding& binding) {
-    for (Property what : {Property::Caption, Property::Text, Property::Value, Property::Enabled, Property::Visible,
-                          Property::BackColor, Property::Geometry, Property::ToolTip, Property::Items, Property::Picture,
-                          Property::Timer}) {
-        Apply(binding, what);
-    }
+void FormWindow::ShowVisible(QtBinding& binding) {
+    if (binding.widget) binding.widget->setVisible(binding.control->Visible());
+    if (binding.action) binding.action->setVisible(binding.control->Visible());
 }
 
-void FormWindow::Apply(Binding& binding, Property what) {
-    Counting guard(applying_);
-    Control& control = *binding.control;
-    QWidget* widget = binding.widget;
-    switch (what) {
-        case Property::Caption:
-            ApplyCaption(binding);
-            break;
-        case Property::Text:
-            ApplyText(binding);
-            break;
-        case Property::Value:
-            ApplyValue(binding);
-            break;
-        case Property::Enabled:
-            if (widget) widget->setEnabled(control.Enabled());
-            if (binding.action) binding.action->setEnabled(control.Enabled());
-            if (binding.timer) ApplyTimer(binding);
-            break;
-        case Property::Visible:
-            if (widget) widget->setVisible(control.Visible());
-            if (binding.action) binding.action->setVisible(control.Visible());
-            break;
-        case Property::BackColor:
-        case Property::ForeColor:
-            ApplyColors(binding);
-            break;
-        case Property::Geometry:
-            ApplyGeometry(binding);
-            break;
-        case Property::ToolTip:
-            if (widget) widget->setToolTip(ToQString(control.ToolTip()));
-            break;
-        case Property::Items:
-            ApplyItems(binding);
-            break;
-        case Property::Focus:
-            if (widget) {
-                applying_focus_ = true;
-                widget->setFocus(Qt::OtherFocusReason);
-                applying_focus_ = false;
-            }
-            break;
-        case Property::Picture:
-            if (auto* picture = dynamic_cast<PictureWidget*>(widget)) picture->PictureChanged();
-            break;
-        case Property::Timer:
-            if (binding.timer) ApplyTimer(binding);
-            break;
-        case Property::ListSort:
-            if (binding.model) binding.model->SortChanged();
-            break;
-        default:
-            // The list's rows, columns and selection reach the view through its observer.
-            break;
-    }
+void FormWindow::ShowToolTip(QtBinding& binding) {
+    if (binding.widget) binding.widget->setToolTip(ToQString(binding.control->ToolTip()));
 }
 
-void FormWindow::ApplyCaption(Binding& binding) {
+void FormWindow::ShowFocus(QtBinding& binding) {
+    if (binding.widget) binding.widget->setFocus(Qt::OtherFocusReason);
+}
+
+void FormWindow::ShowPicture(QtBinding& binding) {
+    if (auto* picture = dynamic_cast<PictureWidget*>(binding.widget)) picture->PictureChanged();
+}
+
+void FormWindow::ShowCaption(QtBinding& binding) {
     const std::string& caption = binding.control->Caption();
     QWidget* widget = binding.widget;
     if (auto* label = qobject_cast<QLabel*>(widget)) {
@@ -145,7 +95,7 @@ void FormWindow::ApplyCaption(Binding& binding) {
 
 // Only a text that differs is written, so the user's cursor stays where it
 // is when a Change handler leaves the text alone.
-void FormWindow::ApplyText(Binding& binding) {
+void FormWindow::ShowText(QtBinding& binding) {
     if (auto* edit = qobject_cast<QLineEdit*>(binding.widget)) {
         const QString text = ToQString(static_cast<TextBox&>(*binding.control).Text());
         if (edit->text() != text) {
@@ -159,7 +109,7 @@ void FormWindow::ApplyText(Binding& binding) {
     }
 }
 
-void FormWindow::ApplyValue(Binding& binding) {
+void FormWindow::ShowValue(QtBinding& binding) {
     if (auto* box = qobject_cast<QCheckBox*>(binding.widget)) {
         const int value = static_cast<CheckBox&>(*binding.control).Value();
         box->setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
@@ -174,7 +124,7 @@ void FormWindow::ApplyValue(Binding& binding) {
     }
 }
 
-void FormWindow::ApplyColors(Binding& binding) {
+void FormWindow::ShowColors(QtBinding& binding) {
     QWidget* widget = binding.widget;
     if (!widget) return;
     const Control& control = *binding.control;
@@ -206,7 +156,7 @@ void FormWindow::ApplyColors(Binding& binding) {
     widget->update();
 }
 
-void FormWindow::ApplyGeometry(Binding& binding) {
+void FormWindow::ShowGeometry(QtBinding& binding) {
     if (auto* line = dynamic_cast<LineWidget*>(binding.widget)) {
         line->UpdateGeometry();
     } else if (binding.widget) {
@@ -215,7 +165,7 @@ void FormWindow::ApplyGeometry(Binding& binding) {
     }
 }
 
-void FormWindow::ApplyItems(Binding& binding) {
+void FormWindow::ShowItems(QtBinding& binding) {
     Control& control = *binding.control;
     if (auto* combo = qobject_cast<QComboBox*>(binding.widget)) {
         const auto& state = static_cast<ComboBox&>(control);
@@ -228,15 +178,11 @@ void FormWindow::ApplyItems(Binding& binding) {
         combo->setCompleter(nullptr);
         combo->setCurrentIndex(-1);
         combo->setEditText(ToQString(state.Text()));
-    } else if (control.Kind() == ControlKind::ImageList) {
-        for (auto& [other, other_binding] : bindings_) {
-            if (!other_binding.model) continue;
-            if (static_cast<const ListView*>(other)->SmallIcons() == &control) other_binding.model->ImagesChanged();
-        }
     }
 }
 
-void FormWindow::ApplyTimer(Binding& binding) {
+void FormWindow::ShowTimer(QtBinding& binding) {
+    if (!binding.timer) return;
     const auto& timer = static_cast<const Timer&>(*binding.control);
     if (timer.Enabled() && timer.Interval() > 0) {
         // Enabling or a new interval starts the count again, as the control does.
@@ -246,10 +192,8 @@ void FormWindow::ApplyTimer(Binding& binding) {
     }
 }
 
-void FormWindow::Tick(Binding& binding) {
-    if (!detached_) UserTimerTick(static_cast<Timer&>(*binding.control), binding.ticking);
+void FormWindow::StopTimer(QtBinding& binding) {
+    if (binding.timer) binding.timer->stop();
 }
-
-// ---- the window itself ---------------------------------------------------------
 
 }  // namespace kestrova

@@ -18,37 +18,14 @@
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
-#include <set>
 
-#include "platform/listview.h"
-#include "platform/user_input.h"
+#include "platform/model/listview.h"
+#include "platform/model/user_input.h"
 #include "qt_convert.h"
 #include "qt_input_map.h"
 #include "qt_list_model.h"
 
 namespace kestrova {
-namespace {
-
-// Controls whose Click comes from a press and release over them; buttons
-// and boxes report their own clicks, which also covers the keyboard.
-bool ClicksOnRelease(ControlKind kind) {
-    return kind == ControlKind::Label || kind == ControlKind::Image || kind == ControlKind::PictureBox ||
-           kind == ControlKind::Frame;
-}
-
-}  // namespace
-
-void FormWindow::UserToggled(Binding& binding) {
-    if (detached_) return;
-    UserClick(*binding.control);
-    if (binding.control->Kind() == ControlKind::OptionButton) {
-        for (OptionButton* member : form_.OptionGroup(static_cast<OptionButton&>(*binding.control))) {
-            Apply(bindings_[member], Property::Value);
-        }
-    } else {
-        Apply(binding, Property::Value);
-    }
-}
 
 void FormWindow::WindowCloseRequested() {
     if (!detached_) UserClose(form_);
@@ -82,17 +59,11 @@ void FormWindow::WindowMouse(QMouseEvent* event) {
     const int button = MouseButtonCode(event->button());
     switch (event->type()) {
         case QEvent::MouseButtonPress:
-            form_pressed_ = button == kLeftButton;
-            if (button != 0) {
-                UserFormMouseDown(form_, button, ShiftMask(event->modifiers()), PixelsToTwips(pos.x()), PixelsToTwips(pos.y()));
-            }
+            FormPressed(button, ShiftMask(event->modifiers()), PixelsToTwips(pos.x()), PixelsToTwips(pos.y()));
             break;
-        case QEvent::MouseButtonRelease: {
-            const bool click = form_pressed_ && button == kLeftButton && window_->rect().contains(pos);
-            form_pressed_ = false;
-            if (click) UserFormClick(form_);
+        case QEvent::MouseButtonRelease:
+            FormReleased(button, window_->rect().contains(pos));
             break;
-        }
         case QEvent::MouseButtonDblClick:
             // Qt sends press, release, double click: the same order as the
             // window system the handlers were written for.
@@ -103,7 +74,7 @@ void FormWindow::WindowMouse(QMouseEvent* event) {
     }
 }
 
-bool FormWindow::FromOtherControl(QWidget* watched, const QPoint& pos, const Binding& binding) const {
+bool FormWindow::FromOtherControl(QWidget* watched, const QPoint& pos, const QtBinding& binding) const {
     for (QWidget* child = watched->childAt(pos); child && child != watched; child = child->parentWidget()) {
         auto it = routes_.find(child);
         if (it != routes_.end() && it->second != &binding) return true;
@@ -115,7 +86,7 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
     if (detached_) return false;
     auto route = routes_.find(watched);
     if (route == routes_.end()) return false;
-    Binding& binding = *route->second;
+    QtBinding& binding = *route->second;
     Control& control = *binding.control;
     auto* widget = static_cast<QWidget*>(watched);
     switch (event->type()) {
@@ -123,22 +94,16 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick: {
             // The list view reports its mouse itself, after it has selected.
-            if (binding.model) break;
+            if (binding.list) break;
             auto* mouse = static_cast<QMouseEvent*>(event);
             const QPoint pos = mouse->position().toPoint();
             if (FromOtherControl(widget, pos, binding)) break;
             const QPoint at = widget == binding.widget ? pos : widget->mapTo(binding.widget, pos);
             const int button = MouseButtonCode(mouse->button());
             if (event->type() == QEvent::MouseButtonPress) {
-                pressed_ = button == kLeftButton ? &control : nullptr;
-                if (button != 0) {
-                    UserMouseDown(control, button, ShiftMask(mouse->modifiers()), PixelsToTwips(at.x()), PixelsToTwips(at.y()));
-                }
+                ControlPressed(control, button, ShiftMask(mouse->modifiers()), PixelsToTwips(at.x()), PixelsToTwips(at.y()));
             } else if (event->type() == QEvent::MouseButtonRelease) {
-                const bool click = button == kLeftButton && pressed_ == &control && ClicksOnRelease(control.Kind()) &&
-                                   binding.widget->rect().contains(at);
-                pressed_ = nullptr;
-                if (click) UserClick(control);
+                ControlReleased(control, button, binding.widget->rect().contains(at));
             } else if (button == kLeftButton) {
                 UserDblClick(control);
             }
@@ -149,11 +114,11 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
             auto* key_event = static_cast<QKeyEvent*>(event);
             const int key = VirtualKey(key_event->key(), key_event->modifiers());
             if (key == 0) break;
-            const std::uint64_t resets = binding.model ? binding.model->ResetCount() : 0;
+            const std::uint64_t resets = binding.list ? binding.list->ResetCount() : 0;
             UserKeyDown(control, key, ShiftMask(key_event->modifiers()));
             // A handler that rebuilt the list leaves nothing for the key's
             // own action (moving the current row) to act on.
-            if (binding.model && binding.model->ResetCount() != resets) return true;
+            if (binding.list && binding.list->ResetCount() != resets) return true;
             break;
         }
         case QEvent::FocusIn:

@@ -18,10 +18,9 @@
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
-#include <set>
 
-#include "platform/listview.h"
-#include "platform/user_input.h"
+#include "platform/model/listview.h"
+#include "platform/model/user_input.h"
 #include "qt_convert.h"
 #include "qt_input_map.h"
 #include "qt_list_model.h"
@@ -33,42 +32,18 @@ bool FixedSize(FormBorder border) { return border == FormBorder::FixedToolWindow
 
 }  // namespace
 
-void FormWindow::FormChanged(FormProperty what) {
-    if (detached_) return;
-    switch (what) {
-        case FormProperty::Caption:
-            window_->setWindowTitle(ToQString(form_.Caption()));
-            break;
-        case FormProperty::Geometry:
-            ApplyFormGeometry();
-            ReportGeometry();
-            break;
-        case FormProperty::WindowState:
-            ApplyWindowState();
-            ReportGeometry();
-            break;
-        case FormProperty::Visible:
-            ApplyVisible();
-            break;
-        case FormProperty::BackColor:
-            ApplyFormColor();
-            break;
-        case FormProperty::Topmost:
-            ApplyTopmost();
-            break;
-        case FormProperty::Focus:
-            if (window_->isVisible()) {
-                window_->raise();
-                window_->activateWindow();
-            }
-            break;
-        case FormProperty::Drawing:
-            window_->update();
-            break;
+void FormWindow::ShowFormCaption() { window_->setWindowTitle(ToQString(form_.Caption())); }
+
+void FormWindow::BringToFront() {
+    if (window_->isVisible()) {
+        window_->raise();
+        window_->activateWindow();
     }
 }
 
-void FormWindow::ApplyFormGeometry() {
+void FormWindow::ShowDrawing() { window_->update(); }
+
+void FormWindow::ShowFormGeometry() {
     if (form_.State() != kNormal) return;
     Counting guard(applying_);
     const int inner_w = std::max(1, TwipsToPixels(form_.Width() - form_.FrameWidth()));
@@ -81,14 +56,17 @@ void FormWindow::ApplyFormGeometry() {
     window_->move(TwipsToPixels(form_.Left()), TwipsToPixels(form_.Top()));
 }
 
-void FormWindow::ApplyWindowState() {
+Qt::WindowStates FormWindow::StatesOfForm() const {
+    if (form_.State() == kMinimized) return Qt::WindowMinimized;
+    if (form_.State() == kMaximized) return Qt::WindowMaximized;
+    return Qt::WindowNoState;
+}
+
+void FormWindow::ShowWindowState() {
     Counting guard(applying_);
-    Qt::WindowStates states = Qt::WindowNoState;
-    if (form_.State() == kMinimized) states = Qt::WindowMinimized;
-    if (form_.State() == kMaximized) states = Qt::WindowMaximized;
     if (!window_->isVisible()) {
         // A hidden window keeps its state for when it is shown.
-        window_->setWindowState(states);
+        window_->setWindowState(StatesOfForm());
         return;
     }
     if (CoversScreen(form_)) {
@@ -103,20 +81,12 @@ void FormWindow::ApplyWindowState() {
     }
 }
 
-void FormWindow::ApplyVisible() {
-    if (!form_.Visible()) {
-        window_->hide();
-        return;
-    }
-    if (!shown_once_) {
-        shown_once_ = true;
-        if (form_.Design().center_on_screen) CenterOnScreen();
-    }
+void FormWindow::HideForm() { window_->hide(); }
+
+void FormWindow::ShowForm() {
     {
         Counting guard(applying_);
-        Qt::WindowStates states = Qt::WindowNoState;
-        if (form_.State() == kMinimized) states = Qt::WindowMinimized;
-        if (form_.State() == kMaximized) states = Qt::WindowMaximized;
+        Qt::WindowStates states = StatesOfForm();
         if (CoversScreen(form_)) {
             states = Qt::WindowFullScreen;
             CoverScreen(*window_);
@@ -139,7 +109,7 @@ void FormWindow::CenterOnScreen() {
     window_->move(area.x() + (area.width() - outer_w) / 2, area.y() + (area.height() - outer_h) / 2);
 }
 
-void FormWindow::ApplyFormColor() {
+void FormWindow::ShowFormColor() {
     QPalette palette;
     if (auto back = form_.BackColor()) palette.setColor(QPalette::Window, ToQColor(*back));
     window_->setPalette(palette);
@@ -147,7 +117,7 @@ void FormWindow::ApplyFormColor() {
     window_->update();
 }
 
-void FormWindow::ApplyTopmost() {
+void FormWindow::ShowTopmost() {
     const bool on = form_.Topmost();
     if (window_->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on) return;
     const bool visible = window_->isVisible();
@@ -157,50 +127,28 @@ void FormWindow::ApplyTopmost() {
     if (visible) window_->show();
 }
 
-// Sizes go back in twips. A value the program set that still rounds to the
-// pixels on screen is kept as it was, so remembered sizes do not drift by
-// rounding. Without a window manager a window has no frame; it then keeps
-// the frame the program assumed, so outer and inner sizes stay apart.
+// Without a window manager a window has no frame.
 void FormWindow::ReportGeometry() {
     if (detached_ || applying_ || !window_->isVisible()) return;
     const QRect outer = window_->frameGeometry();
-    const QSize inner = window_->size();
-    WindowState state = kNormal;
-    if (window_->isMinimized()) state = kMinimized;
-    else if (window_->isMaximized() || window_->isFullScreen()) state = kMaximized;
-    auto keep = [](int twips, int pixels) { return TwipsToPixels(twips) == pixels ? twips : PixelsToTwips(pixels); };
-    const int inner_w = keep(form_.ScaleWidth(), inner.width());
-    const int inner_h = keep(form_.ScaleHeight(), inner.height());
-    const bool framed = outer.size() != inner;
-    const int outer_w = framed ? keep(form_.Width(), outer.width()) : inner_w + form_.FrameWidth();
-    const int outer_h = framed ? keep(form_.Height(), outer.height()) : inner_h + form_.FrameHeight();
-    const bool minimized = state == kMinimized;
-    form_.BackendGeometry(keep(form_.Left(), outer.x()), keep(form_.Top(), outer.y()), outer_w, outer_h,
-                          minimized ? 0 : inner_w, minimized ? 0 : inner_h, state);
+    ShownWindow shown;
+    shown.left = outer.x();
+    shown.top = outer.y();
+    shown.outer_width = outer.width();
+    shown.outer_height = outer.height();
+    shown.inner_width = window_->width();
+    shown.inner_height = window_->height();
+    shown.framed = outer.size() != window_->size();
+    if (window_->isMinimized()) shown.state = kMinimized;
+    else if (window_->isMaximized() || window_->isFullScreen()) shown.state = kMaximized;
+    ReportShown(shown);
 }
 
-void FormWindow::FlushLists(bool force) {
-    if (detached_) return;
-    for (auto& [control, binding] : bindings_) {
-        if (!binding.model) continue;
-        if (force) binding.model->Flush();
-        else binding.model->FlushIfDue();
-    }
-}
-
-void FormWindow::Popup(Menu& menu) {
-    if (detached_) return;
-    QMenu* qmenu = MenuOf(menu);
-    if (!qmenu) return;
-    QAction* chosen = qmenu->exec(QCursor::pos());
-    if (!chosen || detached_) return;
+Menu* FormWindow::ShowPopup(QtBinding& menu) {
+    if (!menu.menu) return nullptr;
+    QAction* chosen = menu.menu->exec(QCursor::pos());
     auto it = menu_items_.find(chosen);
-    if (it != menu_items_.end()) UserClick(*it->second);
+    return it == menu_items_.end() ? nullptr : it->second;
 }
-
-// ---- user actions -> state ------------------------------------------------
-
-// Qt has already flipped the box; the state decides what it shows after
-// the click (a handler may set it back, or the group may refuse).
 
 }  // namespace kestrova

@@ -17,10 +17,9 @@
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
-#include <set>
 
-#include "platform/listview.h"
-#include "platform/user_input.h"
+#include "platform/model/listview.h"
+#include "platform/model/user_input.h"
 #include "qt_convert.h"
 #include "qt_input_map.h"
 #include "qt_list_model.h"
@@ -50,20 +49,11 @@ bool Graphical(ControlKind kind) {
 
 }  // namespace
 
-FormWindow::FormWindow(Form& form, const LoopState& loop) : form_(form), loop_(loop) { Build(); }
+FormWindow::FormWindow(Form& form, const LoopState& loop) : FormMirror(form), loop_(loop) { Build(); }
 
 FormWindow::~FormWindow() {
     Detach();
     window_.reset();
-}
-
-void FormWindow::Detach() {
-    if (detached_) return;
-    detached_ = true;
-    for (auto& [control, binding] : bindings_) {
-        if (binding.model) binding.model->Detach();
-        if (binding.timer) binding.timer->stop();
-    }
 }
 
 void FormWindow::Build() {
@@ -71,33 +61,30 @@ void FormWindow::Build() {
     window_ = std::make_unique<FormWidget>(*this, FlagsFor(design.border));
     window_->setWindowTitle(ToQString(form_.Caption()));
     window_->setObjectName(ToQString(design.name));
-    for (const auto& control : form_.Controls()) {
-        Binding& binding = bindings_[control.get()];
-        binding.control = control.get();
-    }
+    BindControls();
     for (const auto& control : form_.Controls()) EnsureWidget(*control, 0);
-    BuildMenus();
+    BuildMenuTree();
 
     // Reverse order keeps the graphical controls' own order among themselves.
     const auto& controls = form_.Controls();
     for (auto it = controls.rbegin(); it != controls.rend(); ++it) {
-        const Binding& binding = bindings_[it->get()];
+        const QtBinding& binding = bindings_[it->get()];
         if (binding.widget && Graphical((*it)->Kind())) binding.widget->lower();
     }
 
     for (const auto& control : controls) ApplyAll(bindings_[control.get()]);
     for (const auto& control : controls) {
-        Binding& binding = bindings_[control.get()];
-        if (binding.model) binding.model->Attach(static_cast<ListTreeView*>(binding.widget));
+        QtBinding& binding = bindings_[control.get()];
+        if (binding.list) static_cast<ListModel*>(binding.list)->Attach(static_cast<ListTreeView*>(binding.widget));
     }
-    ApplyFormColor();
-    ApplyFormGeometry();
-    if (form_.Topmost()) ApplyTopmost();
-    if (form_.Visible()) ApplyVisible();
+    ShowFormColor();
+    ShowFormGeometry();
+    if (form_.Topmost()) ShowTopmost();
+    if (form_.Visible()) ShowVisibility();
 }
 
 QWidget* FormWindow::EnsureWidget(Control& control, int depth) {
-    Binding& binding = bindings_[&control];
+    QtBinding& binding = bindings_[&control];
     if (binding.widget || depth > 16) return binding.widget;
     QWidget* parent = window_.get();
     if (!control.Container().empty()) {
@@ -112,7 +99,7 @@ QWidget* FormWindow::EnsureWidget(Control& control, int depth) {
     return CreateWidget(binding, parent);
 }
 
-QWidget* FormWindow::CreateWidget(Binding& binding, QWidget* parent) {
+QWidget* FormWindow::CreateWidget(QtBinding& binding, QWidget* parent) {
     Control& control = *binding.control;
     QWidget* widget = nullptr;
     switch (control.Kind()) {
@@ -200,13 +187,13 @@ QWidget* FormWindow::CreateWidget(Binding& binding, QWidget* parent) {
         case ControlKind::ListView: {
             auto& list = static_cast<ListView&>(control);
             auto* view = new ListTreeView(list, parent);
-            binding.model = new ListModel(list, loop_, view);
+            binding.list = new ListModel(list, loop_, view);
             widget = view;
             break;
         }
         case ControlKind::Timer: {
             binding.timer = new QTimer(window_.get());
-            connect(binding.timer, &QTimer::timeout, this, [this, &binding] { Tick(binding); });
+            connect(binding.timer, &QTimer::timeout, this, [this, &binding] { TimerFired(binding); });
             return nullptr;
         }
         case ControlKind::Menu:
@@ -222,48 +209,26 @@ QWidget* FormWindow::CreateWidget(Binding& binding, QWidget* parent) {
     return widget;
 }
 
-void FormWindow::Route(QObject* object, Binding& binding) {
+void FormWindow::Route(QObject* object, QtBinding& binding) {
     routes_[object] = &binding;
     object->installEventFilter(this);
 }
 
-// A menu with items becomes a QMenu; each item is an action of its parent's
-// menu, or the parent's submenu when it has items of its own.
-void FormWindow::BuildMenus() {
-    std::set<std::string> with_items;
-    for (const auto& control : form_.Controls()) {
-        if (control->Kind() != ControlKind::Menu || control->Container().empty()) continue;
-        if (Control* parent = form_.Find(control->Container()); parent && parent->Kind() == ControlKind::Menu) {
-            with_items.insert(parent->Name());
-        }
-    }
-    for (const auto& control : form_.Controls()) {
-        if (control->Kind() != ControlKind::Menu) continue;
-        auto& item = static_cast<Menu&>(*control);
-        Binding& binding = bindings_[&item];
-        if (with_items.count(item.Name())) EnsureMenu(item);
-        Control* parent = item.Container().empty() ? nullptr : form_.Find(item.Container());
-        if (!parent || parent == &item || parent->Kind() != ControlKind::Menu) continue;
-        QMenu* parent_menu = EnsureMenu(static_cast<Menu&>(*parent));
-        if (binding.menu) {
-            binding.action = binding.menu->menuAction();
-            parent_menu->addAction(binding.action);
-        } else if (item.Caption() == "-") {
-            binding.action = parent_menu->addSeparator();
-        } else {
-            binding.action = parent_menu->addAction(ToQString(item.Caption()));
-            menu_items_[binding.action] = &item;
-        }
-    }
+void FormWindow::MakeMenu(QtBinding& menu) {
+    menu.menu = new QMenu(ToQString(menu.control->Caption()), window_.get());
+    menu.menu->setObjectName(ToQString(menu.control->Name()));
 }
 
-QMenu* FormWindow::EnsureMenu(Menu& menu) {
-    Binding& binding = bindings_[&menu];
-    if (!binding.menu) {
-        binding.menu = new QMenu(ToQString(menu.Caption()), window_.get());
-        binding.menu->setObjectName(ToQString(menu.Name()));
-    }
-    return binding.menu;
+void FormWindow::AddSubmenu(QtBinding& menu, QtBinding& submenu) {
+    submenu.action = submenu.menu->menuAction();
+    menu.menu->addAction(submenu.action);
+}
+
+void FormWindow::AddSeparator(QtBinding& menu, QtBinding& separator) { separator.action = menu.menu->addSeparator(); }
+
+void FormWindow::AddMenuItem(QtBinding& menu, QtBinding& item) {
+    item.action = menu.menu->addAction(ToQString(item.control->Caption()));
+    menu_items_[item.action] = static_cast<Menu*>(item.control);
 }
 
 QWidget* FormWindow::WidgetOf(const Control& control) const {
@@ -280,7 +245,5 @@ QTimer* FormWindow::TimerOf(const Timer& timer) const {
     auto it = bindings_.find(&timer);
     return it == bindings_.end() ? nullptr : it->second.timer;
 }
-
-// ---- program changes -> screen ---------------------------------------------
 
 }  // namespace kestrova

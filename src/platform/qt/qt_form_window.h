@@ -1,17 +1,16 @@
 #pragma once
 // One window on screen for one Form: built from the form's control table by
-// a single generic builder, then kept in step with the form's state both
-// ways. Program changes arrive as FormChanged/ControlChanged and are mirrored
-// to the widgets; user actions go through the user_input functions, which
-// update the state before they raise the events.
+// a single generic builder, then kept in step with the form by the kit's
+// mirror, which tells it what to show; what the user does with the widgets
+// goes back through the mirror's rules and the user_input functions.
 #include <QObject>
 #include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
 
-#include "platform/form.h"
-#include "qt_loop_state.h"
+#include "platform/kit/form_mirror.h"
+#include "platform/kit/loop_state.h"
 #include "qt_picture_view.h"
 #include "qt_widgets.h"
 
@@ -22,35 +21,26 @@ class QTimer;
 
 namespace kestrova {
 
-// Scope guard for a counter: how many of a window's updates are under way.
-struct Counting {
-    explicit Counting(int& c) : count(c) { ++count; }
-    ~Counting() { --count; }
-    int& count;
-};
-
 class ListModel;
 
-class FormWindow final : public QObject, public WindowEvents {
+// A control's widgets: its own, its timer, or its menu entry.
+struct QtBinding : ControlBinding {
+    QWidget* widget = nullptr;
+    QTimer* timer = nullptr;
+    QAction* action = nullptr;
+    QMenu* menu = nullptr;
+};
+
+class FormWindow final : public QObject, public WindowEvents, public FormMirror<QtBinding> {
     Q_OBJECT
 public:
     FormWindow(Form& form, const LoopState& loop);
     ~FormWindow() override;
 
-    Form& GetForm() const { return form_; }
     FormWidget* Window() const { return window_.get(); }
     QWidget* WidgetOf(const Control& control) const;
     QMenu* MenuOf(const Menu& menu) const;
     QTimer* TimerOf(const Timer& timer) const;
-
-    void FormChanged(FormProperty what);
-    void ControlChanged(Control& control, Property what);
-    void Popup(Menu& menu);
-    // Lets list views catch up with rows appended by the program. Unless
-    // forced, a batch younger than the batching interval waits.
-    void FlushLists(bool force);
-    // Stops mirroring and reporting; the widgets stay until destruction.
-    void Detach();
 
     void WindowCloseRequested() override;
     void WindowGeometryChanged() override;
@@ -62,60 +52,55 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct Binding {
-        Control* control = nullptr;
-        QWidget* widget = nullptr;
-        QTimer* timer = nullptr;
-        QAction* action = nullptr;
-        QMenu* menu = nullptr;
-        ListModel* model = nullptr;
-        bool ticking = false;
-    };
-
+    // ---- building (qt_form_window.cpp) ----
     void Build();
     QWidget* EnsureWidget(Control& control, int depth);
-    QWidget* CreateWidget(Binding& binding, QWidget* parent);
-    void BuildMenus();
-    QMenu* EnsureMenu(Menu& menu);
-    void Route(QObject* object, Binding& binding);
+    QWidget* CreateWidget(QtBinding& binding, QWidget* parent);
+    void Route(QObject* object, QtBinding& binding);
+    void MakeMenu(QtBinding& menu) override;
+    void AddSubmenu(QtBinding& menu, QtBinding& submenu) override;
+    void AddSeparator(QtBinding& menu, QtBinding& separator) override;
+    void AddMenuItem(QtBinding& menu, QtBinding& item) override;
 
-    void Apply(Binding& binding, Property what);
-    void ApplyAll(Binding& binding);
-    void ApplyCaption(Binding& binding);
-    void ApplyText(Binding& binding);
-    void ApplyValue(Binding& binding);
-    void ApplyColors(Binding& binding);
-    void ApplyGeometry(Binding& binding);
-    void ApplyItems(Binding& binding);
-    void ApplyTimer(Binding& binding);
+    // ---- program changes -> widgets (qt_form_controls.cpp) ----
+    void ShowCaption(QtBinding& binding) override;
+    void ShowText(QtBinding& binding) override;
+    void ShowValue(QtBinding& binding) override;
+    void ShowEnabled(QtBinding& binding) override;
+    void ShowVisible(QtBinding& binding) override;
+    void ShowColors(QtBinding& binding) override;
+    void ShowGeometry(QtBinding& binding) override;
+    void ShowToolTip(QtBinding& binding) override;
+    void ShowItems(QtBinding& binding) override;
+    void ShowFocus(QtBinding& binding) override;
+    void ShowPicture(QtBinding& binding) override;
+    void ShowTimer(QtBinding& binding) override;
+    void StopTimer(QtBinding& binding) override;
 
-    void ApplyFormGeometry();
-    void ApplyWindowState();
-    void ApplyVisible();
-    void ApplyFormColor();
-    void ApplyTopmost();
-    void CenterOnScreen();
-    void ReportGeometry();
+    // ---- the window itself (qt_form_state.cpp) ----
+    void ShowFormCaption() override;
+    void ShowFormGeometry() override;
+    void ShowWindowState() override;
+    void ShowForm() override;
+    void HideForm() override;
+    void CenterOnScreen() override;
+    void ShowFormColor() override;
+    void ShowTopmost() override;
+    void BringToFront() override;
+    void ShowDrawing() override;
+    void ReportGeometry() override;
+    Menu* ShowPopup(QtBinding& menu) override;
+    Qt::WindowStates StatesOfForm() const;
 
-    void UserToggled(Binding& binding);
-    void Tick(Binding& binding);
-    bool FromOtherControl(QWidget* watched, const QPoint& pos, const Binding& binding) const;
+    // ---- user actions -> state (qt_form_events.cpp) ----
+    bool FromOtherControl(QWidget* watched, const QPoint& pos, const QtBinding& binding) const;
 
-    Form& form_;
     const LoopState& loop_;
     std::unique_ptr<FormWidget> window_;
-    std::unordered_map<const Control*, Binding> bindings_;
-    std::unordered_map<const QObject*, Binding*> routes_;
+    std::unordered_map<const QObject*, QtBinding*> routes_;
     std::unordered_map<const QAction*, Menu*> menu_items_;
     std::map<std::string, QButtonGroup*> option_groups_;
     SurfacePainter surface_;
-    // Non-zero while a program change is being mirrored to the screen.
-    int applying_ = 0;
-    bool applying_focus_ = false;
-    bool shown_once_ = false;
-    bool detached_ = false;
-    const Control* pressed_ = nullptr;
-    bool form_pressed_ = false;
 };
 
 }  // namespace kestrova

@@ -1,6 +1,6 @@
 #include "qt_input_map.h"
 
-#include "platform/geometry.h"
+#include "platform/model/geometry.h"
 
 namespace kestrova {
 namespace {

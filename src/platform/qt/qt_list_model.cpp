@@ -4,151 +4,78 @@
 #include <QMouseEvent>
 #include <algorithm>
 
-#include "platform/user_input.h"
+#include "platform/model/user_input.h"
 #include "qt_convert.h"
 #include "qt_input_map.h"
 
 namespace kestrova {
 namespace {
 
-// Appends are shown at most this often: each insert makes the view lay out
-// all rows again, which a million-row list must not pay per file.
-constexpr auto kAppendBatch = std::chrono::milliseconds(50);
-
 Qt::Alignment ColumnAlignment(const ListView& list, int column0) {
-    if (column0 >= 0 && column0 < list.ColumnCount() && list.Column(column0 + 1).align == ColumnAlign::Right) {
-        return Qt::AlignRight | Qt::AlignVCenter;
-    }
-    return Qt::AlignLeft | Qt::AlignVCenter;
+    return RightAligned(list, column0) ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter;
 }
 
 }  // namespace
 
+// Qt's model moves its selection with the rows it inserts and removes.
 ListModel::ListModel(ListView& list, const LoopState& loop, QObject* parent)
-    : QAbstractTableModel(parent), list_(list), loop_(loop) {
+    : QAbstractTableModel(parent), ListMirror(list, loop, SelectionKeeping::WithRows) {
     flush_timer_.setSingleShot(true);
-    connect(&flush_timer_, &QTimer::timeout, this, [this] { Update(loop_.pumping == 0, true); });
+    connect(&flush_timer_, &QTimer::timeout, this, [this] { ScheduledFlush(); });
 }
 
 void ListModel::Attach(ListTreeView* view) {
-    reported_ = list_.Count();
-    columns_reported_ = list_.ColumnCount();
     view_ = view;
-    view->SetListModel(this);
-    connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, &ListModel::UserSelection);
-    connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current, const QModelIndex&) { UserCurrent(current); });
-    connect(view->header(), &QHeaderView::sectionResized, this,
-            [this](int section, int, int new_size) { UserColumnWidth(section, new_size); });
-    connect(view->header(), &QHeaderView::sectionClicked, this, &ListModel::UserHeaderClick);
-    ApplyColumnWidths();
-    SortChanged();
-    IconsChanged();
-    selection_dirty_ = true;
-    current_dirty_ = true;
-    list_.SetViewObserver(this);
-    Flush();
+    ListMirror::Attach();
 }
 
-void ListModel::Detach() {
-    if (list_.ViewObserver() == this) list_.SetViewObserver(nullptr);
-    flush_timer_.stop();
-    detached_ = true;
-    ++syncing_;  // from here on nothing the view does is the user's
+void ListModel::ShowAttached() {
+    view_->SetListModel(this);
+    connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &ListModel::UserSelection);
+    connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current, const QModelIndex&) { UserCurrent(current); });
+    connect(view_->header(), &QHeaderView::sectionResized, this, [this](int section, int, int new_size) {
+        // A hidden column reports a width of 0, which is not the user's.
+        if (new_size > 0) UserColumnWidth(section, new_size);
+    });
+    connect(view_->header(), &QHeaderView::sectionClicked, this, [this](int section) { UserHeaderClick(section); });
+    IconsChanged();
 }
 
 void ListModel::ScheduleFlush(int ms) {
     if (!flush_timer_.isActive() || flush_timer_.remainingTime() > ms) flush_timer_.start(ms);
 }
 
-void ListModel::Flush() { Update(true, true); }
+void ListModel::CancelFlush() { flush_timer_.stop(); }
 
-void ListModel::FlushIfDue() {
-    Update(false, std::chrono::steady_clock::now() - last_append_flush_ >= kAppendBatch);
+void ListModel::BeginRowsAdded(std::int32_t first0, std::int32_t last0) { beginInsertRows(QModelIndex(), first0, last0); }
+
+void ListModel::EndRowsAdded() { endInsertRows(); }
+
+void ListModel::BeginRowRemoved(std::int32_t row0) { beginRemoveRows(QModelIndex(), row0, row0); }
+
+void ListModel::EndRowRemoved() { endRemoveRows(); }
+
+void ListModel::BeginReset() { beginResetModel(); }
+
+void ListModel::EndReset() {
+    endResetModel();
+    editing_ = QPersistentModelIndex();
+    editing_row_ = false;
 }
 
-// The list defers a requested sort until its rows are read by index, so a
-// refresh that sorts after every folder sorts once. The view reads only the
-// rows as displayed and never forces that sort while a handler is at work;
-// once the loop is idle, the list is put in order for the user to see.
-void ListModel::Update(bool sort_now, bool appends_now) {
-    if (detached_) return;
-    if (list_.SortPending()) {
-        if (sort_now) {
-            (void)list_.Rows();  // sorts; the list then reports RowsReset
-        } else {
-            ScheduleFlush(static_cast<int>(kAppendBatch.count()));
-        }
-    }
-    if (appends_now) FlushAppends();
-    if (selection_dirty_) SyncSelection();
-    if (current_dirty_) SyncCurrent();
-}
+void ListModel::BeginColumnsAdded(int first0, int last0) { beginInsertColumns(QModelIndex(), first0, last0); }
 
-void ListModel::FlushAppends() {
-    const std::int32_t count = list_.Count();
-    if (count <= reported_) return;
-    const std::int32_t first = reported_;
-    ++syncing_;
-    beginInsertRows(QModelIndex(), first, count - 1);
-    reported_ = count;
-    endInsertRows();
-    --syncing_;
-    last_append_flush_ = std::chrono::steady_clock::now();
-    for (std::int32_t i = first + 1; i <= count; ++i) {
-        if (list_.DisplaySelected(i)) {
-            selection_dirty_ = true;
-            break;
-        }
-    }
-    current_dirty_ = true;
-}
+void ListModel::EndColumnsAdded() { endInsertColumns(); }
 
-// Selected rows are sent as runs, so selecting all of a million rows is one
-// range and not a million.
-void ListModel::SyncSelection() {
-    selection_dirty_ = false;
-    if (!view_ || columns_reported_ == 0) return;
-    const std::int32_t n = std::min<std::int32_t>(reported_, list_.Count());
-    const int last_column = columns_reported_ - 1;
-    auto selected = [this](std::int32_t row0) { return list_.DisplaySelected(row0 + 1); };
-    QItemSelection selection;
-    for (std::int32_t i = 0; i < n;) {
-        if (!selected(i)) {
-            ++i;
-            continue;
-        }
-        std::int32_t j = i;
-        while (j + 1 < n && selected(j + 1)) ++j;
-        selection.append(QItemSelectionRange(index(i, 0), index(j, last_column)));
-        i = j + 1;
-    }
-    ++syncing_;
-    view_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-    --syncing_;
-}
-
-void ListModel::SyncCurrent() {
-    // Reading the current row would force a deferred sort; the sort's reset
-    // brings the current row along anyway.
-    if (!view_ || list_.SortPending()) return;
-    current_dirty_ = false;
-    const std::int32_t current = list_.SelectedItem();
-    ++syncing_;
-    if (current >= 1 && current <= reported_ && columns_reported_ > 0) {
-        view_->selectionModel()->setCurrentIndex(index(current - 1, 0), QItemSelectionModel::NoUpdate);
-    } else {
-        view_->selectionModel()->clearCurrentIndex();
-    }
-    --syncing_;
-}
-
-void ListModel::ApplyColumnWidths() {
+// A reset forgets section sizes, so they are set again after every change.
+void ListModel::ShowColumns() {
     if (!view_) return;
+    const int count = ReportedColumns();
+    if (count > 0) emit headerDataChanged(Qt::Horizontal, 0, count - 1);
     QHeaderView* header = view_->header();
-    ++syncing_;
-    for (int i = 0; i < columns_reported_ && i < list_.ColumnCount(); ++i) {
-        const int width = list_.Column(i + 1).width;
+    for (int i = 0; i < count && i < List().ColumnCount(); ++i) {
+        const int width = List().Column(i + 1).width;
         if (width <= 0) {
             header->setSectionHidden(i, true);
         } else {
@@ -156,18 +83,34 @@ void ListModel::ApplyColumnWidths() {
             header->resizeSection(i, std::max(1, TwipsToPixels(width)));
         }
     }
-    --syncing_;
+    view_->viewport()->update();
 }
 
-void ListModel::SortChanged() {
-    if (!view_) return;
+void ListModel::ShowSortIndicator() {
     QHeaderView* header = view_->header();
-    header->setSortIndicatorShown(list_.Sorted());
-    if (list_.Sorted()) {
-        header->setSortIndicator(list_.SortKey(), list_.SortOrder() == 1 ? Qt::DescendingOrder : Qt::AscendingOrder);
+    header->setSortIndicatorShown(List().Sorted());
+    if (List().Sorted()) {
+        header->setSortIndicator(List().SortKey(), List().SortOrder() == 1 ? Qt::DescendingOrder : Qt::AscendingOrder);
     }
-    // A sort the list deferred is shown at the next idle turn.
-    if (list_.SortPending()) ScheduleFlush(0);
+}
+
+void ListModel::ShowSelection(const std::vector<RowRun>& runs, std::int32_t) {
+    const int last_column = ReportedColumns() - 1;
+    QItemSelection selection;
+    for (const RowRun& run : runs) selection.append(QItemSelectionRange(index(run.first, 0), index(run.last, last_column)));
+    view_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+void ListModel::ShowCurrent(std::int32_t row0) {
+    if (row0 >= 0) {
+        view_->selectionModel()->setCurrentIndex(index(row0, 0), QItemSelectionModel::NoUpdate);
+    } else {
+        view_->selectionModel()->clearCurrentIndex();
+    }
+}
+
+void ListModel::ShowRowChanged(std::int32_t row0) {
+    emit dataChanged(index(row0, 0), index(row0, ReportedColumns() - 1));
 }
 
 void ListModel::ImagesChanged() {
@@ -175,58 +118,50 @@ void ListModel::ImagesChanged() {
 }
 
 void ListModel::EditorClosed() {
-    if (detached_ || (!editing_.isValid() && !editing_row_)) return;
-    const std::int32_t row1 = editing_.isValid() ? editing_.row() + 1 : 0;
+    if (!Mirroring() || (!editing_.isValid() && !editing_row_)) return;
+    const std::int32_t row0 = editing_.isValid() ? editing_.row() : -1;
     editing_ = QPersistentModelIndex();
     editing_row_ = false;
-    if (row1 > 0) list_.BackendEndLabelEdit(row1, std::nullopt);
+    if (row0 >= 0) UserEndedEdit(row0, std::nullopt);
 }
 
-int ListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : reported_; }
+int ListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ReportedRows(); }
 
-int ListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : columns_reported_; }
+int ListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ReportedColumns(); }
 
 QVariant ListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     const int row = index.row();
     const int column = index.column();
-    if (row < 0 || row >= reported_ || row >= list_.Count()) return {};
+    if (row < 0 || row >= ReportedRows() || row >= List().Count()) return {};
     // Cells are read in place; only the Qt string is made.
     thread_local std::string scratch;
     switch (role) {
         case Qt::EditRole:
-            if (column == 0) return ToQString(list_.DisplayText(row + 1, 0, scratch));
+            if (column == 0) return ToQString(List().DisplayText(row + 1, 0, scratch));
             return {};
-        case Qt::DisplayRole: {
+        case Qt::DisplayRole:
             if (column < 0 || column > kSubItemCount) return {};
-            std::string_view text = list_.DisplayText(row + 1, column, scratch);
-            // Right alignment does what the leading blanks of a padded text
-            // are for; shown with them, a fixed-pitch face needs more room.
-            if (column > 0 && (ColumnAlignment(list_, column) & Qt::AlignRight)) {
-                const size_t first = text.find_first_not_of(' ');
-                text.remove_prefix(first == std::string_view::npos ? text.size() : first);
-            }
-            return ToQString(text);
-        }
+            return ToQString(ShownCellText(List(), row + 1, column, scratch));
         case Qt::DecorationRole: {
-            const int icon = column == 0 ? list_.DisplayIcon(row + 1) : 0;
-            if (icon > 0) {
-                QPixmap pixmap = IconPixmap(icon);
+            const int picture = column == 0 ? ShownPicture(List(), row + 1) : -1;
+            if (picture >= 0) {
+                QPixmap pixmap = PicturePixmap(picture);
                 if (!pixmap.isNull()) return pixmap;
             }
             return {};
         }
         case Qt::TextAlignmentRole:
-            return QVariant::fromValue(ColumnAlignment(list_, column));
+            return QVariant::fromValue(ColumnAlignment(List(), column));
         default:
             return {};
     }
 }
 
 QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 || section >= list_.ColumnCount()) return {};
-    if (role == Qt::DisplayRole) return ToQString(list_.Column(section + 1).text);
-    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(ColumnAlignment(list_, section));
+    if (orientation != Qt::Horizontal || section < 0 || section >= List().ColumnCount()) return {};
+    if (role == Qt::DisplayRole) return ToQString(List().Column(section + 1).text);
+    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(ColumnAlignment(List(), section));
     return {};
 }
 
@@ -240,122 +175,36 @@ Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {
 bool ListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     // Taking the window down closes an open editor, which commits: no
     // handler may run for that.
-    if (detached_ || role != Qt::EditRole || !editing_.isValid() || editing_ != index) return false;
-    const std::int32_t row1 = index.row() + 1;
+    if (!Mirroring() || role != Qt::EditRole || !editing_.isValid() || editing_ != index) return false;
     editing_ = QPersistentModelIndex();
     editing_row_ = false;
-    ending_edit_ = true;
     // A name that is not UTF-8 keeps the bytes of what the user left as it was.
-    list_.BackendEndLabelEdit(row1, FromEditedQString(value.toString(), list_.RowText(row1)));
-    ending_edit_ = false;
+    UserEndedEdit(index.row(), FromEditedQString(value.toString(), List().RowText(index.row() + 1)));
     return true;
-}
-
-void ListModel::ColumnsChanged() {
-    const int count = list_.ColumnCount();
-    if (count < columns_reported_) {
-        RowsReset();
-        return;
-    }
-    if (count > columns_reported_) {
-        ++syncing_;
-        beginInsertColumns(QModelIndex(), columns_reported_, count - 1);
-        columns_reported_ = count;
-        endInsertColumns();
-        --syncing_;
-        // Rows could not be selected while there was no column to select.
-        selection_dirty_ = true;
-        current_dirty_ = true;
-        ScheduleFlush(0);
-    }
-    if (count > 0) emit headerDataChanged(Qt::Horizontal, 0, count - 1);
-    ApplyColumnWidths();
-    if (view_) view_->viewport()->update();
-}
-
-void ListModel::RowsAppended(std::int32_t, std::int32_t) { ScheduleFlush(static_cast<int>(kAppendBatch.count())); }
-
-void ListModel::RowAboutToBeRemoved(std::int32_t index1) {
-    if (index1 < 1 || index1 > reported_) return;
-    ++syncing_;
-    removing_ = true;
-    beginRemoveRows(QModelIndex(), index1 - 1, index1 - 1);
-}
-
-void ListModel::RowRemoved(std::int32_t) {
-    if (!removing_) return;
-    removing_ = false;
-    --reported_;
-    endRemoveRows();
-    --syncing_;
-    // The view moved its current row elsewhere; the list decides where it is.
-    current_dirty_ = true;
-    ScheduleFlush(0);
-}
-
-void ListModel::RowsReset() {
-    ++syncing_;
-    beginResetModel();
-    reported_ = list_.Count();
-    columns_reported_ = list_.ColumnCount();
-    endResetModel();
-    --syncing_;
-    ++reset_count_;
-    editing_ = QPersistentModelIndex();
-    editing_row_ = false;
-    // A reset forgets section sizes and the sort indicator.
-    ApplyColumnWidths();
-    SortChanged();
-    selection_dirty_ = true;
-    current_dirty_ = true;
-    ScheduleFlush(0);
-}
-
-void ListModel::RowChanged(std::int32_t index1) {
-    if (index1 < 1 || index1 > reported_ || columns_reported_ == 0) return;
-    emit dataChanged(index(index1 - 1, 0), index(index1 - 1, columns_reported_ - 1));
-}
-
-void ListModel::SelectionChanged() {
-    selection_dirty_ = true;
-    ScheduleFlush(0);
-}
-
-void ListModel::CurrentChanged() {
-    current_dirty_ = true;
-    ScheduleFlush(0);
 }
 
 void ListModel::IconsChanged() {
     icons_for_ = nullptr;
     icons_.clear();
     if (!view_) return;
-    const ImageList* icons = list_.SmallIcons();
+    const ImageList* icons = List().SmallIcons();
     view_->setIconSize(icons ? QSize(icons->ImageWidth(), icons->ImageHeight()) : QSize(16, 16));
     view_->viewport()->update();
 }
 
-void ListModel::StartLabelEdit(std::int32_t index1) {
-    if (!view_) return;
-    // Asked while an edit is being ended (a refused rename reopens it): the
-    // view is still closing the old editor, so the new one opens after it.
-    if (ending_edit_) {
-        QTimer::singleShot(0, this, [this, index1] {
-            if (!detached_) StartLabelEdit(index1);
-        });
-        return;
-    }
-    // The row is given as displayed: a deferred sort must not move it now.
-    FlushAppends();
-    if (index1 < 1 || index1 > reported_ || columns_reported_ == 0) return;
-    const QModelIndex target = index(index1 - 1, 0);
+void ListModel::OpenEditorLater(std::int32_t index1) {
+    QTimer::singleShot(0, this, [this, index1] { StartLabelEdit(index1); });
+}
+
+bool ListModel::OpenEditor(std::int32_t row0) {
+    const QModelIndex target = index(row0, 0);
     editing_ = QPersistentModelIndex(target);
     editing_row_ = true;
     view_->scrollTo(target);
-    if (!view_->OpenEditor(target)) {
-        editing_ = QPersistentModelIndex();
-        editing_row_ = false;
-    }
+    if (view_->OpenEditor(target)) return true;
+    editing_ = QPersistentModelIndex();
+    editing_row_ = false;
+    return false;
 }
 
 std::int32_t ListModel::HitTest(int x, int y) {
@@ -373,55 +222,18 @@ std::int32_t ListModel::HitTest(int x, int y) {
 }
 
 void ListModel::UserSelection(const QItemSelection& selected, const QItemSelection& deselected) {
-    if (syncing_) return;
-    if (RevertWhileSortPending()) return;
-    for (const QItemSelectionRange& range : deselected) {
-        for (int row = range.top(); row <= range.bottom(); ++row) list_.BackendSelection(row + 1, false);
-    }
-    for (const QItemSelectionRange& range : selected) {
-        for (int row = range.top(); row <= range.bottom(); ++row) list_.BackendSelection(row + 1, true);
-    }
+    if (!AcceptsUserPick()) return;
+    for (const QItemSelectionRange& range : deselected) UserSelected(range.top(), range.bottom(), false);
+    for (const QItemSelectionRange& range : selected) UserSelected(range.top(), range.bottom(), true);
 }
 
 void ListModel::UserCurrent(const QModelIndex& current) {
-    if (syncing_) return;
-    if (RevertWhileSortPending()) return;
-    list_.BackendCurrent(current.isValid() ? current.row() + 1 : 0);
+    if (!AcceptsUserPick()) return;
+    UserMovedCurrent(current.isValid() ? current.row() : -1);
 }
 
-// The view sorts before it lets the user pick rows (see ListTreeView), so a
-// pick against rows shown unsorted can only come from elsewhere; the view
-// goes back to what the list holds.
-bool ListModel::RevertWhileSortPending() {
-    if (!list_.SortPending()) return false;
-    selection_dirty_ = true;
-    current_dirty_ = true;
-    ScheduleFlush(0);
-    return true;
-}
-
-bool ListModel::SortBeforeUserPick() {
-    if (detached_ || !list_.SortPending()) return false;
-    Flush();
-    return true;
-}
-
-void ListModel::UserColumnWidth(int section, int new_size) {
-    if (syncing_ || new_size <= 0) return;
-    list_.BackendColumnWidth(section + 1, PixelsToTwips(new_size));
-}
-
-void ListModel::UserHeaderClick(int section) {
-    if (syncing_ || detached_) return;
-    UserColumnClick(list_, section + 1);
-    // The header flips its indicator by itself on a click; the list's own
-    // sort state is what it must show.
-    SortChanged();
-}
-
-QPixmap ListModel::IconPixmap(int icon1) const {
-    const ImageList* icons = list_.SmallIcons();
-    if (!icons || icon1 < 1 || icon1 > icons->Count()) return {};
+QPixmap ListModel::PicturePixmap(int distinct) const {
+    const ImageList* icons = List().SmallIcons();
     const QSize size(icons->ImageWidth(), icons->ImageHeight());
     // Icons are made for the screen's density: sharp on a scaled screen.
     const qreal ratio = view_ ? view_->devicePixelRatioF() : 1.0;
@@ -432,7 +244,6 @@ QPixmap ListModel::IconPixmap(int icon1) const {
         icons_size_ = size;
         icons_ratio_ = ratio;
     }
-    const int distinct = icons->DistinctOf(icon1);
     if (icons_.size() <= static_cast<size_t>(distinct)) icons_.resize(static_cast<size_t>(icons->DistinctCount()));
     QPixmap& pixmap = icons_[static_cast<size_t>(distinct)];
     const std::shared_ptr<const Picture>& picture = icons->Distinct(distinct);

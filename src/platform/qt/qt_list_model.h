@@ -8,49 +8,27 @@
 #include <QPixmap>
 #include <QTimer>
 #include <QTreeView>
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-#include "platform/listview.h"
-#include "qt_loop_state.h"
+#include "platform/kit/list_mirror.h"
+#include "platform/model/listview.h"
 
 namespace kestrova {
 
 class ListTreeView;
 
-class ListModel final : public QAbstractTableModel, public ListViewObserver {
+class ListModel final : public QAbstractTableModel, public ListMirror {
     Q_OBJECT
 public:
     ListModel(ListView& list, const LoopState& loop, QObject* parent = nullptr);
 
     // Starts mirroring the list into the view; the list reports to this model from now on.
     void Attach(ListTreeView* view);
-    // Stops listening to the list (its window is being taken down).
-    void Detach();
 
-    // Brings the view up to date: a deferred sort of the list, pending
-    // appends, then selection and current row.
-    void Flush();
-    // As Flush, but leaves appends pending when the last batch is very recent,
-    // so a scan calling DoEvents per file still inserts in large batches.
-    void FlushIfDue();
-
-    // The image list's pictures changed; repaint with the new ones.
-    void ImagesChanged();
-    // Sorted, sort key or order changed: the header shows it.
-    void SortChanged();
     // The inline editor closed; without a commit before, that is a cancel.
     void EditorClosed();
-    // Before the user picks rows: a sort the list deferred is done now, so
-    // the rows stay where the user sees them. True when the rows moved.
-    bool SortBeforeUserPick();
-
-    std::int32_t ReportedRows() const { return reported_; }
-    bool Detached() const { return detached_; }
-    // Bumped whenever the model is reset, so a caller can tell that indexes it holds are gone.
-    std::uint64_t ResetCount() const { return reset_count_; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -59,54 +37,40 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
-    void ColumnsChanged() override;
-    void RowsAppended(std::int32_t first_index1, std::int32_t count) override;
-    void RowAboutToBeRemoved(std::int32_t index1) override;
-    void RowRemoved(std::int32_t index1) override;
-    void RowsReset() override;
-    void RowChanged(std::int32_t index1) override;
-    void SelectionChanged() override;
-    void CurrentChanged() override;
+    void ImagesChanged() override;
     void IconsChanged() override;
-    void StartLabelEdit(std::int32_t index1) override;
     std::int32_t HitTest(int x, int y) override;
 
 private:
+    void ScheduleFlush(int ms) override;
+    void CancelFlush() override;
+    void ShowAttached() override;
+    void BeginRowsAdded(std::int32_t first0, std::int32_t last0) override;
+    void EndRowsAdded() override;
+    void BeginRowRemoved(std::int32_t row0) override;
+    void EndRowRemoved() override;
+    void BeginReset() override;
+    void EndReset() override;
+    void BeginColumnsAdded(int first0, int last0) override;
+    void EndColumnsAdded() override;
+    void ShowColumns() override;
+    void ShowSortIndicator() override;
+    void ShowSelection(const std::vector<RowRun>& runs, std::int32_t rows) override;
+    void ShowCurrent(std::int32_t row0) override;
+    void ShowRowChanged(std::int32_t row0) override;
+    bool OpenEditor(std::int32_t row0) override;
+    void OpenEditorLater(std::int32_t index1) override;
 
-    void Update(bool sort_now, bool appends_now);
-    void FlushAppends();
-    void SyncSelection();
-    void SyncCurrent();
-    void ApplyColumnWidths();
-    void ScheduleFlush(int ms);
     void UserSelection(const QItemSelection& selected, const QItemSelection& deselected);
     void UserCurrent(const QModelIndex& current);
-    void UserColumnWidth(int section, int new_size);
-    bool RevertWhileSortPending();
-    void UserHeaderClick(int section);
-    QPixmap IconPixmap(int icon1) const;
+    QPixmap PicturePixmap(int distinct) const;
 
-    ListView& list_;
-    const LoopState& loop_;
     ListTreeView* view_ = nullptr;
-    std::int32_t reported_ = 0;
-    int columns_reported_ = 0;
-    bool selection_dirty_ = false;
-    bool current_dirty_ = false;
-    bool removing_ = false;
-    bool detached_ = false;
-    // Non-zero while the model itself changes the view; the view's signals
-    // then describe our own change and must not come back as user actions.
-    int syncing_ = 0;
-    std::uint64_t reset_count_ = 0;
     QTimer flush_timer_;
-    std::chrono::steady_clock::time_point last_append_flush_{};
     // The row being edited in place; editing_row_ stays set when the row
     // itself was removed meanwhile, so the editor's close still ends the edit.
     QPersistentModelIndex editing_;
     bool editing_row_ = false;
-    // Set while the end of an edit is reported to the list.
-    bool ending_edit_ = false;
 
     // One icon per distinct picture of the image list, made when first shown.
     mutable const ImageList* icons_for_ = nullptr;
@@ -135,7 +99,7 @@ protected:
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
-    bool Reporting() const { return model_ && !model_->Detached(); }
+    bool Reporting() const { return model_ && model_->Mirroring(); }
     ListView& list_;
     ListModel* model_ = nullptr;
     bool left_pressed_ = false;

@@ -4,7 +4,7 @@
 #include <QImageReader>
 #include <algorithm>
 
-#include "platform/jpeg_header.h"
+#include "platform/pictures/jpeg_header.h"
 #include "qt_convert.h"
 
 namespace kestrova {

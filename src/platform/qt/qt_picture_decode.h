@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/picture_load.h"
+#include "platform/pictures/picture_load.h"
 
 namespace kestrova {
 

@@ -27,8 +27,6 @@ void SurfacePainter::Paint(QPainter& painter, const Form& form) {
     painter.drawPixmap(target.topLeft(), cached_);
 }
 
-bool CoversScreen(const Form& form) { return form.Design().border == FormBorder::None && form.State() == kMaximized; }
-
 void CoverScreen(QWidget& window) {
     QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (screen) window.setGeometry(screen->geometry());

@@ -5,7 +5,7 @@
 #include <QSize>
 #include <memory>
 
-#include "platform/form.h"
+#include "platform/model/form.h"
 
 class QPainter;
 class QWidget;
@@ -25,8 +25,6 @@ private:
     QPixmap cached_;
 };
 
-// A frameless window that is maximised covers its whole screen.
-bool CoversScreen(const Form& form);
 // Places the window over the whole screen it is on. Set directly, so it
 // also covers the screen without a window manager.
 void CoverScreen(QWidget& window);

@@ -4,7 +4,7 @@
 // the event loop.
 #include <functional>
 
-#include "platform/services.h"
+#include "platform/model/services.h"
 
 namespace kestrova {
 

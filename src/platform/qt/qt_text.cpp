@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/codepage.h"
-#include "platform/files.h"
+#include "platform/text/codepage.h"
+#include "platform/system/files.h"
 
 namespace kestrova {
 namespace {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-#include "platform/controls.h"
+#include "platform/model/controls.h"
 
 class QPainter;
 

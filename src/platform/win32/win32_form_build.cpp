@@ -2,13 +2,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <set>
-
-#include "platform/listview.h"
+#include "platform/model/listview.h"
 #include "win32_form_window.h"
 #include "win32_list_window.h"
 #include "win32_picture_control.h"
-#include "wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace kestrova {
 namespace {
@@ -42,15 +40,18 @@ DWORD ExStyleFor(FormBorder border) {
 
 }  // namespace
 
-FormWindow::FormWindow(Form& form, BackendShared& shared) : form_(form), shared_(shared) {
+FormWindow::FormWindow(Form& form, BackendShared& shared, const LoopState& loop)
+    : FormMirror(form), shared_(shared), loop_(loop) {
     RegisterOnce(kFormClass, CS_DBLCLKS, nullptr);
     Build();
+    // Without a window there is nothing to mirror.
+    if (!Handle()) Detach();
 }
 
 FormWindow::~FormWindow() {
     Detach();
     for (auto& [control, binding] : bindings_) {
-        binding.list.reset();
+        binding.list_window.reset();
         binding.picture.reset();
         if (binding.brush) DeleteObject(binding.brush);
         if (binding.menu) DestroyMenu(binding.menu);
@@ -59,15 +60,6 @@ FormWindow::~FormWindow() {
     if (back_brush_) DeleteObject(back_brush_);
     if (Handle()) DestroyWindow(Handle());
     if (font_) DeleteObject(font_);
-}
-
-void FormWindow::Detach() {
-    if (detached_) return;
-    detached_ = true;
-    for (auto& [control, binding] : bindings_) {
-        if (binding.list) binding.list->Detach();
-        if (binding.timer && Handle()) KillTimer(Handle(), binding.timer);
-    }
 }
 
 void FormWindow::MakeFont() {
@@ -92,18 +84,15 @@ void FormWindow::Build() {
     Create(ex_style, kFormClass, caption.c_str(), style, RECT{CW_USEDEFAULT, CW_USEDEFAULT, 0, 0}, owner, nullptr);
     if (!Handle()) return;
     if (!shared_.main_window) shared_.main_window = Handle();
-    dpi_ = Dpi();
+    dpi_ = Window::Dpi();
     MakeFont();
     if (auto back = form_.BackColor()) back_brush_ = CreateSolidBrush(ToColorRef(*back));
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
                                ProgramInstance(), nullptr);
+    BindControls();
     UINT next_id = kFirstControlId;
-    for (const auto& control : form_.Controls()) {
-        Binding& binding = bindings_[control.get()];
-        binding.control = control.get();
-        binding.id = next_id++;
-    }
+    for (const auto& control : form_.Controls()) bindings_[control.get()].id = next_id++;
     // Frames first, so they lie beneath the controls placed on them.
     for (const auto& control : form_.Controls()) {
         if (control->Kind() == ControlKind::Frame) CreateControl(bindings_[control.get()]);
@@ -111,7 +100,8 @@ void FormWindow::Build() {
     for (const auto& control : form_.Controls()) {
         if (control->Kind() != ControlKind::Frame) CreateControl(bindings_[control.get()]);
     }
-    BuildMenus();
+    next_menu_id_ = kFirstMenuId;
+    BuildMenuTree();
     // Labels and pictures are drawn on the window itself in the tables'
     // design, beneath every other control: a long status line never covers
     // the list. Reverse order keeps their own order among themselves.
@@ -128,8 +118,8 @@ void FormWindow::Build() {
     }
     for (const auto& control : form_.Controls()) ApplyAll(bindings_[control.get()]);
     for (const auto& control : form_.Controls()) {
-        Binding& binding = bindings_[control.get()];
-        if (binding.list) binding.list->Attach();
+        Win32Binding& binding = bindings_[control.get()];
+        if (binding.list_window && binding.list_window->Handle()) binding.list_window->Attach();
     }
     // The design's inner size, with the frame this system draws around it;
     // the form learns the real frame before anyone reads its sizes.
@@ -137,9 +127,9 @@ void FormWindow::Build() {
     AdjustWindowRectExForDpi(&outer, style, FALSE, ex_style, dpi_);
     SetWindowPos(Handle(), nullptr, TwipsToPixels(form_.Left(), dpi_), TwipsToPixels(form_.Top(), dpi_),
                  outer.right - outer.left, outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    ReportGeometry(true);
-    if (form_.Topmost()) ApplyTopmost();
-    if (form_.Visible()) ApplyVisible();
+    ReportPlacement(true);
+    if (form_.Topmost()) ShowTopmost();
+    if (form_.Visible()) ShowVisibility();
 }
 
 POINT FormWindow::ContainerOrigin(const Control& control) const {
@@ -155,7 +145,7 @@ POINT FormWindow::ContainerOrigin(const Control& control) const {
     return origin;
 }
 
-void FormWindow::CreateControl(Binding& binding) {
+void FormWindow::CreateControl(Win32Binding& binding) {
     Control& control = *binding.control;
     const auto id = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(binding.id));
     const DWORD child = WS_CHILD | WS_CLIPSIBLINGS;
@@ -194,8 +184,9 @@ void FormWindow::CreateControl(Binding& binding) {
             binding.hwnd = binding.picture->Handle();
             break;
         case ControlKind::ListView:
-            binding.list = std::make_unique<ListWindow>(static_cast<ListView&>(control), Handle(), binding.id, shared_);
-            binding.hwnd = binding.list->Handle();
+            binding.list_window = std::make_unique<ListWindow>(static_cast<ListView&>(control), Handle(), binding.id, loop_);
+            binding.list = binding.list_window.get();
+            binding.hwnd = binding.list_window->Handle();
             break;
         case ControlKind::Timer:
             binding.timer = binding.id;
@@ -219,7 +210,7 @@ void FormWindow::CreateControl(Binding& binding) {
     AddToolTip(binding);
 }
 
-void FormWindow::AddToolTip(Binding& binding) {
+void FormWindow::AddToolTip(Win32Binding& binding) {
     if (!tooltip_ || !binding.hwnd) return;
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
@@ -234,41 +225,24 @@ void FormWindow::AddToolTip(Binding& binding) {
     }
 }
 
-// A menu with items becomes a pop-up menu; each item is an entry of its
-// parent's menu, or the parent's submenu when it has items of its own.
-void FormWindow::BuildMenus() {
-    std::set<std::string> with_items;
-    for (const auto& control : form_.Controls()) {
-        if (control->Kind() != ControlKind::Menu || control->Container().empty()) continue;
-        if (Control* parent = form_.Find(control->Container()); parent && parent->Kind() == ControlKind::Menu) {
-            with_items.insert(parent->Name());
-        }
-    }
-    for (const auto& control : form_.Controls()) {
-        if (control->Kind() == ControlKind::Menu && with_items.count(control->Name())) {
-            bindings_[control.get()].menu = CreatePopupMenu();
-        }
-    }
-    UINT next_id = kFirstMenuId;
-    for (const auto& control : form_.Controls()) {
-        if (control->Kind() != ControlKind::Menu) continue;
-        auto& item = static_cast<Menu&>(*control);
-        Binding& binding = bindings_[&item];
-        Control* parent = item.Container().empty() ? nullptr : form_.Find(item.Container());
-        if (!parent || parent == &item || parent->Kind() != ControlKind::Menu) continue;
-        HMENU parent_menu = bindings_[parent].menu;
-        if (!parent_menu) continue;
-        const std::wstring caption = WideFromUtf8(item.Caption());
-        if (binding.menu) {
-            AppendMenuW(parent_menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(binding.menu), caption.c_str());
-        } else if (item.Caption() == "-") {
-            AppendMenuW(parent_menu, MF_SEPARATOR, 0, nullptr);
-        } else {
-            binding.id = next_id++;
-            AppendMenuW(parent_menu, MF_STRING, binding.id, caption.c_str());
-            menu_items_[binding.id] = &item;
-        }
-    }
+void FormWindow::MakeMenu(Win32Binding& menu) { menu.menu = CreatePopupMenu(); }
+
+void FormWindow::AddSubmenu(Win32Binding& menu, Win32Binding& submenu) {
+    if (!menu.menu) return;
+    const std::wstring caption = WideFromUtf8(submenu.control->Caption());
+    AppendMenuW(menu.menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(submenu.menu), caption.c_str());
+}
+
+void FormWindow::AddSeparator(Win32Binding& menu, Win32Binding&) {
+    if (menu.menu) AppendMenuW(menu.menu, MF_SEPARATOR, 0, nullptr);
+}
+
+void FormWindow::AddMenuItem(Win32Binding& menu, Win32Binding& item) {
+    if (!menu.menu) return;
+    item.id = next_menu_id_++;
+    const std::wstring caption = WideFromUtf8(item.control->Caption());
+    AppendMenuW(menu.menu, MF_STRING, item.id, caption.c_str());
+    menu_items_[item.id] = static_cast<Menu*>(item.control);
 }
 
 HWND FormWindow::ControlHandle(const Control& control) const {
@@ -278,10 +252,10 @@ HWND FormWindow::ControlHandle(const Control& control) const {
 
 ListWindow* FormWindow::ListOf(const Control& control) const {
     auto it = bindings_.find(&control);
-    return it == bindings_.end() ? nullptr : it->second.list.get();
+    return it == bindings_.end() ? nullptr : it->second.list_window.get();
 }
 
-FormWindow::Binding* FormWindow::BindingOf(HWND hwnd) {
+Win32Binding* FormWindow::BindingOf(HWND hwnd) {
     auto it = by_hwnd_.find(hwnd);
     return it == by_hwnd_.end() ? nullptr : it->second;
 }

@@ -5,11 +5,11 @@
 
 #include <algorithm>
 
-#include "platform/listview.h"
+#include "platform/model/listview.h"
 #include "win32_form_window.h"
 #include "win32_list_window.h"
 #include "win32_picture_control.h"
-#include "wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace kestrova {
 namespace {
@@ -40,64 +40,19 @@ std::wstring WindowText(HWND hwnd) {
 
 }  // namespace
 
-void FormWindow::ControlChanged(Control& control, Property what) {
-    if (detached_) return;
-    auto it = bindings_.find(&control);
-    if (it != bindings_.end()) Apply(it->second, what);
+void FormWindow::ShowEnabled(Win32Binding& binding) {
+    if (binding.hwnd) EnableWindow(binding.hwnd, binding.control->Enabled());
 }
 
-void FormWindow::ApplyAll(Binding& binding) {
-    for (Property what : {Property::Caption, Property::Text, Property::Value, Property::Enabled, Property::Visible,
-                          Property::BackColor, Property::Geometry, Property::ToolTip, Property::Items, Property::Picture,
-                          Property::Timer}) {
-        Apply(binding, what);
-    }
+void FormWindow::ShowFocus(Win32Binding& binding) {
+    if (binding.hwnd) SetFocus(binding.hwnd);
 }
 
-void FormWindow::Apply(Binding& binding, Property what) {
-    Counting guard(applying_);
-    Control& control = *binding.control;
-    HWND hwnd = binding.hwnd;
-    switch (what) {
-        case Property::Caption: ApplyCaption(binding); break;
-        case Property::Text: ApplyText(binding); break;
-        case Property::Value: ApplyValue(binding); break;
-        case Property::Enabled:
-            if (hwnd) EnableWindow(hwnd, control.Enabled());
-            if (binding.timer) ApplyTimer(binding);
-            break;
-        case Property::Visible: ApplyVisible(binding); break;
-        case Property::BackColor:
-        case Property::ForeColor: ApplyColors(binding); break;
-        case Property::Geometry:
-            ApplyGeometry(binding);
-            if (control.Kind() == ControlKind::Line) InvalidateRect(Handle(), nullptr, TRUE);
-            break;
-        case Property::ToolTip: break;  // asked for when shown
-        case Property::Items: ApplyItems(binding); break;
-        case Property::Focus:
-            if (hwnd) {
-                applying_focus_ = true;
-                SetFocus(hwnd);
-                applying_focus_ = false;
-            }
-            break;
-        case Property::Picture:
-            if (binding.picture) binding.picture->PictureChanged();
-            break;
-        case Property::Timer:
-            if (binding.timer) ApplyTimer(binding);
-            break;
-        case Property::ListSort:
-            if (binding.list) binding.list->SortChanged();
-            break;
-        default:
-            // The list's rows, columns and selection reach it through its observer.
-            break;
-    }
+void FormWindow::ShowPicture(Win32Binding& binding) {
+    if (binding.picture) binding.picture->PictureChanged();
 }
 
-void FormWindow::ApplyCaption(Binding& binding) {
+void FormWindow::ShowCaption(Win32Binding& binding) {
     const Control& control = *binding.control;
     switch (control.Kind()) {
         case ControlKind::Label:
@@ -132,7 +87,7 @@ void FormWindow::ApplyCaption(Binding& binding) {
 
 // Only a text that differs is written, so the user's caret stays where it
 // is when a Change handler leaves the text alone.
-void FormWindow::ApplyText(Binding& binding) {
+void FormWindow::ShowText(Win32Binding& binding) {
     const Control& control = *binding.control;
     const std::string* text = nullptr;
     if (control.Kind() == ControlKind::TextBox) text = &static_cast<const TextBox&>(control).Text();
@@ -142,7 +97,7 @@ void FormWindow::ApplyText(Binding& binding) {
     if (WindowText(binding.hwnd) != wide) SetWindowTextW(binding.hwnd, wide.c_str());
 }
 
-void FormWindow::ApplyValue(Binding& binding) {
+void FormWindow::ShowValue(Win32Binding& binding) {
     const Control& control = *binding.control;
     if (!binding.hwnd) return;
     if (control.Kind() == ControlKind::CheckBox) {
@@ -153,7 +108,7 @@ void FormWindow::ApplyValue(Binding& binding) {
     }
 }
 
-void FormWindow::ApplyVisible(Binding& binding) {
+void FormWindow::ShowVisible(Win32Binding& binding) {
     const Control& control = *binding.control;
     if (binding.hwnd) ShowWindow(binding.hwnd, control.Visible() ? SW_SHOWNA : SW_HIDE);
     // Hiding a frame hides what it holds.
@@ -167,7 +122,7 @@ void FormWindow::ApplyVisible(Binding& binding) {
     if (control.Kind() == ControlKind::Line) InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-void FormWindow::ApplyColors(Binding& binding) {
+void FormWindow::ShowColors(Win32Binding& binding) {
     const Control& control = *binding.control;
     if (binding.brush) DeleteObject(binding.brush);
     binding.brush = nullptr;
@@ -181,12 +136,13 @@ void FormWindow::ApplyColors(Binding& binding) {
     }
     if (binding.hwnd) InvalidateRect(binding.hwnd, nullptr, TRUE);
     if (binding.picture) binding.picture->PictureChanged();
-    if (binding.list) binding.list->ColorsChanged();
+    if (binding.list_window) binding.list_window->ColorsChanged();
     if (control.Kind() == ControlKind::Line) InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-void FormWindow::ApplyGeometry(Binding& binding) {
+void FormWindow::ShowGeometry(Win32Binding& binding) {
     const Control& control = *binding.control;
+    if (control.Kind() == ControlKind::Line) InvalidateRect(Handle(), nullptr, TRUE);
     if (!binding.hwnd) return;
     const POINT origin = ContainerOrigin(control);
     RECT rect = TwipsToPixels(Rect{control.Left() + origin.x, control.Top() + origin.y, control.Width(), control.Height()}, dpi_);
@@ -196,12 +152,12 @@ void FormWindow::ApplyGeometry(Binding& binding) {
                  std::max(0, height), SWP_NOZORDER | SWP_NOACTIVATE);
     if (control.Kind() == ControlKind::Frame) {
         for (auto& [other_control, other] : bindings_) {
-            if (other_control->Container() == control.Name() && other_control != &control) ApplyGeometry(other);
+            if (other_control->Container() == control.Name() && other_control != &control) ShowGeometry(other);
         }
     }
 }
 
-void FormWindow::ApplyItems(Binding& binding) {
+void FormWindow::ShowItems(Win32Binding& binding) {
     Control& control = *binding.control;
     if (control.Kind() == ControlKind::ComboBox && binding.hwnd) {
         const auto& combo = static_cast<const ComboBox&>(control);
@@ -213,18 +169,12 @@ void FormWindow::ApplyItems(Binding& binding) {
         }
         SendMessageW(binding.hwnd, WM_SETREDRAW, TRUE, 0);
         SetWindowTextW(binding.hwnd, WideFromUtf8(combo.Text()).c_str());
-    } else if (control.Kind() == ControlKind::ImageList) {
-        for (auto& [other_control, other] : bindings_) {
-            if (other.list && static_cast<const ListView*>(other_control)->SmallIcons() == &control) {
-                other.list->ImagesChanged();
-            }
-        }
     }
 }
 
-void FormWindow::ApplyTimer(Binding& binding) {
+void FormWindow::ShowTimer(Win32Binding& binding) {
     const auto& timer = static_cast<const Timer&>(*binding.control);
-    if (!Handle()) return;
+    if (!Handle() || !binding.timer) return;
     if (timer.Enabled() && timer.Interval() > 0) {
         // Enabling or a new interval starts the count again, as the control does.
         SetTimer(Handle(), binding.timer, static_cast<UINT>(timer.Interval()), nullptr);
@@ -233,10 +183,14 @@ void FormWindow::ApplyTimer(Binding& binding) {
     }
 }
 
+void FormWindow::StopTimer(Win32Binding& binding) {
+    if (binding.timer && Handle()) KillTimer(Handle(), binding.timer);
+}
+
 // Controls without a colour of their own show the window's colour, as the
 // see-through controls of the tables were drawn.
 LRESULT FormWindow::ControlColors(HDC dc, HWND child, bool edit) {
-    Binding* binding = BindingOf(child);
+    Win32Binding* binding = BindingOf(child);
     if (!binding) binding = BindingOf(GetParent(child));
     const Control* control = binding ? binding->control : nullptr;
     if (control && control->ForeColor()) SetTextColor(dc, ToColorRef(*control->ForeColor()));
@@ -255,7 +209,7 @@ LRESULT FormWindow::ControlColors(HDC dc, HWND child, bool edit) {
 }
 
 void FormWindow::DrawButton(const DRAWITEMSTRUCT& item) {
-    Binding* binding = BindingOf(item.hwndItem);
+    Win32Binding* binding = BindingOf(item.hwndItem);
     if (!binding) return;
     const Control& control = *binding->control;
     RECT rect = item.rcItem;

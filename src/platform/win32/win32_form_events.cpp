@@ -3,21 +3,14 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include "platform/listview.h"
-#include "platform/user_input.h"
+#include "platform/model/listview.h"
+#include "platform/model/user_input.h"
 #include "win32_form_window.h"
 #include "win32_list_window.h"
-#include "wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace kestrova {
 namespace {
-
-// Controls whose Click comes from a press and release over them; buttons
-// and boxes report their own clicks, which also covers the keyboard.
-bool ClicksOnRelease(ControlKind kind) {
-    return kind == ControlKind::Label || kind == ControlKind::Image || kind == ControlKind::PictureBox ||
-           kind == ControlKind::Frame;
-}
 
 std::string WindowText(HWND hwnd) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
@@ -64,7 +57,7 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
             return 0;
         case WM_SIZE:
         case WM_MOVE:
-            ReportGeometry();
+            ReportPlacement(false);
             break;
         case WM_DPICHANGED:
             DpiChanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
@@ -77,13 +70,13 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
             if (header->code == TTN_GETDISPINFOW) {
                 auto* info = reinterpret_cast<NMTTDISPINFOW*>(lparam);
                 static std::wstring tip;
-                Binding* binding = BindingOf(reinterpret_cast<HWND>(info->hdr.idFrom));
+                Win32Binding* binding = BindingOf(reinterpret_cast<HWND>(info->hdr.idFrom));
                 tip = binding ? WideFromUtf8(binding->control->ToolTip()) : std::wstring();
                 info->lpszText = tip.data();
                 return 0;
             }
-            if (Binding* binding = BindingOf(header->hwndFrom); binding && binding->list && !detached_) {
-                return binding->list->Notify(*header);
+            if (Win32Binding* binding = BindingOf(header->hwndFrom); binding && binding->list_window && !detached_) {
+                return binding->list_window->Notify(*header);
             }
             break;
         }
@@ -99,7 +92,7 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         case WM_TIMER:
             for (auto& [control, binding] : bindings_) {
                 if (binding.timer == wparam) {
-                    Tick(binding);
+                    TimerFired(binding);
                     return 0;
                 }
             }
@@ -138,16 +131,13 @@ void FormWindow::WindowKey(WPARAM key) {
 
 bool FormWindow::WindowMouse(UINT message, WPARAM, LPARAM lparam) {
     if (detached_) return false;
-    const int x = PixelsToTwips(GET_X_LPARAM(lparam), dpi_);
-    const int y = PixelsToTwips(GET_Y_LPARAM(lparam), dpi_);
+    const int x = PixelsToTwips(GET_X_LPARAM(lparam), Dpi());
+    const int y = PixelsToTwips(GET_Y_LPARAM(lparam), Dpi());
     switch (message) {
-        case WM_LBUTTONUP: {
-            const bool click = form_pressed_;
-            form_pressed_ = false;
+        case WM_LBUTTONUP:
             if (GetCapture() == Handle()) ReleaseCapture();
-            if (click) UserFormClick(form_);
+            FormReleased(kLeftButton, true);
             return true;
-        }
         case WM_LBUTTONDBLCLK:
             // The system sends press, release, double click: the order the handlers were written for.
             UserFormDblClick(form_);
@@ -156,9 +146,8 @@ bool FormWindow::WindowMouse(UINT message, WPARAM, LPARAM lparam) {
         case WM_MBUTTONDBLCLK:
         default: {
             const int button = MouseButtonOf(message);
-            form_pressed_ = button == kLeftButton;
-            if (form_pressed_) SetCapture(Handle());
-            UserFormMouseDown(form_, button, ModifierMask(), x, y);
+            if (button == kLeftButton) SetCapture(Handle());
+            FormPressed(button, ModifierMask(), x, y);
             return true;
         }
     }
@@ -172,7 +161,7 @@ void FormWindow::Command(WPARAM wparam, LPARAM lparam) {
         // IsDialogMessage's Enter and Esc come without a control; nothing to do.
         return;
     }
-    Binding* binding = BindingOf(child);
+    Win32Binding* binding = BindingOf(child);
     if (!binding) return;
     Control& control = *binding->control;
     switch (control.Kind()) {
@@ -202,38 +191,21 @@ void FormWindow::Command(WPARAM wparam, LPARAM lparam) {
     }
 }
 
-// The system does not flip the box itself: the state decides what it shows
-// after the click (a handler may set it back, or the group may refuse).
-void FormWindow::UserToggled(Binding& binding) {
-    UserClick(*binding.control);
-    if (binding.control->Kind() == ControlKind::OptionButton) {
-        for (OptionButton* member : form_.OptionGroup(static_cast<OptionButton&>(*binding.control))) {
-            Apply(bindings_[member], Property::Value);
-        }
-    } else {
-        Apply(binding, Property::Value);
-    }
-}
-
-void FormWindow::Tick(Binding& binding) {
-    if (!detached_) UserTimerTick(static_cast<Timer&>(*binding.control), binding.ticking);
-}
-
 LRESULT CALLBACK FormWindow::ControlProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<FormWindow*>(data);
     if (message == WM_NCDESTROY) {
         RemoveWindowSubclass(hwnd, &FormWindow::ControlProc, GetDlgCtrlID(hwnd));
         return DefSubclassProc(hwnd, message, wparam, lparam);
     }
-    Binding* binding = self->detached_ ? nullptr : self->BindingOf(hwnd);
+    Win32Binding* binding = self->detached_ ? nullptr : self->BindingOf(hwnd);
     if (binding && self->ControlMessage(*binding, hwnd, message, wparam, lparam)) return 0;
     return DefSubclassProc(hwnd, message, wparam, lparam);
 }
 
 // True when the message is used up here.
-bool FormWindow::ControlMessage(Binding& binding, HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+bool FormWindow::ControlMessage(Win32Binding& binding, HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     Control& control = *binding.control;
-    if (binding.list) return binding.list->ControlMessage(hwnd, message, wparam, lparam);
+    if (binding.list_window) return binding.list_window->ControlMessage(hwnd, message, wparam, lparam);
     switch (message) {
         case WM_ERASEBKGND:
             // A frame is see-through inside; the window beneath it does not
@@ -260,9 +232,9 @@ bool FormWindow::ControlMessage(Binding& binding, HWND hwnd, UINT message, WPARA
             const int button = MouseButtonOf(message);
             POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
             if (hwnd != binding.hwnd) MapWindowPoints(hwnd, binding.hwnd, &at, 1);
-            pressed_ = button == kLeftButton ? &control : nullptr;
-            UserMouseDown(control, button, ModifierMask(), PixelsToTwips(at.x, dpi_), PixelsToTwips(at.y, dpi_));
-            if (pressed_ && ClicksOnRelease(control.Kind())) SetCapture(hwnd);
+            if (ControlPressed(control, button, ModifierMask(), PixelsToTwips(at.x, Dpi()), PixelsToTwips(at.y, Dpi()))) {
+                SetCapture(hwnd);
+            }
             return false;
         }
         case WM_LBUTTONUP: {
@@ -270,10 +242,8 @@ bool FormWindow::ControlMessage(Binding& binding, HWND hwnd, UINT message, WPARA
             RECT rect;
             GetClientRect(hwnd, &rect);
             const POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
-            const bool click = pressed_ == &control && PtInRect(&rect, at);
-            pressed_ = nullptr;
             if (GetCapture() == hwnd) ReleaseCapture();
-            if (click) UserClick(control);
+            ControlReleased(control, kLeftButton, PtInRect(&rect, at));
             return false;
         }
         case WM_LBUTTONDBLCLK:

@@ -2,57 +2,37 @@
 // colour, always-on-top, and what the program drew on its surface.
 #include <algorithm>
 
-#include "platform/user_input.h"
+#include "platform/model/user_input.h"
 #include "win32_form_window.h"
 #include "win32_list_window.h"
-#include "wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace kestrova {
 
-void FormWindow::FormChanged(FormProperty what) {
-    if (detached_ || !Handle()) return;
-    switch (what) {
-        case FormProperty::Caption:
-            SetWindowTextW(Handle(), WideFromUtf8(form_.Caption()).c_str());
-            break;
-        case FormProperty::Geometry:
-            ApplyFormGeometry();
-            ReportGeometry();
-            break;
-        case FormProperty::WindowState:
-            ApplyWindowState();
-            ReportGeometry();
-            break;
-        case FormProperty::Visible:
-            ApplyVisible();
-            break;
-        case FormProperty::BackColor:
-            if (back_brush_) DeleteObject(back_brush_);
-            back_brush_ = form_.BackColor() ? CreateSolidBrush(ToColorRef(*form_.BackColor())) : nullptr;
-            RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-            break;
-        case FormProperty::Topmost:
-            ApplyTopmost();
-            break;
-        case FormProperty::Focus:
-            if (IsWindowVisible(Handle())) {
-                SetForegroundWindow(Handle());
-                BringWindowToTop(Handle());
-            }
-            break;
-        case FormProperty::Drawing:
-            surface_.Forget();
-            InvalidateRect(Handle(), nullptr, TRUE);
-            break;
+void FormWindow::ShowFormCaption() { SetWindowTextW(Handle(), WideFromUtf8(form_.Caption()).c_str()); }
+
+void FormWindow::ShowFormColor() {
+    if (back_brush_) DeleteObject(back_brush_);
+    back_brush_ = form_.BackColor() ? CreateSolidBrush(ToColorRef(*form_.BackColor())) : nullptr;
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void FormWindow::BringToFront() {
+    if (IsWindowVisible(Handle())) {
+        SetForegroundWindow(Handle());
+        BringWindowToTop(Handle());
     }
 }
 
-bool FormWindow::CoversScreen() const { return form_.Design().border == FormBorder::None && form_.State() == kMaximized; }
+void FormWindow::ShowDrawing() {
+    surface_.Forget();
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
 
 // The outer size is the form's; the inner size follows from the real frame,
 // which the form learnt when the window was made.
-void FormWindow::ApplyFormGeometry() {
-    if (form_.State() != kNormal || CoversScreen()) return;
+void FormWindow::ShowFormGeometry() {
+    if (form_.State() != kNormal || CoversScreen(form_)) return;
     Counting guard(applying_);
     const int width = std::max(1, TwipsToPixels(form_.Width(), dpi_));
     const int height = std::max(1, TwipsToPixels(form_.Height(), dpi_));
@@ -70,10 +50,10 @@ void FormWindow::CoverScreen() {
     SetWindowPos(Handle(), HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
 }
 
-void FormWindow::ApplyWindowState() {
+void FormWindow::ShowWindowState() {
     if (!IsWindowVisible(Handle())) return;  // applied when shown
     Counting guard(applying_);
-    if (CoversScreen()) {
+    if (CoversScreen(form_)) {
         CoverScreen();
         return;
     }
@@ -86,18 +66,12 @@ void FormWindow::ApplyWindowState() {
     }
 }
 
-void FormWindow::ApplyVisible() {
-    if (!form_.Visible()) {
-        ShowWindow(Handle(), SW_HIDE);
-        return;
-    }
-    if (!shown_once_) {
-        shown_once_ = true;
-        if (form_.Design().center_on_screen) CenterOnScreen();
-    }
+void FormWindow::HideForm() { ShowWindow(Handle(), SW_HIDE); }
+
+void FormWindow::ShowForm() {
     {
         Counting guard(applying_);
-        if (CoversScreen()) {
+        if (CoversScreen(form_)) {
             CoverScreen();
             ShowWindow(Handle(), SW_SHOW);
         } else {
@@ -108,7 +82,7 @@ void FormWindow::ApplyVisible() {
     }
     SetForegroundWindow(Handle());
     FlushLists(true);
-    ReportGeometry();
+    ReportPlacement(false);
 }
 
 void FormWindow::CenterOnScreen() {
@@ -127,14 +101,12 @@ void FormWindow::CenterOnScreen() {
 }
 
 // Always on top changes the order only: whether the window shows is the form's.
-void FormWindow::ApplyTopmost() {
+void FormWindow::ShowTopmost() {
     SetWindowPos(Handle(), form_.Topmost() ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
-// Sizes go back in twips. A value the program set that still rounds to the
-// pixels on screen is kept as it was, so remembered sizes do not drift.
-void FormWindow::ReportGeometry(bool hidden_too) {
+void FormWindow::ReportPlacement(bool hidden_too) {
     if (detached_ || applying_ || !Handle()) return;
     // A hidden window keeps the state the program gave it for when it shows.
     if (!hidden_too && !IsWindowVisible(Handle())) return;
@@ -147,19 +119,18 @@ void FormWindow::ReportGeometry(bool hidden_too) {
     GetClientRect(Handle(), &inner);
     WindowState state = IsWindowVisible(Handle()) ? kNormal : form_.State();
     if (IsIconic(Handle())) state = kMinimized;
-    else if (IsZoomed(Handle()) || (CoversScreen() && IsWindowVisible(Handle()))) state = kMaximized;
-    if (state == kMinimized) {
-        // A minimised window keeps its normal place; only the inner size is gone.
-        outer = placement.rcNormalPosition;
-    }
-    auto keep = [this](int twips, int pixels) { return TwipsToPixels(twips, dpi_) == pixels ? twips : PixelsToTwips(pixels, dpi_); };
-    const int outer_w = keep(form_.Width(), outer.right - outer.left);
-    const int outer_h = keep(form_.Height(), outer.bottom - outer.top);
-    const int inner_w = keep(form_.ScaleWidth(), inner.right);
-    const int inner_h = keep(form_.ScaleHeight(), inner.bottom);
-    const bool minimized = state == kMinimized;
-    form_.BackendGeometry(keep(form_.Left(), outer.left), keep(form_.Top(), outer.top), outer_w, outer_h,
-                          minimized ? 0 : inner_w, minimized ? 0 : inner_h, state);
+    else if (IsZoomed(Handle()) || (CoversScreen(form_) && IsWindowVisible(Handle()))) state = kMaximized;
+    // A minimised window keeps its normal place; only the inner size is gone.
+    if (state == kMinimized) outer = placement.rcNormalPosition;
+    ShownWindow shown;
+    shown.left = outer.left;
+    shown.top = outer.top;
+    shown.outer_width = outer.right - outer.left;
+    shown.outer_height = outer.bottom - outer.top;
+    shown.inner_width = inner.right;
+    shown.inner_height = inner.bottom;
+    shown.state = state;
+    ReportShown(shown);
 }
 
 void FormWindow::Paint() {
@@ -194,35 +165,23 @@ void FormWindow::DpiChanged(UINT dpi, const RECT& suggested) {
     for (auto& [control, binding] : bindings_) {
         if (binding.hwnd) SendMessageW(binding.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
         Apply(binding, Property::Geometry);
-        if (binding.list) binding.list->DpiChanged(dpi);
+        if (binding.list_window) binding.list_window->DpiChanged(dpi);
     }
-    ReportGeometry();
+    ReportPlacement(false);
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-void FormWindow::FlushLists(bool force) {
-    if (detached_) return;
-    for (auto& [control, binding] : bindings_) {
-        if (!binding.list) continue;
-        if (force) binding.list->Flush();
-        else binding.list->FlushIfDue();
-    }
-}
-
-void FormWindow::Popup(Menu& menu) {
-    if (detached_) return;
-    auto it = bindings_.find(&menu);
-    if (it == bindings_.end() || !it->second.menu) return;
+Menu* FormWindow::ShowPopup(Win32Binding& menu) {
+    if (!menu.menu) return nullptr;
     POINT at;
     GetCursorPos(&at);
     // The menu's window must be in front for the menu to close on a click elsewhere.
     SetForegroundWindow(Handle());
-    const UINT chosen = static_cast<UINT>(TrackPopupMenu(it->second.menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN,
-                                                         at.x, at.y, 0, Handle(), nullptr));
+    const UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(menu.menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, at.x, at.y, 0, Handle(), nullptr));
     PostMessageW(Handle(), WM_NULL, 0, 0);
-    if (chosen == 0 || detached_) return;
     auto item = menu_items_.find(chosen);
-    if (item != menu_items_.end()) UserClick(*item->second);
+    return chosen == 0 || item == menu_items_.end() ? nullptr : item->second;
 }
 
 }  // namespace kestrova

@@ -4,24 +4,17 @@
 
 #include <algorithm>
 
-#include "platform/user_input.h"
+#include "platform/model/user_input.h"
 #include "win32_form_window.h"
 #include "win32_picture.h"
-#include "wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace kestrova {
 namespace {
 
-// Appends are shown at most this often, so a scan that lets events through
-// after every file still grows the list in large steps.
-constexpr auto kAppendBatch = std::chrono::milliseconds(50);
 constexpr UINT_PTR kFlushTimer = 0x4B31;
 // Posted to open an in-place edit asked for while the previous one was ending.
 constexpr UINT kEditLater = WM_APP + 0x31;
-
-bool RightAligned(const ListView& list, int column0) {
-    return column0 >= 0 && column0 < list.ColumnCount() && list.Column(column0 + 1).align == ColumnAlign::Right;
-}
 
 void SetState(HWND list, int index0, UINT state, UINT mask) {
     LVITEMW item{};
@@ -32,7 +25,9 @@ void SetState(HWND list, int index0, UINT state, UINT mask) {
 
 }  // namespace
 
-ListWindow::ListWindow(ListView& list, HWND parent, UINT id, BackendShared& shared) : list_(list), shared_(shared) {
+// The control's selection ranges stay at their places when rows go or move.
+ListWindow::ListWindow(ListView& list, HWND parent, UINT id, const LoopState& loop)
+    : ListMirror(list, loop, SelectionKeeping::AtPlaces) {
     hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                             WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS |
                                 LVS_EDITLABELS,
@@ -51,172 +46,95 @@ ListWindow::~ListWindow() {
     if (images_) ImageList_Destroy(images_);
 }
 
-void ListWindow::Attach() {
-    if (!hwnd_) return;
-    reported_ = list_.Count();
-    ApplyColumns();
-    ++syncing_;
-    SendMessageW(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(reported_), 0);
-    --syncing_;
+void ListWindow::ShowAttached() {
+    InsertColumns(0, ReportedColumns() - 1);
+    ShowCount(0);
     RebuildImages();
-    SortChanged();
-    selection_dirty_ = true;
-    current_dirty_ = true;
-    list_.SetViewObserver(this);
-    attached_ = true;
-    Flush();
 }
 
-void ListWindow::Detach() {
-    if (!attached_) return;
-    attached_ = false;
-    if (list_.ViewObserver() == this) list_.SetViewObserver(nullptr);
-    KillTimers();
-    ++syncing_;  // from here on nothing the control does is the user's
+void ListWindow::ShowCount(WPARAM flags) {
+    SendMessageW(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(ReportedRows()), static_cast<LPARAM>(flags));
 }
 
-void ListWindow::KillTimers() {
+void ListWindow::ScheduleFlush(int ms) {
+    if (!hwnd_) return;
+    if (flush_scheduled_ && ms > 0) return;
+    SetTimer(hwnd_, kFlushTimer, std::max<UINT>(static_cast<UINT>(ms), USER_TIMER_MINIMUM), nullptr);
+    flush_scheduled_ = true;
+}
+
+void ListWindow::CancelFlush() {
     if (hwnd_) KillTimer(hwnd_, kFlushTimer);
     flush_scheduled_ = false;
 }
 
-void ListWindow::ScheduleFlush(UINT ms) {
-    if (!hwnd_ || !attached_) return;
-    if (flush_scheduled_ && ms > 0) return;
-    SetTimer(hwnd_, kFlushTimer, std::max<UINT>(ms, USER_TIMER_MINIMUM), nullptr);
-    flush_scheduled_ = true;
-}
+void ListWindow::BeginRowsAdded(std::int32_t, std::int32_t) {}
 
-void ListWindow::Flush() { Update(true, true); }
-
-void ListWindow::FlushIfDue() { Update(false, std::chrono::steady_clock::now() - last_append_flush_ >= kAppendBatch); }
-
-// The list defers a requested sort until its rows are read by index, so a
-// refresh that sorts after every folder sorts once. The control reads only
-// the rows as displayed and never forces that sort while a handler is at
-// work; once the loop is idle, the list is put in order for the user.
-void ListWindow::Update(bool sort_now, bool appends_now) {
-    if (!attached_) return;
-    if (list_.SortPending()) {
-        if (sort_now) {
-            (void)list_.Rows();  // sorts; the list then reports RowsReset
-        } else {
-            ScheduleFlush(static_cast<UINT>(kAppendBatch.count()));
-        }
-    }
-    if (appends_now) FlushAppends();
-    if (selection_dirty_) SyncSelection();
-    if (current_dirty_) SyncCurrent();
-}
-
-void ListWindow::FlushAppends() {
-    const std::int32_t count = list_.Count();
-    if (count <= reported_) return;
-    const std::int32_t first = reported_;
-    ++syncing_;
-    SendMessageW(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-    --syncing_;
-    reported_ = count;
+void ListWindow::EndRowsAdded() {
+    ShowCount(LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
     InvalidateRect(hwnd_, nullptr, FALSE);
-    last_append_flush_ = std::chrono::steady_clock::now();
-    for (std::int32_t i = first + 1; i <= count; ++i) {
-        if (list_.DisplaySelected(i)) {
-            selection_dirty_ = true;
-            break;
-        }
-    }
-    current_dirty_ = true;
 }
 
-// The control keeps its selection as ranges: selecting or clearing every
-// row is one message, whatever the number of rows.
-void ListWindow::SyncSelection() {
-    selection_dirty_ = false;
-    const std::int32_t n = std::min<std::int32_t>(reported_, list_.Count());
-    std::int32_t selected = 0;
-    for (std::int32_t i = 1; i <= n; ++i) selected += list_.DisplaySelected(i) ? 1 : 0;
-    const auto shown = static_cast<std::int32_t>(SendMessageW(hwnd_, LVM_GETSELECTEDCOUNT, 0, 0));
-    ++syncing_;
-    if (selected == n && n > 0) {
-        if (shown != n) SetState(hwnd_, -1, LVIS_SELECTED, LVIS_SELECTED);
-    } else {
-        if (shown > 0) SetState(hwnd_, -1, 0, LVIS_SELECTED);
-        for (std::int32_t i = 1; i <= n && selected > 0; ++i) {
-            if (!list_.DisplaySelected(i)) continue;
-            SetState(hwnd_, i - 1, LVIS_SELECTED, LVIS_SELECTED);
-            --selected;
-        }
-    }
-    --syncing_;
+void ListWindow::BeginRowRemoved(std::int32_t) {}
+
+void ListWindow::EndRowRemoved() {
+    ShowCount(0);
+    InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
-void ListWindow::SyncCurrent() {
-    // Reading the current row would force a deferred sort; the sort's reset
-    // brings the current row along anyway.
-    if (list_.SortPending()) return;
-    current_dirty_ = false;
-    const std::int32_t current = list_.SelectedItem();
-    ++syncing_;
-    if (current >= 1 && current <= reported_) {
-        SetState(hwnd_, current - 1, LVIS_FOCUSED, LVIS_FOCUSED);
-        SendMessageW(hwnd_, LVM_SETSELECTIONMARK, 0, current - 1);
-    } else {
-        // Only the focused row is told: a change of every row is a loop
-        // over all rows in some list controls.
-        const auto focused = static_cast<int>(SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-        if (focused >= 0) SetState(hwnd_, focused, 0, LVIS_FOCUSED);
-    }
-    --syncing_;
+void ListWindow::BeginReset() {
+    if (editing_) SendMessageW(hwnd_, LVM_CANCELEDITLABEL, 0, 0);
+    editing_ = 0;
 }
 
-void ListWindow::ApplyColumns() {
-    const int count = list_.ColumnCount();
-    ++syncing_;
-    while (columns_reported_ > count) SendMessageW(hwnd_, LVM_DELETECOLUMN, static_cast<WPARAM>(--columns_reported_), 0);
-    for (int i = columns_reported_; i < count; ++i) {
-        const ListColumn& column = list_.Column(i + 1);
+void ListWindow::EndReset() {
+    ShowCount(0);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+// The columns come and go in ShowColumns, which follows.
+void ListWindow::BeginColumnsAdded(int, int) {}
+
+void ListWindow::EndColumnsAdded() {}
+
+void ListWindow::InsertColumns(int first0, int last0) {
+    for (int i = first0; i <= last0; ++i) {
+        const ListColumn& column = List().Column(i + 1);
         std::wstring text = WideFromUtf8(column.text);
         LVCOLUMNW lvc{};
         lvc.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
         lvc.fmt = column.align == ColumnAlign::Right ? LVCFMT_RIGHT : LVCFMT_LEFT;
-        lvc.cx = TwipsToPixels(column.width, dpi_);
+        lvc.cx = TwipsToPixels(column.width, Dpi());
         lvc.pszText = text.data();
         lvc.iSubItem = i;
         SendMessageW(hwnd_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&lvc));
     }
-    columns_reported_ = count;
+}
+
+void ListWindow::ShowColumns() {
+    const int count = ReportedColumns();
+    int shown = header_ ? Header_GetItemCount(header_) : count;
+    while (shown > count) SendMessageW(hwnd_, LVM_DELETECOLUMN, static_cast<WPARAM>(--shown), 0);
+    if (shown < count) InsertColumns(shown, count - 1);
     for (int i = 0; i < count; ++i) {
-        std::wstring text = WideFromUtf8(list_.Column(i + 1).text);
+        std::wstring text = WideFromUtf8(List().Column(i + 1).text);
         LVCOLUMNW lvc{};
         lvc.mask = LVCF_TEXT;
         lvc.pszText = text.data();
         SendMessageW(hwnd_, LVM_SETCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&lvc));
+        const int width = List().Column(i + 1).width;
+        SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), width <= 0 ? 0 : std::max(1, TwipsToPixels(width, Dpi())));
     }
-    --syncing_;
-    ApplyColumnWidths();
+    InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
-void ListWindow::ApplyColumnWidths() {
-    ++syncing_;
-    for (int i = 0; i < columns_reported_ && i < list_.ColumnCount(); ++i) {
-        const int width = list_.Column(i + 1).width;
-        SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), width <= 0 ? 0 : std::max(1, TwipsToPixels(width, dpi_)));
-    }
-    --syncing_;
-}
-
-// A width the program set that still rounds to the pixels shown is kept, so
-// remembered widths do not drift by rounding.
 void ListWindow::UserColumnWidths() {
-    if (syncing_ || !attached_) return;
-    for (int i = 0; i < columns_reported_ && i < list_.ColumnCount(); ++i) {
-        const int pixels = static_cast<int>(SendMessageW(hwnd_, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0));
-        const int width = list_.Column(i + 1).width;
-        if (TwipsToPixels(width, dpi_) != pixels) list_.BackendColumnWidth(i + 1, PixelsToTwips(pixels, dpi_));
+    for (int i = 0; i < ReportedColumns(); ++i) {
+        UserColumnWidth(i, static_cast<int>(SendMessageW(hwnd_, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0)));
     }
 }
 
-void ListWindow::SortChanged() {
+void ListWindow::ShowSortIndicator() {
     if (!header_) return;
     const int count = Header_GetItemCount(header_);
     for (int i = 0; i < count; ++i) {
@@ -224,26 +142,56 @@ void ListWindow::SortChanged() {
         item.mask = HDI_FORMAT;
         Header_GetItem(header_, i, &item);
         item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
-        if (list_.Sorted() && i == list_.SortKey()) item.fmt |= list_.SortOrder() == 1 ? HDF_SORTDOWN : HDF_SORTUP;
+        if (List().Sorted() && i == List().SortKey()) item.fmt |= List().SortOrder() == 1 ? HDF_SORTDOWN : HDF_SORTUP;
         Header_SetItem(header_, i, &item);
     }
-    // A sort the list deferred is shown at the next idle turn.
-    if (list_.SortPending()) ScheduleFlush(0);
+}
+
+// The control keeps its selection as ranges: selecting or clearing every
+// row is one message, whatever the number of rows.
+void ListWindow::ShowSelection(const std::vector<RowRun>& runs, std::int32_t rows) {
+    std::int32_t selected = 0;
+    for (const RowRun& run : runs) selected += run.last - run.first + 1;
+    const auto shown = static_cast<std::int32_t>(SendMessageW(hwnd_, LVM_GETSELECTEDCOUNT, 0, 0));
+    if (selected == rows && rows > 0) {
+        if (shown != rows) SetState(hwnd_, -1, LVIS_SELECTED, LVIS_SELECTED);
+        return;
+    }
+    if (shown > 0) SetState(hwnd_, -1, 0, LVIS_SELECTED);
+    for (const RowRun& run : runs) {
+        for (std::int32_t i = run.first; i <= run.last; ++i) SetState(hwnd_, i, LVIS_SELECTED, LVIS_SELECTED);
+    }
+}
+
+void ListWindow::ShowCurrent(std::int32_t row0) {
+    if (row0 >= 0) {
+        SetState(hwnd_, row0, LVIS_FOCUSED, LVIS_FOCUSED);
+        SendMessageW(hwnd_, LVM_SETSELECTIONMARK, 0, row0);
+        return;
+    }
+    // Only the focused row is told: a change of every row is a loop over
+    // all rows in some list controls.
+    const auto focused = static_cast<int>(SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    if (focused >= 0) SetState(hwnd_, focused, 0, LVIS_FOCUSED);
+}
+
+void ListWindow::ShowRowChanged(std::int32_t row0) {
+    SendMessageW(hwnd_, LVM_REDRAWITEMS, static_cast<WPARAM>(row0), row0);
 }
 
 void ListWindow::ColorsChanged() {
-    const auto back = list_.BackColor();
+    const auto back = List().BackColor();
     const COLORREF background = back ? ToColorRef(*back) : GetSysColor(COLOR_WINDOW);
     SendMessageW(hwnd_, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(background));
     SendMessageW(hwnd_, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(background));
-    const auto fore = list_.ForeColor();
+    const auto fore = List().ForeColor();
     SendMessageW(hwnd_, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(fore ? ToColorRef(*fore) : GetSysColor(COLOR_WINDOWTEXT)));
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void ListWindow::DpiChanged(UINT dpi) {
     dpi_ = dpi;
-    ApplyColumnWidths();
+    ShowColumns();
     RebuildImages();  // at the new size, made again
 }
 
@@ -255,7 +203,7 @@ void ListWindow::IconsChanged() { RebuildImages(); }
 // gains them; only a cleared or resized image list makes it again.
 void ListWindow::RebuildImages() {
     if (!hwnd_) return;
-    const ImageList* icons = list_.SmallIcons();
+    const ImageList* icons = List().SmallIcons();
     if (!icons) {
         SendMessageW(hwnd_, LVM_SETIMAGELIST, LVSIL_SMALL, 0);
         if (images_) ImageList_Destroy(images_);
@@ -299,82 +247,20 @@ void ListWindow::RebuildImages() {
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
-void ListWindow::ColumnsChanged() {
-    ApplyColumns();
-    selection_dirty_ = true;
-    current_dirty_ = true;
-    ScheduleFlush(0);
-    InvalidateRect(hwnd_, nullptr, FALSE);
-}
-
-void ListWindow::RowsAppended(std::int32_t, std::int32_t) { ScheduleFlush(static_cast<UINT>(kAppendBatch.count())); }
-
-void ListWindow::RowAboutToBeRemoved(std::int32_t) {}
-
-// The control's selection ranges do not move with the rows, so the whole
-// selection is set again from the list's flags.
-void ListWindow::RowRemoved(std::int32_t) {
-    ++syncing_;
-    reported_ = list_.Count();
-    SendMessageW(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(reported_), 0);
-    --syncing_;
-    SyncSelection();
-    current_dirty_ = true;
-    SyncCurrent();
-    InvalidateRect(hwnd_, nullptr, FALSE);
-}
-
-void ListWindow::RowsReset() {
-    ++syncing_;
-    if (editing_) SendMessageW(hwnd_, LVM_CANCELEDITLABEL, 0, 0);
-    editing_ = 0;
-    reported_ = list_.Count();
-    SendMessageW(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(reported_), 0);
-    --syncing_;
-    ++reset_count_;
-    if (columns_reported_ != list_.ColumnCount()) ApplyColumns();
-    SortChanged();
-    SyncSelection();
-    current_dirty_ = true;
-    SyncCurrent();
-    InvalidateRect(hwnd_, nullptr, TRUE);
-}
-
-void ListWindow::RowChanged(std::int32_t index1) {
-    if (index1 < 1 || index1 > reported_) return;
-    SendMessageW(hwnd_, LVM_REDRAWITEMS, static_cast<WPARAM>(index1 - 1), index1 - 1);
-}
-
-void ListWindow::SelectionChanged() {
-    selection_dirty_ = true;
-    ScheduleFlush(0);
-}
-
-void ListWindow::CurrentChanged() {
-    current_dirty_ = true;
-    ScheduleFlush(0);
-}
-
-void ListWindow::StartLabelEdit(std::int32_t index1) {
-    if (!hwnd_) return;
-    // Asked while an edit is being ended (a refused rename reopens it): the
-    // control is still closing the old editor, so the new one opens after it.
-    if (ending_edit_) {
-        PostMessageW(hwnd_, kEditLater, static_cast<WPARAM>(index1), 0);
-        return;
-    }
-    // The row is given as displayed: a deferred sort must not move it now.
-    FlushAppends();
-    if (index1 < 1 || index1 > reported_ || columns_reported_ == 0) return;
-    editing_ = index1;
+bool ListWindow::OpenEditor(std::int32_t row0) {
+    editing_ = row0 + 1;
     if (GetFocus() != hwnd_) SetFocus(hwnd_);
-    SendMessageW(hwnd_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index1 - 1), FALSE);
-    if (!SendMessageW(hwnd_, LVM_EDITLABELW, static_cast<WPARAM>(index1 - 1), 0)) editing_ = 0;
+    SendMessageW(hwnd_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row0), FALSE);
+    if (SendMessageW(hwnd_, LVM_EDITLABELW, static_cast<WPARAM>(row0), 0)) return true;
+    editing_ = 0;
+    return false;
 }
+
+void ListWindow::OpenEditorLater(std::int32_t index1) { PostMessageW(hwnd_, kEditLater, static_cast<WPARAM>(index1), 0); }
 
 std::int32_t ListWindow::HitTest(int x, int y) {
     if (!hwnd_) return 0;
-    POINT point{TwipsToPixels(x, dpi_), TwipsToPixels(y, dpi_)};
+    POINT point{TwipsToPixels(x, Dpi()), TwipsToPixels(y, Dpi())};
     RECT client;
     GetClientRect(hwnd_, &client);
     if (!PtInRect(&client, point)) return 0;
@@ -387,76 +273,46 @@ std::int32_t ListWindow::HitTest(int x, int y) {
         info.pt = {1, point.y};
         index = static_cast<int>(SendMessageW(hwnd_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)));
     }
-    return index >= 0 && index < reported_ ? index + 1 : 0;
-}
-
-bool ListWindow::SortBeforeUserPick() {
-    if (!attached_ || !list_.SortPending()) return false;
-    Flush();
-    return true;
+    return index >= 0 && index < ReportedRows() ? index + 1 : 0;
 }
 
 void ListWindow::GetDisplayInfo(LVITEMW& item) {
     const std::int32_t row1 = item.iItem + 1;
-    if (row1 < 1 || row1 > reported_ || row1 > list_.Count()) return;
+    if (row1 < 1 || row1 > ReportedRows() || row1 > List().Count()) return;
     if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
         item.pszText[0] = L'\0';
         if (item.iSubItem >= 0 && item.iSubItem <= kSubItemCount) {
             std::string scratch;
-            std::string_view text = list_.DisplayText(row1, item.iSubItem, scratch);
-            // Right alignment does what the leading blanks of a padded text are for.
-            if (item.iSubItem > 0 && RightAligned(list_, item.iSubItem)) {
-                const size_t first = text.find_first_not_of(' ');
-                text.remove_prefix(first == std::string_view::npos ? text.size() : first);
-            }
-            cell_ = WideFromUtf8(text);
+            cell_ = WideFromUtf8(ShownCellText(List(), row1, item.iSubItem, scratch));
             const size_t n = std::min(cell_.size(), static_cast<size_t>(item.cchTextMax - 1));
             std::copy_n(cell_.data(), n, item.pszText);
             item.pszText[n] = L'\0';
         }
     }
     if (item.mask & LVIF_IMAGE) {
-        const int icon = item.iSubItem == 0 ? list_.DisplayIcon(row1) : 0;
-        const ImageList* icons = list_.SmallIcons();
-        const int distinct = icon > 0 && icons && icon <= icons->Count() ? icons->DistinctOf(icon) : -1;
+        const int distinct = item.iSubItem == 0 ? ShownPicture(List(), row1) : -1;
         item.iImage = distinct >= 0 && images_ && distinct < ImageList_GetImageCount(images_) ? distinct : I_IMAGENONE;
     }
 }
 
 void ListWindow::UserItemChanged(const NMLISTVIEW& change) {
-    if (syncing_ || !attached_ || !(change.uChanged & LVIF_STATE)) return;
-    // The control moves only after the list is in order (SortBeforeUserPick);
-    // a change against rows shown unsorted goes back to what the list holds.
-    if (list_.SortPending()) {
-        selection_dirty_ = true;
-        current_dirty_ = true;
-        ScheduleFlush(0);
-        return;
-    }
+    if (!(change.uChanged & LVIF_STATE) || !AcceptsUserPick()) return;
     const UINT diff = change.uOldState ^ change.uNewState;
     if (diff & LVIS_SELECTED) {
         const bool on = (change.uNewState & LVIS_SELECTED) != 0;
-        if (change.iItem < 0) {
-            for (std::int32_t i = 1; i <= reported_; ++i) list_.BackendSelection(i, on);
-        } else {
-            list_.BackendSelection(change.iItem + 1, on);
-        }
+        // Item -1 is every row.
+        if (change.iItem < 0) UserSelected(0, ReportedRows() - 1, on);
+        else UserSelected(change.iItem, change.iItem, on);
     }
     if (diff & LVIS_FOCUSED) {
-        if ((change.uNewState & LVIS_FOCUSED) && change.iItem >= 0) list_.BackendCurrent(change.iItem + 1);
-        else if (!(change.uNewState & LVIS_FOCUSED)) list_.BackendCurrent(0);
+        if ((change.uNewState & LVIS_FOCUSED) && change.iItem >= 0) UserMovedCurrent(change.iItem);
+        else if (!(change.uNewState & LVIS_FOCUSED)) UserMovedCurrent(-1);
     }
 }
 
 void ListWindow::UserRangeChanged(const NMLVODSTATECHANGE& change) {
-    if (syncing_ || !attached_ || !((change.uOldState ^ change.uNewState) & LVIS_SELECTED)) return;
-    if (list_.SortPending()) {
-        selection_dirty_ = true;
-        ScheduleFlush(0);
-        return;
-    }
-    const bool on = (change.uNewState & LVIS_SELECTED) != 0;
-    for (int i = std::max(0, change.iFrom); i <= change.iTo && i < reported_; ++i) list_.BackendSelection(i + 1, on);
+    if (!((change.uOldState ^ change.uNewState) & LVIS_SELECTED) || !AcceptsUserPick()) return;
+    UserSelected(change.iFrom, change.iTo, (change.uNewState & LVIS_SELECTED) != 0);
 }
 
 LRESULT ListWindow::Notify(const NMHDR& header) {
@@ -471,11 +327,7 @@ LRESULT ListWindow::Notify(const NMHDR& header) {
             UserRangeChanged(reinterpret_cast<const NMLVODSTATECHANGE&>(header));
             return 0;
         case LVN_COLUMNCLICK:
-            if (!syncing_ && attached_) {
-                UserColumnClick(list_, reinterpret_cast<const NMLISTVIEW&>(header).iSubItem + 1);
-                // The header shows the list's own sort state, whatever the click did.
-                SortChanged();
-            }
+            UserHeaderClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
             return 0;
         case LVN_BEGINLABELEDITW: {
             // Only the program opens the editor; a slow click on a row does not.
@@ -484,19 +336,16 @@ LRESULT ListWindow::Notify(const NMHDR& header) {
         }
         case LVN_ENDLABELEDITW: {
             const auto& info = reinterpret_cast<const NMLVDISPINFOW&>(header);
-            const std::int32_t row1 = info.item.iItem + 1;
             editing_ = 0;
-            if (!attached_) return FALSE;
+            if (!Mirroring()) return FALSE;
             std::optional<std::string> text;
             if (info.item.pszText) text = Utf8FromWide(info.item.pszText);
-            ending_edit_ = true;
-            list_.BackendEndLabelEdit(row1, text);
-            ending_edit_ = false;
+            UserEndedEdit(info.item.iItem, std::move(text));
             // The row's text is the list's: the control never keeps the typed one.
             return FALSE;
         }
         case NM_CLICK:
-            if (attached_) UserClick(list_);
+            if (Mirroring()) UserClick(List());
             return 0;
         case LVN_ODFINDITEMW:
             return -1;
@@ -510,22 +359,21 @@ LRESULT ListWindow::Notify(const NMHDR& header) {
 // all (right and middle buttons, whose handlers select for themselves).
 bool ListWindow::MouseDown(HWND hwnd, UINT message, WPARAM, LPARAM lparam) {
     if (GetFocus() != hwnd) SetFocus(hwnd);
-    if (!attached_) return false;
+    if (!Mirroring()) return false;
     if (SortBeforeUserPick()) return true;  // the rows moved under the mouse
-    const std::uint64_t resets = reset_count_;
+    const std::uint64_t resets = ResetCount();
     const int button = MouseButtonOf(message);
-    UserMouseDown(list_, button, ModifierMask(), PixelsToTwips(GET_X_LPARAM(lparam), dpi_),
-                  PixelsToTwips(GET_Y_LPARAM(lparam), dpi_));
-    if (button != kLeftButton || !attached_ || reset_count_ != resets) return true;
-    if (selection_dirty_) SyncSelection();
-    if (current_dirty_) SyncCurrent();
+    UserMouseDown(List(), button, ModifierMask(), PixelsToTwips(GET_X_LPARAM(lparam), Dpi()),
+                  PixelsToTwips(GET_Y_LPARAM(lparam), Dpi()));
+    if (button != kLeftButton || !Mirroring() || ResetCount() != resets) return true;
+    ShowPendingSelection();
     return false;
 }
 
 bool ListWindow::ControlMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_SETFOCUS:
-            if (attached_) UserFocus(list_);
+            if (Mirroring()) UserFocus(List());
             return false;
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
@@ -539,16 +387,16 @@ bool ListWindow::ControlMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
         case WM_LBUTTONDBLCLK:
             if (SortBeforeUserPick()) return true;
             DefSubclassProc(hwnd, message, wparam, lparam);
-            if (attached_) UserDblClick(list_);
+            if (Mirroring()) UserDblClick(List());
             return true;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN: {
             // Moving from a row as shown unsorted would land on a row that moved.
             if (SortBeforeUserPick()) return true;
-            const std::uint64_t resets = reset_count_;
-            if (attached_) UserKeyDown(list_, static_cast<int>(wparam), ModifierMask());
+            const std::uint64_t resets = ResetCount();
+            if (Mirroring()) UserKeyDown(List(), static_cast<int>(wparam), ModifierMask());
             // A handler that rebuilt the list leaves nothing for the key's own action.
-            if (reset_count_ != resets) return true;
+            if (ResetCount() != resets) return true;
             return message == WM_SYSKEYDOWN && wparam != VK_F4;
         }
         case WM_SYSCHAR:
@@ -567,10 +415,10 @@ bool ListWindow::ControlMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
             if (wparam != kFlushTimer) return false;
             KillTimer(hwnd, kFlushTimer);
             flush_scheduled_ = false;
-            Update(shared_.pumping == 0, true);
+            ScheduledFlush();
             return true;
         case kEditLater:
-            if (attached_) StartLabelEdit(static_cast<std::int32_t>(wparam));
+            StartLabelEdit(static_cast<std::int32_t>(wparam));
             return true;
         default:
             return false;

@@ -2,100 +2,74 @@
 // The file list on screen: a report-view list control in owner-data mode.
 // It holds no rows of its own; it asks for each visible cell as it paints,
 // so a million rows cost what their vector costs. Selection lives in the
-// control as ranges and is mirrored both ways with the ListView's flags.
+// control as ranges at their places; the kit's list mirror decides what the
+// control shows and when, and this only tells the control.
 #include <windows.h>
 #include <commctrl.h>
 
-#include <chrono>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/listview.h"
+#include "platform/kit/list_mirror.h"
+#include "platform/model/listview.h"
 
 namespace kestrova {
 
-struct BackendShared;
-
-class ListWindow final : public ListViewObserver {
+class ListWindow final : public ListMirror {
 public:
-    ListWindow(ListView& list, HWND parent, UINT id, BackendShared& shared);
+    ListWindow(ListView& list, HWND parent, UINT id, const LoopState& loop);
     ~ListWindow() override;
-    ListWindow(const ListWindow&) = delete;
-    ListWindow& operator=(const ListWindow&) = delete;
 
     HWND Handle() const { return hwnd_; }
-    // Starts mirroring the list; the list reports to this view from now on.
-    void Attach();
-    void Detach();
-    // Brings the control up to date: a deferred sort, appends, selection, current row.
-    void Flush();
-    // As Flush, but leaves appends pending while the last batch is very recent.
-    void FlushIfDue();
 
-    void ImagesChanged();
-    void SortChanged();
     void ColorsChanged();
     void DpiChanged(UINT dpi);
+    void ImagesChanged() override;
+    void IconsChanged() override;
+    std::int32_t HitTest(int x, int y) override;
 
     // A WM_NOTIFY the window received from the list control.
     LRESULT Notify(const NMHDR& header);
     // A message to the list control itself; true when it is used up here.
     bool ControlMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
-    std::int32_t ReportedRows() const { return reported_; }
-
-    void ColumnsChanged() override;
-    void RowsAppended(std::int32_t first_index1, std::int32_t count) override;
-    void RowAboutToBeRemoved(std::int32_t index1) override;
-    void RowRemoved(std::int32_t index1) override;
-    void RowsReset() override;
-    void RowChanged(std::int32_t index1) override;
-    void SelectionChanged() override;
-    void CurrentChanged() override;
-    void IconsChanged() override;
-    void StartLabelEdit(std::int32_t index1) override;
-    std::int32_t HitTest(int x, int y) override;
-
 private:
-    void Update(bool sort_now, bool appends_now);
-    void FlushAppends();
-    void SyncSelection();
-    void SyncCurrent();
-    void ApplyColumns();
-    void ApplyColumnWidths();
-    void ScheduleFlush(UINT ms);
-    // Before the user picks rows, a sort the list deferred is done, so the
-    // rows stay where the user sees them. True when the rows moved.
-    bool SortBeforeUserPick();
+    int Dpi() const override { return static_cast<int>(dpi_); }
+    void ScheduleFlush(int ms) override;
+    void CancelFlush() override;
+    void ShowAttached() override;
+    void BeginRowsAdded(std::int32_t first0, std::int32_t last0) override;
+    void EndRowsAdded() override;
+    void BeginRowRemoved(std::int32_t row0) override;
+    void EndRowRemoved() override;
+    void BeginReset() override;
+    void EndReset() override;
+    void BeginColumnsAdded(int first0, int last0) override;
+    void EndColumnsAdded() override;
+    void ShowColumns() override;
+    void ShowSortIndicator() override;
+    void ShowSelection(const std::vector<RowRun>& runs, std::int32_t rows) override;
+    void ShowCurrent(std::int32_t row0) override;
+    void ShowRowChanged(std::int32_t row0) override;
+    bool OpenEditor(std::int32_t row0) override;
+    void OpenEditorLater(std::int32_t index1) override;
+
+    void ShowCount(WPARAM flags);
+    void InsertColumns(int first0, int last0);
     void UserItemChanged(const NMLISTVIEW& change);
     void UserRangeChanged(const NMLVODSTATECHANGE& change);
     void UserColumnWidths();
     void GetDisplayInfo(LVITEMW& item);
     bool MouseDown(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
     void RebuildImages();
-    void KillTimers();
 
-    ListView& list_;
-    BackendShared& shared_;
     HWND hwnd_ = nullptr;
     HWND header_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
-    std::int32_t reported_ = 0;
-    int columns_reported_ = 0;
-    bool attached_ = false;
-    bool selection_dirty_ = false;
-    bool current_dirty_ = false;
-    // Non-zero while the view itself changes the control; the control's
-    // notifications then describe our own change, not the user's.
-    int syncing_ = 0;
-    std::uint64_t reset_count_ = 0;
-    std::chrono::steady_clock::time_point last_append_flush_{};
     bool flush_scheduled_ = false;
     // The row whose in-place edit the program asked for (displayed index, 1-based).
     std::int32_t editing_ = 0;
-    bool ending_edit_ = false;
     std::wstring cell_;
     HIMAGELIST images_ = nullptr;
     int images_made_ = 0;  // of the image list's distinct pictures

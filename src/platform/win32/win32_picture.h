@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "platform/picture.h"
+#include "platform/pictures/picture.h"
 
 namespace kestrova {
 

@@ -3,7 +3,7 @@
 // monitor's scale) from the top left corner, or stretched over the control.
 #include <windows.h>
 
-#include "platform/controls.h"
+#include "platform/model/controls.h"
 #include "win32_window.h"
 
 namespace kestrova {

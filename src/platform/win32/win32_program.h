@@ -4,7 +4,7 @@
 // windows), then the message loop.
 #include <functional>
 
-#include "platform/services.h"
+#include "platform/model/services.h"
 
 namespace kestrova {
 

@@ -6,44 +6,27 @@
 
 #include <memory>
 
-#include "platform/form.h"
-#include "platform/services.h"
+#include "platform/kit/window_services.h"
 
 namespace kestrova {
 
 class FormWindow;
 
-class Win32Services final : public Services, public FormObserver {
+class Win32Services final : public WindowServices {
 public:
     Win32Services();
     ~Win32Services() override;
     Win32Services(const Win32Services&) = delete;
     Win32Services& operator=(const Win32Services&) = delete;
 
-    void AttachForm(Form& form) override;
-    void DoEvents() override;
-    void WaitTurn() override;
-    MsgBoxResult MsgBox(const std::string& text, int buttons, int icon, const std::string& title) override;
     bool ShellOpen(const std::string& path, std::string& error) override;
     Picture AssociatedIcon(const std::string& path) override;
     std::optional<std::string> BrowseFolder(const std::string& title, bool network) override;
     std::optional<ProcessId> StartProcess(const std::vector<std::string>& argv, std::string& error) override;
-    std::optional<int> ProcessExitCode(ProcessId id) override;
     int ShowCursor(bool show) override;
     ScreenSize Screen() override;
     LocalTime Now() override;
-    std::optional<LoadedPicture> LoadPicture(const std::string& path, PixelSize fit) override;
-    std::unique_ptr<PendingPicture> LoadPictureAhead(const std::string& path, PixelSize fit) override;
-    [[noreturn]] void EndProgram() override;
 
-    void FormChanged(Form& form, FormProperty what) override;
-    void ControlChanged(Control& control, Property what) override;
-    void PopupMenu(Form& form, Menu& menu) override;
-
-    // Takes a form's window down; the form no longer reports to this backend.
-    void DetachForm(Form& form);
-    // Brings every list up to date now, whatever the batching.
-    void FlushViews();
     // Dispatches one message the way the program's loops do (Tab moves
     // between a window's controls).
     void Dispatch(MSG& message);
@@ -51,7 +34,16 @@ public:
     FormWindow* WindowOf(const Form& form) const;
 
 private:
-    void Pump();
+    std::unique_ptr<FormMirrorBase> MakeWindow(Form& form) override;
+    void RunTurn(bool waiting) override;
+    std::optional<MsgBoxResult> ShowMessageBox(const std::string& text, int buttons, int icon,
+                                               const std::string& title) override;
+    std::optional<int> PollProcess(ProcessId id) override;
+    [[noreturn]] void ExitNow() override;
+    // The window message boxes and dialogs belong to.
+    HWND Owner() const;
+    UINT MainDpi() const;
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -4,8 +4,8 @@
 #include <shlobj.h>
 
 #include "win32_picture.h"
-#include "system_error.h"
-#include "wide_text.h"
+#include "platform/windows/system_error.h"
+#include "platform/windows/wide_text.h"
 
 namespace kestrova {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/picture.h"
+#include "platform/pictures/picture.h"
 
 namespace kestrova {
 

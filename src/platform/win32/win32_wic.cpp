@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace kestrova {
 namespace {

@@ -61,13 +61,11 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARA
     return self->HandleMessage(message, wparam, lparam);
 }
 
-int TwipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
-int PixelsToTwips(int pixels, UINT dpi) { return MulDiv(pixels, 1440, static_cast<int>(dpi)); }
-
 RECT TwipsToPixels(const Rect& rect, UINT dpi) {
-    const int left = TwipsToPixels(rect.left, dpi);
-    const int top = TwipsToPixels(rect.top, dpi);
-    return {left, top, left + TwipsToPixels(rect.width, dpi), top + TwipsToPixels(rect.height, dpi)};
+    const int at = static_cast<int>(dpi);
+    const int left = TwipsToPixels(rect.left, at);
+    const int top = TwipsToPixels(rect.top, at);
+    return {left, top, left + TwipsToPixels(rect.width, at), top + TwipsToPixels(rect.height, at)};
 }
 
 COLORREF ToColorRef(Color color) { return RGB(color.red, color.green, color.blue); }

@@ -4,7 +4,7 @@
 // window's GWLP_USERDATA.
 #include <windows.h>
 
-#include "platform/geometry.h"
+#include "platform/model/geometry.h"
 
 namespace kestrova {
 
@@ -31,9 +31,7 @@ private:
     HWND hwnd_ = nullptr;
 };
 
-// Twips and pixels at a given density: 1440 twips to the inch.
-int TwipsToPixels(int twips, UINT dpi);
-int PixelsToTwips(int pixels, UINT dpi);
+// A rectangle in twips as the window system's, at a given density.
 RECT TwipsToPixels(const Rect& rect, UINT dpi);
 COLORREF ToColorRef(Color color);
 // The module of the running program.

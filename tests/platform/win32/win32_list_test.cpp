@@ -1,0 +1,185 @@
+// The owner-data list against a real list control: a million rows, the
+// selection both ways, cell texts, and mouse presses that reach the program
+// before the control changes its selection.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/model/form.h"
+#include "platform/model/listview.h"
+#include "platform/win32/win32_form_window.h"
+#include "platform/win32/win32_services.h"
+
+namespace kestrova {
+namespace {
+
+class ListForm : public Form {
+public:
+    ListForm()
+        : Form({"T", "list", 9000, 6000, FormBorder::Sizable, true, false},
+               {{"ListView1", ControlKind::ListView, "", "", {0, 0, 8000, 5000}}}),
+          list(Get<ListView>("ListView1")) {
+        list.AddColumn("名前", 2000);
+        list.AddColumn("フォルダ名", 1500);
+        list.AddColumn("サイズ(Byte)", 1653, ColumnAlign::Right);
+        list.AddColumn("更新日時", 1753);
+        list.AddColumn("No", 526);
+    }
+    ListView& list;
+};
+
+ListRow Row(int i) {
+    ListRow row;
+    row.text = "写真" + std::to_string(i) + ".jpg";
+    row.sub[0] = "C:\\pics";
+    row.sub[1] = std::string(12, ' ') + std::to_string(i) + " ";
+    row.sub[2] = "2024/01/02 03:04:05";
+    row.sub[3] = "01";
+    return row;
+}
+
+std::wstring CellText(HWND list, int row0, int column) {
+    wchar_t buffer[260] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = 260;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row0), reinterpret_cast<LPARAM>(&item));
+    return buffer;
+}
+
+LPARAM PointOfRow(HWND list, int row0) {
+    RECT rect{};
+    rect.left = LVIR_BOUNDS;
+    SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row0), reinterpret_cast<LPARAM>(&rect));
+    return MAKELPARAM(rect.left + 20, (rect.top + rect.bottom) / 2);
+}
+
+class Win32ListTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        services.AttachForm(form);
+        form.Show();
+        hwnd = services.WindowOf(form)->ControlHandle(form.list);
+        ASSERT_NE(hwnd, nullptr);
+    }
+    void Fill(int n) {
+        for (int i = 1; i <= n; ++i) form.list.AddRow(Row(i));
+        services.FlushViews();
+    }
+    int ControlSelectedCount() const { return static_cast<int>(SendMessageW(hwnd, LVM_GETSELECTEDCOUNT, 0, 0)); }
+
+    Win32Services services;
+    ListForm form;
+    HWND hwnd = nullptr;
+};
+
+TEST_F(Win32ListTest, MillionRowsShowWithTheirTextsAndSelection) {
+    Fill(1000000);
+    EXPECT_EQ(SendMessageW(hwnd, LVM_GETITEMCOUNT, 0, 0), 1000000);
+    EXPECT_EQ(CellText(hwnd, 999999, 0), L"写真1000000.jpg");
+    // Right-aligned padded numbers are shown without their blanks.
+    EXPECT_EQ(CellText(hwnd, 41, 2), L"42 ");
+    form.list.SetSelected(500000, true);
+    form.list.SetSelected(999999, true);
+    services.FlushViews();
+    EXPECT_EQ(ControlSelectedCount(), 2);
+    EXPECT_EQ(SendMessageW(hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 499999);
+    form.list.SetSelected(500000, false);
+    services.FlushViews();
+    EXPECT_EQ(SendMessageW(hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 999998);
+}
+
+// Selecting every row is one message to the control, whatever the count.
+TEST_F(Win32ListTest, SelectAllAndNoneReachTheControl) {
+    Fill(2000);
+    form.list.SetAllSelected(true);
+    services.FlushViews();
+    EXPECT_EQ(ControlSelectedCount(), 2000);
+    form.list.SetAllSelected(false);
+    form.list.SetSelected(7, true);
+    services.FlushViews();
+    EXPECT_EQ(ControlSelectedCount(), 1);
+    EXPECT_EQ(SendMessageW(hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 6);
+}
+
+// What each button's handler sees, and what is selected once the press is
+// over: the control's own left-click selection comes after the handler, the
+// middle button leaves the selection alone, and the right button picks the
+// unselected row under the pointer before its handler shows the menu.
+TEST_F(Win32ListTest, MousePressReachesTheProgramBeforeTheSelectionMoves) {
+    struct Case {
+        UINT down;
+        UINT up;
+        int button;
+        bool row2_seen, row5_seen;
+        bool row5_selected_after;
+    };
+    const Case cases[] = {
+        {WM_LBUTTONDOWN, WM_LBUTTONUP, kLeftButton, true, false, true},
+        {WM_MBUTTONDOWN, WM_MBUTTONUP, kMiddleButton, true, false, false},
+        {WM_RBUTTONDOWN, WM_RBUTTONUP, kRightButton, false, true, true},
+    };
+    Fill(20);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        form.list.SetAllSelected(false);
+        form.list.SetSelected(2, true);
+        services.FlushViews();
+        int seen_button = 0;
+        bool row2_seen = !c.row2_seen;
+        bool row5_seen = !c.row5_seen;
+        std::int32_t hit = 0;
+        form.list.MouseDown = [&](int button, int, int x, int y) {
+            seen_button = button;
+            row2_seen = form.list.Selected(2);
+            row5_seen = form.list.Selected(5);
+            hit = form.list.HitTest(x, y);
+        };
+        const LPARAM at = PointOfRow(hwnd, 4);
+        // A posted press reaches the control as the user's would; the left
+        // button's own handling waits for the release, posted first.
+        PostMessageW(hwnd, c.up, 0, at);
+        SendMessageW(hwnd, c.down, c.button == kLeftButton ? MK_LBUTTON : 0, at);
+        services.DoEvents();
+        Sleep(10);
+        services.DoEvents();
+        EXPECT_EQ(seen_button, c.button);
+        EXPECT_EQ(row2_seen, c.row2_seen);
+        EXPECT_EQ(row5_seen, c.row5_seen);
+        EXPECT_EQ(hit, 5);
+        EXPECT_EQ(form.list.Selected(5), c.row5_selected_after);
+        EXPECT_EQ(ControlSelectedCount() == 1 && form.list.Selected(5), c.row5_selected_after);
+    }
+}
+
+TEST_F(Win32ListTest, HeaderClickSortsAndTheControlShowsTheNewOrder) {
+    Fill(3);
+    form.list.SetSelected(1, true);  // 写真1.jpg
+    int clicked = 0;
+    form.list.ColumnClick = [&](int column) {
+        clicked = column;
+        form.list.SetSortKey(0);
+        form.list.SetSortOrder(1);
+        form.list.SetSorted(true);
+    };
+    NMLISTVIEW click{};
+    click.hdr.hwndFrom = hwnd;
+    click.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(hwnd));
+    click.hdr.code = LVN_COLUMNCLICK;
+    click.iItem = -1;
+    click.iSubItem = 0;
+    SendMessageW(GetParent(hwnd), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
+    services.FlushViews();
+    EXPECT_EQ(clicked, 1);
+    EXPECT_EQ(CellText(hwnd, 0, 0), L"写真3.jpg");
+    // The selected row moved with its row, and the control shows it there.
+    EXPECT_EQ(SendMessageW(hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 2);
+}
+
+}  // namespace
+}  // namespace kestrova
