@@ -1,17 +1,20 @@
-// The slideshow over eight generated 24-megapixel JPEGs (6000 x 4000, about
-// 8 MB each), full screen at 1920 x 1080 with a display time of 1 s, in the
-// real program on the Qt backend (offscreen), three ways, each in a process
-// of its own so that its peak memory is its own:
+// The slideshow over eight generated 24-megapixel photos (6000 x 4000), full
+// screen at 1920 x 1080 with a display time of 1 s, in the real program on
+// the Qt backend (offscreen), each run in a process of its own so that its
+// peak memory is its own. JPEGs three ways:
 //   whole   the baseline: every picture decoded whole on the user-interface
 //           thread when its turn comes and scaled down there when drawn
 //   reduced decoded reduced to the screen, when its turn comes (no decode ahead)
 //   ahead   decoded reduced, the next one on the worker thread while the
-//           current one is shown
-// Prints one line per way:
-//   way=ahead pictures=8 first_s=0.30 interval_s=1.01 over_display_s=0.01 cpu_s_per_picture=0.29 vmhwm_mb=80
+//           current one is shown: what the program does
+// and the same photos as WebP, TIFF, HEIC and AVIF the program's way, beside
+// the JPEGs shown that way. Prints one line per run:
+//   kind=jpeg way=ahead pictures=8 first_s=0.30 interval_s=1.01 over_display_s=0.01 cpu_s_per_picture=0.29 vmhwm_mb=80
 // first_s is from the start to the first picture drawn; interval_s the mean
 // time from one picture drawn to the next; over_display_s that less the
-// display time, which is what the decoding adds to every picture.
+// display time, which is what the decoding adds to every picture. A kind
+// other than JPEG also gets its ratios to the JPEGs shown ahead:
+//   kind=heic interval_ratio=1.00 vmhwm_ratio=2.1
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,6 +30,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -36,6 +40,7 @@
 #include "platform/qt/qt_picture_decode.h"
 #include "platform/qt/qt_services.h"
 #include "settings/settings_file.h"
+#include "support/heif_file.h"
 #include "viewer/slideshow.h"
 #include "viewer/viewer_setup.h"
 
@@ -53,9 +58,17 @@ constexpr double kDisplaySeconds = 1.0;
 enum class Way { Whole, Reduced, Ahead };
 constexpr const char* kWayNames[] = {"whole", "reduced", "ahead"};
 
+enum class Kind { Jpeg, Webp, Tiff, Heic, Avif };
+constexpr const char* kKindNames[] = {"jpeg", "webp", "tiff", "heic", "avif"};
+
+std::string PhotoName(Kind kind, int index) {
+    return "photo" + std::to_string(index + 1) + "." + kKindNames[static_cast<int>(kind)];
+}
+
 // A photo's worth of detail: a gradient of the picture's own colours with
-// noise on every pixel, so the JPEG is as large and slow as a camera's.
-void WritePhoto(const std::string& path, int index) {
+// noise on every pixel, so the file is as large and slow to decode as a
+// camera's (HEVC and AV1 encoders would take minutes over more noise).
+QImage MakePhoto(int index) {
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
     QPainter painter(&image);
     QLinearGradient gradient(0, 0, kWidth, kHeight);
@@ -66,9 +79,30 @@ void WritePhoto(const std::string& path, int index) {
     std::mt19937 noise(static_cast<unsigned>(index));
     for (int y = 0; y < kHeight; ++y) {
         auto* line = reinterpret_cast<quint32*>(image.scanLine(y));
-        for (int x = 0; x < kWidth; ++x) line[x] = (line[x] & 0xffe0e0e0u) + (noise() & 0x1f1f1fu);
+        for (int x = 0; x < kWidth; ++x) line[x] = (line[x] & 0xfff0f0f0u) + (noise() & 0x0f0f0fu);
     }
-    image.save(QString::fromStdString(path), "JPG", kQuality);
+    return image;
+}
+
+// HEIC and AVIF through libheif's encoders at their fastest settings.
+void WriteHeif(const QImage& photo, const std::string& path, Kind kind) {
+    const QImage rgb = photo.convertToFormat(QImage::Format_RGB888);
+    // Sampled 4:2:0, as phones save them.
+    const test::HeifSettings settings{kind == Kind::Heic ? heif_compression_HEVC : heif_compression_AV1, kQuality, 1, true,
+                                      "420"};
+    const std::string error =
+        test::WriteHeifFile(path, rgb.constBits(), rgb.width(), rgb.height(), static_cast<int>(rgb.bytesPerLine()), settings);
+    if (!error.empty()) std::fprintf(stderr, "%s: %s\n", path.c_str(), error.c_str());
+}
+
+void WritePhoto(const QImage& photo, const std::string& path, Kind kind) {
+    switch (kind) {
+        case Kind::Jpeg: photo.save(QString::fromStdString(path), "JPG", kQuality); break;
+        case Kind::Webp: photo.save(QString::fromStdString(path), "WEBP", kQuality); break;
+        case Kind::Tiff: photo.convertToFormat(QImage::Format_RGB888).save(QString::fromStdString(path), "TIFF"); break;
+        case Kind::Heic:
+        case Kind::Avif: WriteHeif(photo, path, kind); break;
+    }
 }
 
 long PeakKilobytes() {
@@ -118,6 +152,7 @@ public:
         real_.WaitTurn();
         NoteDrawing();
     }
+    void WaitForWork(WorkSignal& work) override { real_.WaitForWork(work); }
     MsgBoxResult MsgBox(const std::string& text, int buttons, int icon, const std::string& title) override {
         std::fprintf(stderr, "message: %s\n", text.c_str());
         (void)buttons, (void)icon, (void)title;
@@ -162,12 +197,19 @@ private:
     std::vector<Clock::time_point> drawn_at_;
 };
 
-void GeneratePhotos(const std::string& folder, int argc, char** argv) {
+void GeneratePhotos(Kind kind, const std::string& folder, int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    for (int i = 0; i < kPictures; ++i) WritePhoto(folder + "/photo" + std::to_string(i + 1) + ".jpg", i);
+    for (int i = 0; i < kPictures; ++i) WritePhoto(MakePhoto(i), folder + "/" + PhotoName(kind, i), kind);
 }
 
-void RunWay(Way way, const std::string& folder, int argc, char** argv) {
+struct Figures {
+    double interval_s = 0;
+    long vmhwm_mb = 0;
+};
+
+// Prints the run's line and keeps its figures in `figures_path`, for the
+// ratios the parent prints.
+void RunWay(Kind kind, Way way, const std::string& folder, const std::string& figures_path, int argc, char** argv) {
     QApplication app(argc, argv);
     QtServices real;
     BenchServices services(real, way);
@@ -180,7 +222,7 @@ void RunWay(Way way, const std::string& folder, int argc, char** argv) {
     PrepareViewerWindows(p);
     for (int i = 0; i < kPictures; ++i) {
         ListRow row;
-        row.text = "photo" + std::to_string(i + 1) + ".jpg";
+        row.text = PhotoName(kind, i);
         row.sub[0] = folder;
         row.selected = true;
         p.Form1.ListView1.AddRow(std::move(row));
@@ -191,17 +233,21 @@ void RunWay(Way way, const std::string& folder, int argc, char** argv) {
     ViewSelectedItems(p);
     const double cpu = CpuSeconds() - cpu0;
     const auto& drawn = services.DrawnAt();
+    const char* kind_name = kKindNames[static_cast<int>(kind)];
+    const char* way_name = kWayNames[static_cast<int>(way)];
     if (drawn.size() != kPictures) {
-        std::fprintf(stderr, "way=%s: %zu pictures drawn, not %d\n", kWayNames[static_cast<int>(way)], drawn.size(), kPictures);
+        std::fprintf(stderr, "kind=%s way=%s: %zu pictures drawn, not %d\n", kind_name, way_name, drawn.size(), kPictures);
         if (drawn.size() < 2) std::exit(1);
     }
     const double first_s = std::chrono::duration<double>(drawn.front() - t0).count();
     const double interval_s =
         std::chrono::duration<double>(drawn.back() - drawn.front()).count() / static_cast<double>(drawn.size() - 1);
-    std::printf("way=%s pictures=%zu first_s=%.2f interval_s=%.3f over_display_s=%.3f cpu_s_per_picture=%.2f vmhwm_mb=%ld\n",
-                kWayNames[static_cast<int>(way)], drawn.size(), first_s, interval_s, interval_s - kDisplaySeconds,
-                cpu / static_cast<double>(drawn.size()), PeakKilobytes() / 1024);
+    const long vmhwm_mb = PeakKilobytes() / 1024;
+    std::printf("kind=%s way=%s pictures=%zu first_s=%.2f interval_s=%.3f over_display_s=%.3f cpu_s_per_picture=%.2f vmhwm_mb=%ld\n",
+                kind_name, way_name, drawn.size(), first_s, interval_s, interval_s - kDisplaySeconds,
+                cpu / static_cast<double>(drawn.size()), vmhwm_mb);
     std::fflush(stdout);
+    std::ofstream(figures_path) << interval_s << " " << vmhwm_mb << "\n";
 }
 
 // Runs `work` in a child process and waits for it.
@@ -231,9 +277,29 @@ int main(int argc, char** argv) {
     const char* made = mkdtemp(folder_template);
     if (!made) return 1;
     const std::string folder = made;
-    bool ok = InChild([&] { GeneratePhotos(folder, argc, argv); });
-    for (Way way : {Way::Whole, Way::Reduced, Way::Ahead}) {
-        ok = InChild([&] { RunWay(way, folder, argc, argv); }) && ok;
+    bool ok = true;
+    constexpr Kind kKinds[] = {Kind::Jpeg, Kind::Webp, Kind::Tiff, Kind::Heic, Kind::Avif};
+    for (Kind kind : kKinds) ok = InChild([&] { GeneratePhotos(kind, folder, argc, argv); }) && ok;
+    auto figures_path = [&](Kind kind, Way way) {
+        return folder + "/figures-" + kKindNames[static_cast<int>(kind)] + "-" + kWayNames[static_cast<int>(way)];
+    };
+    auto run = [&](Kind kind, Way way) {
+        ok = InChild([&] { RunWay(kind, way, folder, figures_path(kind, way), argc, argv); }) && ok;
+        Figures f;
+        std::ifstream(figures_path(kind, way)) >> f.interval_s >> f.vmhwm_mb;
+        return f;
+    };
+    run(Kind::Jpeg, Way::Whole);
+    run(Kind::Jpeg, Way::Reduced);
+    const Figures jpeg = run(Kind::Jpeg, Way::Ahead);
+    std::map<Kind, Figures> others;
+    for (Kind kind : kKinds) {
+        if (kind != Kind::Jpeg) others[kind] = run(kind, Way::Ahead);
+    }
+    for (const auto& [kind, f] : others) {
+        if (jpeg.interval_s <= 0 || jpeg.vmhwm_mb <= 0 || f.interval_s <= 0) continue;
+        std::printf("kind=%s interval_ratio=%.2f vmhwm_ratio=%.2f\n", kKindNames[static_cast<int>(kind)],
+                    f.interval_s / jpeg.interval_s, static_cast<double>(f.vmhwm_mb) / static_cast<double>(jpeg.vmhwm_mb));
     }
     std::system(("rm -rf '" + folder + "'").c_str());
     return ok ? 0 : 1;

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Kestrova needs on Debian 12,
 # and only what is missing: also the mingw-w64 cross compiler, the GoogleTest
-# sources it builds and Wine, for the Windows program and its tests. Runs apt-get as root, or through sudo otherwise.
+# sources it builds and Wine, for the Windows program and its tests, and
+# FUSE 3 and strace for the benchmarks of slow shares and folders. Runs apt-get as
+# root, or through sudo otherwise.
 #   install-deps.sh [--with-player]
 # --with-player adds the video player that the program's "mplayerc.exe"
 # starts; only running the program needs it, building and testing do not.
@@ -10,6 +12,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev libgl-dev
+  qt6-image-formats-plugins libheif-dev
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils python3
@@ -18,6 +21,7 @@ packages=(
   xdg-utils
   adwaita-icon-theme
   g++-mingw-w64-x86-64-posix wine64 googletest zip
+  libfuse3-dev fuse3 strace
 )
 if [ "${1:-}" = "--with-player" ]; then
   packages+=(mpv)

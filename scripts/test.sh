@@ -16,6 +16,10 @@ cmake --build build -j "$jobs"
 # The refresh against a plain walk of the same tree, so a slower refresh
 # shows in every log. It only prints; timings never fail the run.
 build/bench/refresh --files 10000 || echo "refresh benchmark did not run"
+# The start-up refresh over a share that answers each request after 1 ms,
+# against find over the same mount; it says so and skips where FUSE cannot
+# mount (no /dev/fuse, a container without the right).
+bench/share_refresh.sh --quick || echo "share benchmark did not run"
 
 # Root reads and writes everywhere, so the permission checks skip themselves
 # for root. Run them once more as an ordinary user where one can reach them.

@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "app/shutdown.h"
 #include "listing/icon_list.h"
 #include "listing/refresh.h"
 #include "mainwin/main_window.h"
@@ -7,6 +8,7 @@
 #include "settings/settings_file.h"
 #include "settings/settings_transfer.h"
 #include "settings/unreadable_file.h"
+#include "settings/window_sizes.h"
 #include "viewer/viewer_setup.h"
 
 namespace kestrova {
@@ -47,6 +49,29 @@ void RunStartMode(Program& p) {
     }
 }
 
+// The settings file, or the defaults. Whatever the file does not say keeps
+// its default: a file cut short must not leave a window of no size or a
+// wait of no seconds. A file that cannot be read is reported, and the
+// program runs on the defaults without writing them over it.
+void ReadSettingsAtStart(Program& p) {
+    SharedState& s = p.state;
+    std::string error;
+    switch (CheckFileAtStart(p, s.SettingsFilePath, s.SettingsFileUnread)) {
+        case FileAtStart::Missing:
+        case FileAtStart::Unusable: LoadDefaultSettings(p); break;
+        case FileAtStart::Readable:
+            ApplyDefaultSettings(s);
+            if (ReadSettingsFile(s, error)) break;
+            LoadDefaultSettings(p);
+            s.SettingsFileUnread = 1;
+            ReportUnreadableFile(p, s.SettingsFilePath, error);
+            break;
+    }
+    KeepRememberedSizesUsable(s, p.services.ScreenAreas());
+    // What the settings say of the list is what the list file holds.
+    s.ListOnDisk = ListedSummary(s);
+}
+
 void RunAutomaticStart(Program& p) {
     SharedState& s = p.state;
     if (IsOn(s.AbortRequested) || (s.StartMode != kStartRefresh && s.StartMode != kStartShowPrevious)) return;
@@ -74,17 +99,8 @@ void Form1_Load(Program& p) {
     });
     IgnoringErrors([&] {
         SetProgramPaths(s, p.executable_folder);
-        RemoveLeftoverSaveFiles(s);
-        std::string error;
-        if (!SettingsFileExists(s)) {
-            LoadDefaultSettings(p);
-        } else if (!ReadSettingsFile(s, error)) {
-            // The program runs on the defaults, and its close must not
-            // write them over settings it could not see.
-            LoadDefaultSettings(p);
-            s.SettingsFileUnread = 1;
-            ReportUnreadableFile(p, s.SettingsFilePath, error);
-        }
+        RecoverInterruptedSaves(s);
+        ReadSettingsAtStart(p);
     });
     IgnoringErrors([&] { FillPatternSelector(p); });
     IgnoringErrors([&] { SettingsToScreen(p); });
@@ -103,22 +119,21 @@ void Form1_Load(Program& p) {
 }
 
 void Form1_QueryUnload(Program& p) {
-    IgnoringErrors([&] { ScreenTextsToSettings(p); });
-    IgnoringErrors([&] { ScreenOptionsToSettings(p); });
-    IgnoringErrors([&] { SaveSettingsFile(p.state); });
-    IgnoringErrors([&] { RunHandoff(p.handoffs.SaveListFile); });
-    p.services.EndProgram();
+    // A refresh under way is interrupted first; the close follows once it
+    // has stopped (RefreshButtonClick hands over to CloseMainWindow).
+    if (IsOn(p.state.RefreshRunning)) return InterruptForClose(p);
+    CloseMainWindow(p);
 }
 
 void Command2_Click(Program& p) {
     if (p.services.MsgBox("終了しますか", kYesNo, kQuestion) != kYes) return;
+    if (IsOn(p.state.Closing)) return;
+    const ClosingNow closing(p.state);
     IgnoringErrors([&] { ReadEnabledChecks(p); });
     IgnoringErrors([&] { SettingsToScreen(p); });
     IgnoringErrors([&] { ScreenOptionsToSettings(p); });
     IgnoringErrors([&] { ScreenTextsToSettings(p); });
-    IgnoringErrors([&] { SaveSettingsFile(p.state); });
-    IgnoringErrors([&] { RunHandoff(p.handoffs.SaveListFile); });
-    p.services.EndProgram();
+    SaveAndEnd(p);
 }
 
 }  // namespace kestrova

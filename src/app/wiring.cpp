@@ -14,6 +14,7 @@
 #include "settings/pattern_selector.h"
 #include "settings/settings_screen.h"
 #include "settings/settings_transfer.h"
+#include "shutdown.h"
 #include "startup.h"
 #include "viewer/slideshow.h"
 #include "viewer/viewer_actions.h"
@@ -24,6 +25,8 @@ namespace {
 void WireMainWindow(Program& p) {
     MainForm& f = p.Form1;
     f.QueryUnload = [&p] { Form1_QueryUnload(p); };
+    f.SessionEnd = [&p] { Form1_SessionEnd(p); };
+    p.handoffs.CloseMainWindow = [&p] { CloseMainWindow(p); };
     f.Resize = [&p] { Form_Resize(p); };
     f.Command1.Click = [&p] { Command1_Click(p); };
     f.Command2.Click = [&p] { Command2_Click(p); };
@@ -92,7 +95,6 @@ void WireListActions(Program& p) {
 
 void WireListFile(Program& p) {
     p.handoffs.LoadListFile = [&p] { LoadListFile(p); };
-    p.handoffs.SaveListFile = [&p] { SaveListFile(p); };
 }
 
 void WireViewer(Program& p) {
@@ -105,6 +107,7 @@ void WireViewer(Program& p) {
     window.MouseDown = [&p](int button, int shift, int, int) { Form5_MouseDown(p, button, shift); };
     window.DblClick = [&p] { Form5_DblClick(p); };
     window.KeyDown = [&p](int key, int shift) { Form5_KeyDown(p, key, shift); };
+    window.QueryUnload = [&p] { Form5_QueryUnload(p); };
     window.Resize = [&p] { ViewerForm_Resize(p.Form5, p.Form5.Label1); };
     p.handoffs.Pem_Open = [&p] { ViewSelectedItems(p); };
     p.handoffs.MPC_Open = [&p] { MPC_Open_Click(p); };

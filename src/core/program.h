@@ -22,7 +22,8 @@ struct Handoffs {
     std::function<void()> MPC_Open;
     std::function<void()> Pem_Open;
     std::function<void()> LoadListFile;
-    std::function<void()> SaveListFile;
+    // The main window's close, run when a refresh it interrupted has stopped.
+    std::function<void()> CloseMainWindow;
 };
 
 // What a higher layer keeps between its routines for the whole run, in a

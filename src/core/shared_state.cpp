@@ -49,4 +49,8 @@ void ApplyDefaultSettings(SharedState& s) {
     }
 }
 
+ListSummary ListedSummary(const SharedState& s) {
+    return {s.ListedFileCount, s.ListedTotalBytes, s.SameSizeHitCount, s.InterruptMark, s.RefreshStamp};
+}
+
 }  // namespace kestrova

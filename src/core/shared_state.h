@@ -38,6 +38,16 @@ private:
     std::array<DisplayEntry, kDisplaySlots + 1> slots_{};
 };
 
+// What describes one list beside its rows: line 35 of the settings file.
+struct ListSummary {
+    std::int32_t FileCount = 0;
+    double TotalBytes = 0;
+    std::int32_t SameSizeHits = 0;
+    std::string InterruptMark;
+    std::string RefreshStamp;
+    bool operator==(const ListSummary&) const = default;
+};
+
 enum SortKeyValue : std::int16_t { kSortByName = 0, kSortByFolder = 1, kSortBySize = 2, kSortByModified = 3, kSortByNumber = 4 };
 enum StartModeValue : std::int16_t { kStartOnly = 0, kStartRefresh = 1, kStartShowPrevious = 2 };
 enum AutoRunValue : std::int16_t { kAutoRunNone = 0, kAutoRunOpen = 1, kAutoRunMediaPlayer = 2, kAutoRunViewer = 3, kAutoRunOpenTimed = 4 };
@@ -94,6 +104,19 @@ struct SharedState {
     // would write over it is no replacement for what it holds.
     Flag16 SettingsFileUnread = 0;
     Flag16 ListFileUnread = 0;
+    // The list file as it is on disk, as far as this run knows: what the
+    // settings file says of the list whenever it is written, so the next
+    // start never shows counts of rows that are not there.
+    ListSummary ListOnDisk;
+    // A load of the list file is under way: the rows are not all there yet.
+    Flag16 ListFileLoading = 0;
+    // The list file changed on disk while it was being loaded: the rows
+    // shown may be older than the file.
+    Flag16 ListFileChangedWhileLoading = 0;
+    // A close waits for the refresh it interrupted; a close under way takes
+    // no second request.
+    Flag16 CloseAfterRefresh = 0;
+    Flag16 Closing = 0;
     Flag16 LoadCompleted = 0;
     Flag16 AbortRequested = 0;
     Flag16 RefreshRunning = 0;
@@ -144,6 +167,9 @@ inline constexpr const char* kProgramTitle = "ケストロヴァ (Kestrova) ZI22
 // The settings part of LoadDefaultSettings: folder table, every persistent
 // setting and the pattern list. The caller pushes them into the windows.
 void ApplyDefaultSettings(SharedState& state);
+
+// The list state the status line shows (ListedFileCount and the rest).
+ListSummary ListedSummary(const SharedState& state);
 
 // The folder that row 1 starts with: the root of the system drive.
 

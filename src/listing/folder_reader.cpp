@@ -1,47 +1,36 @@
 #include "folder_reader.h"
 
-#include <atomic>
-#include <set>
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <utility>
 
-#include "platform/system/files.h"
+#include "folder_walk.h"
+#include "platform/system/local_times.h"
 
 namespace kestrova {
 namespace {
 
-// How far each thread may run ahead: enough to ride over a slow folder,
+// How far the reading may run ahead: enough to ride over a slow folder,
 // little enough that a tree of millions is not held twice.
 constexpr std::size_t kAheadFiles = 16384;
 constexpr std::size_t kAheadSteps = 128;  // each holds its folder open
-
-// Files made in one go share their time, so the last conversion is kept.
-class LocalTimes {
-public:
-    const LocalTime& Of(std::int64_t seconds) {
-        if (!valid_ || seconds != seconds_) {
-            time_ = ToLocalTime(seconds);
-            seconds_ = seconds;
-            valid_ = true;
-        }
-        return time_;
-    }
-
-private:
-    bool valid_ = false;
-    std::int64_t seconds_ = 0;
-    LocalTime time_;
-};
+// Files one job looks up where requests are slow: small pieces, so that
+// many requests are in flight at once.
+constexpr std::size_t kSlowPiece = 8;
 
 // Looks up the files in [begin, end) that the listing left without their
 // status; a file gone meanwhile is marked so, as a listing made just then
 // would have left it out. Stops when the reader is being stopped: on a slow
-// network folder an interrupt then waits for one file, not a whole folder.
+// network folder an interrupt then waits for no more than one file.
 void LookUpFiles(WalkStep& step, std::size_t begin, std::size_t end, const std::atomic<bool>& stopping) {
     for (std::size_t i = begin; i < end; ++i) {
         if (stopping.load(std::memory_order_relaxed)) return;
         FoundFile& file = step.files[i];
         if (file.looked_up) continue;
-        const auto status = LookUpFileStatus(step.folder, step.names.data() + file.name_offset);
+        const auto status = LookUpFileStatus(*step.folder, step.names.data() + file.name_offset);
         file.looked_up = true;
         file.gone = !status;
         if (!status) continue;
@@ -51,7 +40,8 @@ void LookUpFiles(WalkStep& step, std::size_t begin, std::size_t end, const std::
 }
 
 // Drops the files gone meanwhile and gives the others their local time.
-void FinishFiles(WalkStep& step, LocalTimes& times) {
+void FinishFiles(WalkStep& step) {
+    thread_local LocalTimes times;
     std::size_t kept = 0;
     for (FoundFile& file : step.files) {
         if (file.gone) continue;
@@ -61,216 +51,208 @@ void FinishFiles(WalkStep& step, LocalTimes& times) {
     step.files.resize(kept);
 }
 
-// The part of a folder's files the listing thread looks up itself before
-// handing the folder on: reading and ordering the folder costs it about half
-// of what looking up all its files does, so this share evens out the two
-// threads.
-std::size_t ListersShare(const WalkStep& step) { return step.files.size() / 4; }
+// Files the walking thread looks up between two looks at the pool.
+constexpr std::size_t kOwnPiece = 32;
+
+const std::atomic<bool> kNeverStopped{false};
 
 }  // namespace
 
-// The walk itself, one step per call. It goes from an open folder to its
-// subfolder by name, so neither depth nor path length limits it; it keeps
-// each real folder once, so a link back up cannot loop.
-class FolderReader::Walk {
-public:
-    explicit Walk(WalkRequest request) : request_(std::move(request)) {}
+// The steps between the walking thread, the pool and the caller, in the
+// walk's order. A step is ready once all its files are looked up.
+struct FolderReader::Ahead : ReadAhead {
+    using ReadAhead::ReadAhead;
 
-    WalkStep Advance() {
-        if (!started_) {
-            started_ = true;
-            path_ = request_.row_folder;
-            return Enter(OpenFolder(path_, error_), "");
-        }
-        if (levels_.empty()) return {};
-        Level& top = levels_.back();
-        if (top.next == top.subfolders.size()) return ClimbUp();
-        const std::string name = top.subfolders[top.next++];
-        SetPath(top.path_length, name);
-        FolderHandle child = OpenSubfolder(top.handle, name, error_);
-        // A folder whose subfolders are all entered is not needed again;
-        // deep below the first levels a folder is let go and found again on
-        // the way up, so a walk never runs out of handles.
-        const bool let_go = top.next == top.subfolders.size() || levels_.size() > kAnchoredLevels;
-        WalkStep step = Enter(std::move(child), name);
-        if (step.listed && let_go && levels_.size() >= 2) levels_[levels_.size() - 2].handle.Close();
-        return step;
-    }
-
-private:
-    // What one folder on the current way down still needs.
-    struct Level {
-        FolderHandle handle;  // closed while not needed
-        FileIdentity identity;
-        std::string name;         // within its parent
-        std::size_t path_length;  // of path_ for this folder
-        std::vector<std::string> subfolders;
-        std::size_t next = 0;
+    struct Pending {
+        WalkStep step;
+        std::size_t counted = 0;                // its files, for the bound
+        std::atomic<std::size_t> unfinished{1};  // lookup jobs, and the hand-over
+        bool ready = false;
     };
-    static constexpr std::size_t kAnchoredLevels = 32;
 
-    void SetPath(std::size_t parent_length, const std::string& name) {
-        path_.resize(parent_length);
-        if (path_.empty() || path_.back() != kPathSeparator) path_ += kPathSeparator;
-        path_ += name;
+    // Lookups not yet handed to the pool. On a local disk those of small
+    // folders go together: waking a worker for each folder cost more than
+    // looking its few files up. They go at once when their folder is the
+    // next the caller takes (it may be waiting for it already), and at the
+    // latest when the caller finds the next folder not ready.
+    struct Piece {
+        Pending* pending;
+        std::size_t begin;
+        std::size_t end;
+    };
+    static constexpr std::size_t kBatchFiles = 64;
+    static constexpr std::size_t kBatchSteps = 8;
+
+    std::mutex mutex;
+    std::condition_variable room;
+    std::deque<Pending> steps;  // a deque: jobs keep pointers to their steps
+    std::size_t files = 0;
+    bool walker_waits = false;
+    std::vector<Piece> batch;
+    std::size_t batch_files = 0;
+    WorkSignal ready_signal;
+
+    // Called with the mutex held.
+    std::vector<Piece> TakeBatch() {
+        batch_files = 0;
+        return std::exchange(batch, {});
     }
-
-    // Lists the folder now at path_ and, when the walk goes below it, makes
-    // it the deepest level.
-    WalkStep Enter(FolderHandle handle, const std::string& name) {
-        WalkStep step;
-        step.kind = WalkStep::Kind::Folder;
-        step.path = path_;
-        if (!handle.is_open()) return step;
-        step.opened = true;
-        Level level{std::move(handle), {}, name, path_.size(), {}, 0};
-        if (auto id = level.handle.Identity()) level.identity = *id;
-        // The row folder counts as visited, so a link back to it is not followed.
-        if (levels_.empty()) visited_.insert({level.identity.device, level.identity.inode});
-        // One read of the folder gives the files and the subfolders; the
-        // files' status is looked up later, on the other thread.
-        const bool hidden_entries = request_.show_hidden_files || request_.include_hidden_folders;
-        Listing listing = ListFolder(level.handle, kAttrDirectory | (hidden_entries ? kAttrHidden : 0), "*",
-                                     EntryStatus::Later);
-        if (!listing.ok) return step;
-        step.listed = true;
-        step.files.reserve(listing.entries.size());
-        for (DirEntry& entry : listing.entries) {
-            if (entry.is_directory) {
-                // Claimed in name order, so of two ways into one real folder
-                // the first by name wins.
-                if (request_.subfolders && (!entry.is_hidden || request_.include_hidden_folders) &&
-                    visited_.insert({entry.device, entry.inode}).second) {
-                    level.subfolders.push_back(std::move(entry.name));
-                }
-                continue;
-            }
-            if (entry.name.empty() || (entry.is_hidden && !request_.show_hidden_files) ||
-                !MatchesAnyPattern(entry.name, request_.pattern)) {
-                continue;
-            }
-            FoundFile file;
-            file.name_offset = static_cast<std::uint32_t>(step.names.size());
-            file.name_size = static_cast<std::uint32_t>(entry.name.size());
-            file.size = entry.size;
-            file.mtime_seconds = entry.mtime_seconds;
-            file.looked_up = entry.status_known;
-            step.names += entry.name;
-            step.names += '\0';
-            step.files.push_back(file);
-        }
-        step.folder = level.handle.Duplicate();
-        if (request_.subfolders) {
-            levels_.push_back(std::move(level));
-            step.depth = levels_.size();
-        }
-        return step;
-    }
-
-    WalkStep ClimbUp() {
-        WalkStep step;
-        step.kind = WalkStep::Kind::Climb;
-        Level done = std::move(levels_.back());
-        levels_.pop_back();
-        step.depth = levels_.size();
-        if (levels_.empty()) return step;
-        Level& parent = levels_.back();
-        if (parent.handle.is_open() || parent.next == parent.subfolders.size()) return step;
-        // Through ".." unless the way down went through a link.
-        FolderHandle up = OpenSubfolder(done.handle, "..", error_);
-        if (!IsLevel(up, parent)) up = ReopenByNames();
-        path_.resize(parent.path_length);
-        if (!IsLevel(up, parent)) {
-            step.lost_way = true;
-            step.path = path_;
-            parent.next = parent.subfolders.size();
-            return step;
-        }
-        parent.handle = std::move(up);
-        return step;
-    }
-
-    static bool IsLevel(const FolderHandle& handle, const Level& level) {
-        return handle.is_open() && handle.Identity() == level.identity;
-    }
-
-    // The deepest level again, from the nearest open folder above it (or
-    // from the row folder) by the names on the way down.
-    FolderHandle ReopenByNames() {
-        std::size_t from = levels_.size() - 1;
-        while (from > 0 && !levels_[from - 1].handle.is_open()) --from;
-        FolderHandle folder;
-        if (from == 0) {
-            folder = OpenFolder(path_.substr(0, levels_[0].path_length), error_);
-            from = 1;
-        } else {
-            folder = OpenSubfolder(levels_[from - 1].handle, levels_[from].name, error_);
-            ++from;
-        }
-        for (; from < levels_.size() && folder.is_open(); ++from) folder = OpenSubfolder(folder, levels_[from].name, error_);
-        return folder;
-    }
-
-    WalkRequest request_;
-    bool started_ = false;
-    std::string path_;  // of the folder being entered
-    std::string error_;
-    std::vector<Level> levels_;
-    std::set<std::pair<std::uint64_t, std::uint64_t>> visited_;
 };
 
-FolderReader::FolderReader(WalkRequest request, bool threaded)
-    : walk_(std::make_unique<Walk>(std::move(request))),
-      threaded_(threaded),
-      listed_(kAheadFiles, kAheadSteps),
-      ready_(kAheadFiles, kAheadSteps) {
-    if (!threaded_) return;
-    lister_ = std::thread([this] { ListAhead(); });
-    looker_ = std::thread([this] { LookUpAhead(); });
+namespace {
+
+using Ahead = FolderReader::Ahead;
+
+void Finished(Ahead& ahead, Ahead::Pending& pending) {
+    if (pending.unfinished.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+    FinishFiles(pending.step);
+    bool first;
+    {
+        std::lock_guard lock(ahead.mutex);
+        pending.ready = true;
+        first = &ahead.steps.front() == &pending;
+    }
+    if (first) ahead.ready_signal.Notify();
+}
+
+// Hands the lookups batched so far to the pool as one job.
+void HandBatch(const std::shared_ptr<Ahead>& ahead, std::vector<Ahead::Piece> pieces) {
+    if (pieces.empty()) return;
+    ahead->pool.Submit([ahead, pieces = std::move(pieces)] {
+        RequestWatch watch;
+        std::size_t files = 0;
+        for (const Ahead::Piece& piece : pieces) {
+            LookUpFiles(piece.pending->step, piece.begin, piece.end, ahead->stop);
+            Finished(*ahead, *piece.pending);
+            files += piece.end - piece.begin;
+        }
+        return watch.Slow(files);
+    });
+}
+
+// Queues a step the walk made and has its files looked up; false once the
+// reader is stopped.
+bool Hand(const std::shared_ptr<Ahead>& ahead, WalkStep step) {
+    const bool slow = ahead->Slow();
+    const bool last = step.kind == WalkStep::Kind::End;
+    const std::size_t count = step.files.size();
+    // On a local disk the walking thread looks the files up itself while
+    // the pool is behind, and leaves the rest to it once it has caught up:
+    // whichever of the two has less to do takes more. In trees of small
+    // folders that is the pool, in folders of thousands of files both.
+    std::size_t own = 0;
+    while (!slow && own < count && ahead->pool.Queued() > 0) {
+        const std::size_t end = std::min(count, own + kOwnPiece);
+        RequestWatch watch;
+        LookUpFiles(step, own, end, ahead->stop);
+        ahead->pool.Note(watch.Slow(end - own));
+        own = end;
+    }
+    std::unique_lock lock(ahead->mutex);
+    ahead->walker_waits = true;
+    ahead->room.wait(lock, [&] {
+        return ahead->stop || (ahead->files < kAheadFiles && ahead->steps.size() < kAheadSteps);
+    });
+    ahead->walker_waits = false;
+    if (ahead->stop) return false;
+    Ahead::Pending* pending = &ahead->steps.emplace_back();
+    pending->step = std::move(step);
+    pending->counted = count;
+    ahead->files += count;
+    const std::size_t piece = slow ? kSlowPiece : std::max<std::size_t>(count, 1);
+    pending->unfinished.store(1 + (count - own + piece - 1) / piece, std::memory_order_relaxed);
+    const bool next_taken = &ahead->steps.front() == pending;
+    std::vector<std::vector<Ahead::Piece>> to_hand;
+    for (std::size_t begin = own; begin < count; begin += piece) {
+        const std::size_t end = std::min(count, begin + piece);
+        ahead->batch.push_back({pending, begin, end});
+        ahead->batch_files += end - begin;
+        if (slow || ahead->batch_files >= Ahead::kBatchFiles || ahead->batch.size() >= Ahead::kBatchSteps) {
+            to_hand.push_back(ahead->TakeBatch());
+        }
+    }
+    if (last || next_taken) to_hand.push_back(ahead->TakeBatch());
+    lock.unlock();
+    for (auto& pieces : to_hand) HandBatch(ahead, std::move(pieces));
+    Finished(*ahead, *pending);
+    return true;
+}
+
+}  // namespace
+
+FolderReader::FolderReader(WalkRequest request, FolderReading reading) {
+    if (!reading.read_ahead) {
+        in_turn_ = std::make_unique<FolderWalk>(std::move(request), nullptr);
+        return;
+    }
+    ahead_ = std::make_shared<Ahead>(std::move(reading));
+    // Not waited for: an interrupted reader leaves it to finish the request
+    // it is in, however long that takes.
+    std::thread([ahead = ahead_, walk = std::make_unique<FolderWalk>(std::move(request), ahead_)] {
+        while (true) {
+            WalkStep step = walk->Advance();
+            const bool last = step.kind == WalkStep::Kind::End;
+            if (!Hand(ahead, std::move(step)) || last) return;
+        }
+    }).detach();
 }
 
 FolderReader::~FolderReader() {
-    if (!threaded_) return;
-    stopping_ = true;
-    listed_.Stop();
-    ready_.Stop();
-    lister_.join();
-    looker_.join();
-}
-
-void FolderReader::ListAhead() {
-    while (true) {
-        WalkStep step = walk_->Advance();
-        LookUpFiles(step, 0, ListersShare(step), stopping_);
-        const bool last = step.kind == WalkStep::Kind::End;
-        if (!listed_.Push(std::move(step)) || last) return;
+    if (!ahead_) return;
+    {
+        std::lock_guard lock(ahead_->mutex);
+        ahead_->stop = true;
     }
+    ahead_->room.notify_all();
+    ahead_->pool.Abandon();
 }
 
-void FolderReader::LookUpAhead() {
-    LocalTimes times;
-    while (auto step = listed_.Take()) {
-        LookUpFiles(*step, ListersShare(*step), step->files.size(), stopping_);
-        FinishFiles(*step, times);
-        const bool last = step->kind == WalkStep::Kind::End;
-        if (!ready_.Push(std::move(*step)) || last) return;
-    }
-}
+WorkSignal& FolderReader::Ready() { return ahead_ ? ahead_->ready_signal : in_turn_ready_; }
 
-WalkStep FolderReader::Next() {
-    if (ended_) return {};
+std::optional<WalkStep> FolderReader::TryNext() {
+    if (ended_) return WalkStep{};
     WalkStep step;
-    if (threaded_) {
-        auto ready = ready_.Take();
-        if (ready) step = std::move(*ready);
+    if (in_turn_) {
+        step = in_turn_->Advance();
+        LookUpFiles(step, 0, step.files.size(), kNeverStopped);
+        FinishFiles(step);
     } else {
-        step = walk_->Advance();
-        LocalTimes times;
-        LookUpFiles(step, 0, step.files.size(), stopping_);
-        FinishFiles(step, times);
+        std::unique_lock lock(ahead_->mutex);
+        if (ahead_->steps.empty() || !ahead_->steps.front().ready) {
+            // The caller is about to wait: what is batched goes now.
+            std::vector<Ahead::Piece> batch = ahead_->TakeBatch();
+            lock.unlock();
+            HandBatch(ahead_, std::move(batch));
+            return std::nullopt;
+        }
+        Ahead::Pending& first = ahead_->steps.front();
+        step = std::move(first.step);
+        ahead_->files -= first.counted;
+        ahead_->steps.pop_front();
+        const bool wake = ahead_->walker_waits;
+        lock.unlock();
+        if (wake) ahead_->room.notify_one();
     }
     ended_ = step.kind == WalkStep::Kind::End;
     return step;
+}
+
+std::shared_ptr<const FolderCheck> FolderReader::CheckRemoved(const WalkStep& step) {
+    auto check = std::make_shared<FolderCheck>();
+    if (!ahead_ || !ahead_->Slow()) {
+        check->removed = step.folder && step.folder->Removed();
+        check->answered = true;
+        return check;
+    }
+    // Ahead of everything queued: the caller waits for it.
+    ahead_->pool.SubmitFirst([ahead = ahead_, folder = step.folder, check] {
+        RequestWatch watch;
+        check->removed = folder && folder->Removed();
+        check->answered = true;
+        ahead->ready_signal.Notify();
+        return watch.Slow(1);
+    });
+    return check;
 }
 
 }  // namespace kestrova

@@ -1,5 +1,7 @@
 #include "folder_scan.h"
 
+#include <optional>
+
 #include "file_rows.h"
 #include "folder_reader.h"
 #include "platform/text/textformat.h"
@@ -50,18 +52,43 @@ bool ScanReadFolder(ScanContext& ctx, const WalkStep& folder) {
     return true;
 }
 
+// Waits until `ready` holds, keeping the windows alive: a slow folder
+// neither freezes them nor holds up an interrupt. False when the user
+// interrupted meanwhile; what the reader has in flight is then abandoned
+// with it.
+template <typename Ready>
+bool AwaitReader(Program& p, FolderReader& reader, Ready ready) {
+    while (!ready()) {
+        p.services.WaitForWork(reader.Ready());
+        if (Aborted(p)) return false;
+    }
+    return true;
+}
+
+std::optional<WalkStep> NextStep(Program& p, FolderReader& reader) {
+    std::optional<WalkStep> step;
+    if (!AwaitReader(p, reader, [&] { return (step = reader.TryNext()).has_value(); })) return std::nullopt;
+    return step;
+}
+
 // A folder read ahead and deleted before its turn came is a folder that
 // could not be opened, as it would have been had it been read just now; the
-// steps the reader took below it are passed over.
-bool DeletedMeanwhile(FolderReader& reader, WalkStep& step) {
-    if (!step.listed || !step.folder.Removed()) return false;
+// steps the reader took below it are passed over. False when the user
+// interrupted meanwhile.
+bool PassOverIfDeleted(Program& p, FolderReader& reader, WalkStep& step) {
+    if (!step.listed) return true;
+    const auto check = reader.CheckRemoved(step);
+    if (!AwaitReader(p, reader, [&] { return check->answered.load(std::memory_order_acquire); })) return false;
+    if (!check->removed) return true;
     step.listed = false;
     step.opened = false;
     if (step.depth == 0) return true;
-    for (WalkStep next = reader.Next(); next.kind != WalkStep::Kind::End; next = reader.Next()) {
-        if (next.kind == WalkStep::Kind::Climb && next.depth == step.depth - 1) break;
+    while (true) {
+        const std::optional<WalkStep> next = NextStep(p, reader);
+        if (!next) return false;
+        if (next->kind == WalkStep::Kind::End) return true;
+        if (next->kind == WalkStep::Kind::Climb && next->depth == step.depth - 1) return true;
     }
-    return true;
 }
 
 // The scan of one folder row: the reader's steps taken in their order, with
@@ -74,21 +101,20 @@ void Scan(ScanContext& ctx, const std::string& row_folder, bool subfolders, bool
     request.include_hidden_folders = include_hidden_folders;
     request.show_hidden_files = IsOn(p.state.ShowHiddenFiles);
     request.pattern = p.Form1.File1.Pattern();
-    FolderReader reader(std::move(request), ctx.reading.read_ahead);
-    WalkStep step = reader.Next();
-    DeletedMeanwhile(reader, step);
-    if (!ScanReadFolder(ctx, step)) return;
+    FolderReader reader(std::move(request), ctx.reading);
+    std::optional<WalkStep> step = NextStep(p, reader);
+    if (!step || !PassOverIfDeleted(p, reader, *step) || !ScanReadFolder(ctx, *step)) return;
     while (true) {
-        step = reader.Next();
-        if (step.kind == WalkStep::Kind::End) return;
+        step = NextStep(p, reader);
+        if (!step || step->kind == WalkStep::Kind::End) return;
         p.services.DoEvents();
         if (Aborted(p)) return;
-        if (step.kind == WalkStep::Kind::Climb) {
-            if (step.lost_way) ReportCannotSearch(p, step.path);
+        if (step->kind == WalkStep::Kind::Climb) {
+            if (step->lost_way) ReportCannotSearch(p, step->path);
             continue;
         }
-        DeletedMeanwhile(reader, step);
-        ScanReadFolder(ctx, step);
+        if (!PassOverIfDeleted(p, reader, *step)) return;
+        ScanReadFolder(ctx, *step);
     }
 }
 

@@ -59,7 +59,7 @@ void IconCache::OpenIconCache() {
     CloseIconCache();
     std::string ignored;
     DeleteFile(path_, ignored);
-    file_ = std::fopen(path_.c_str(), "wb");
+    file_.Create(path_, ignored);
     record_count_ = 0;
     last_field_.reset();
     by_field_.clear();
@@ -69,9 +69,8 @@ void IconCache::OpenIconCache() {
 }
 
 void IconCache::CloseIconCache() {
-    if (!file_) return;
-    std::fclose(file_);
-    file_ = nullptr;
+    if (!file_.IsOpen()) return;
+    file_.Close();
     std::string ignored;
     DeleteFile(path_, ignored);
 }
@@ -95,18 +94,17 @@ void IconCache::Append(std::string_view extension, std::int32_t image) {
     }
     const std::string& field = *last_field_;
     ++record_count_;
-    if (!file_) return;
     unsigned char record[kIconRecordBytes];
     std::copy(field.begin(), field.end(), record);
     const auto bits = static_cast<std::uint32_t>(image);
     for (int i = 0; i < 4; ++i) record[kExtensionFieldBytes + i] = static_cast<unsigned char>(bits >> (8 * i));
-    std::fwrite(record, 1, sizeof record, file_);
+    file_.Write(record, sizeof record);
     // A record a lookup may read back is written through at once, so the
     // file holds every such record so far. The records of files extracted
     // one by one are never read back; they wait in the buffer for the next
     // record written through, or for the close, as a write of its own for
     // each file cost about a third of the list thread's time.
-    if (!ExtractedPerFile(extension)) std::fflush(file_);
+    if (!ExtractedPerFile(extension)) file_.Flush();
 }
 
 std::shared_ptr<const Picture> IconCache::Shared(Picture picture) {

@@ -6,7 +6,6 @@
 // only while the refresh or load runs. Lookups go through an index in memory
 // beside the file, so a list of a million files stays linear.
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "core/program.h"
+#include "platform/system/files.h"
 
 namespace kestrova {
 
@@ -66,7 +66,7 @@ private:
     using Index = std::unordered_map<std::string, std::int32_t, Hash, std::equal_to<>>;
 
     std::string path_;
-    std::FILE* file_ = nullptr;
+    FileWriteStream file_;
     std::int32_t record_count_ = 0;
     Index by_field_;
     // The same answers by the extension as the name has it, which spares the

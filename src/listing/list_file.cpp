@@ -10,6 +10,8 @@
 #include "icon_cache.h"
 #include "icon_list.h"
 #include "list_file_format.h"
+#include "list_file_load.h"
+#include "list_summary.h"
 #include "platform/text/codepage.h"
 #include "platform/text/file_text_stream.h"
 #include "platform/text/file_text_writer.h"
@@ -104,26 +106,49 @@ bool LoadRows(Program& p, ListFileReader& reader, IconCache* icon_cache) {
     }
 }
 
+// Whether the rows shown go into the list file. A refresh still under way,
+// a load not yet complete and a file that could not be read keep the file
+// as it is; an interrupted list, and rows older than the file, are written
+// only when the user says so.
+bool ListFileToBeWritten(Program& p) {
+    const SharedState& s = p.state;
+    if (s.StartMode == kStartRefresh || IsOn(s.RefreshRunning) || IsOn(s.ListFileLoading) || IsOn(s.ListFileUnread)) {
+        return false;
+    }
+    if (IsOn(s.AbortRequested) && p.services.MsgBox(kSaveInterruptedListQuestion, kYesNo, kQuestion) != kYes) return false;
+    if (IsOn(s.ListFileChangedWhileLoading) &&
+        p.services.MsgBox(s.ListFilePath + kListFileChangedQuestion, kYesNo, kQuestion) != kYes) {
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
-void SaveListFile(Program& p) {
+std::optional<FailedSave> SaveListFile(Program& p) {
     SharedState& s = p.state;
-    bool write = s.StartMode != kStartRefresh && !IsOn(s.RefreshRunning) && !IsOn(s.ListFileUnread);
-    if (write && IsOn(s.AbortRequested)) {
-        write = p.services.MsgBox(kSaveInterruptedListQuestion, kYesNo, kQuestion) == kYes;
-    }
-    if (write) {
+    std::optional<FailedSave> failed;
+    if (ListFileToBeWritten(p)) {
         ResetIconList(p);
+        const ListSummary written = SummaryOfRows(p.Form1.ListView1, s);
         std::string error;
-        WriteFileTextAtomically(s.ListFilePath, [&p](FileTextWriter& out) { return ProduceListText(p, out); }, error);
+        const bool saved = WriteFileTextAtomically(
+            s.ListFilePath, [&p](FileTextWriter& out) { return ProduceListText(p, out); }, error);
+        if (saved) {
+            s.ListOnDisk = written;
+        } else {
+            failed = FailedSave{s.ListFilePath, error};
+        }
     }
     ResetIconList(p);
     p.Form1.ListView1.Clear();
+    return failed;
 }
 
 void LoadListFile(Program& p) {
     SharedState& s = p.state;
-    if (!NormalFileExists(s.ListFilePath)) return;
+    if (CheckFileAtStart(p, s.ListFilePath, s.ListFileUnread) != FileAtStart::Readable) return;
+    const ListFileLoad load(p);
     FileTextStream file;
     std::unique_ptr<IconCache> icon_cache;
     // Rows that did not all arrive must not be saved over the ones that

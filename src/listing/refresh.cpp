@@ -6,7 +6,7 @@
 #include "folder_scan.h"
 #include "icon_list.h"
 #include "platform/system/free_memory.h"
-#include "settings/settings_file.h"
+#include "settings/failed_save.h"
 #include "settings/settings_transfer.h"
 #include "sorting.h"
 #include "core/timed_wait.h"
@@ -30,7 +30,7 @@ void StartAutomaticRun(Program& p) {
     if (IsOn(s.QuitAfterAutoRun)) {
         ScreenTextsToSettings(p);
         ScreenOptionsToSettings(p);
-        SaveSettingsFile(s);
+        if (const std::optional<FailedSave> failed = SaveProgramSettings(p)) ReportFailedSaves(p, {*failed});
     }
     if (s.AutoRunChoice >= kAutoRunOpen && s.AutoRunChoice <= kAutoRunOpenTimed) SelectAll(p);
     RunAutoRunChoice(p);
@@ -42,6 +42,8 @@ void RefreshList(Program& p, const FolderReading& reading) {
     SharedState& s = p.state;
     MainForm& f = p.Form1;
     s.AbortRequested = 0;
+    // The rows are this refresh's from now on, not those of the list file.
+    s.ListFileChangedWhileLoading = 0;
     f.Label2.SetCaption("");
     f.File1.SetPattern(f.Combo1.Text());
     f.Combo1.SetText(f.File1.Pattern());
@@ -121,6 +123,8 @@ void Command3_Click(Program& p) {
     f.Command3.SetEnabled(true);
     f.Command1.SetEnabled(true);
     ClearSelection(p);
+    // A close that came meanwhile interrupted the refresh and waited for it.
+    if (IsOn(s.CloseAfterRefresh)) RunHandoff(p.handoffs.CloseMainWindow);
     if (IsOn(s.AutoRunAfterRefresh)) StartAutomaticRun(p);
 }
 

@@ -1,17 +1,11 @@
 #pragma once
 // What one refresh carries from folder to folder and file to file.
 #include "core/program.h"
+#include "folder_step.h"  // FolderReading
 #include "icon_cache.h"
 #include "size_check.h"
 
 namespace kestrova {
-
-// How the folders of a refresh are read.
-struct FolderReading {
-    // On a thread of their own, ahead of the rows; off, each folder is read
-    // when its turn comes (the same rows, on one core).
-    bool read_ahead = true;
-};
 
 struct ScanContext {
     Program& p;

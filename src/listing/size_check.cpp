@@ -29,7 +29,7 @@ size_t Slot(std::uint64_t bits, size_t mask) {
 SizeCheckScratch::SizeCheckScratch(std::string path) : path_(std::move(path)) {
     std::string ignored;
     DeleteFile(path_, ignored);
-    file_ = std::fopen(path_.c_str(), "wb");
+    file_.Create(path_, ignored);
 }
 
 SizeCheckScratch::~SizeCheckScratch() { Finish(); }
@@ -58,19 +58,16 @@ bool SizeCheckScratch::Insert(std::uint64_t bits) {
 bool SizeCheckScratch::SeenBefore(double size) {
     if (!Insert(Bits(size))) return true;
     ++record_count_;
-    if (file_) {
-        unsigned char record[8];
-        const std::uint64_t bits = std::bit_cast<std::uint64_t>(size);
-        for (int i = 0; i < 8; ++i) record[i] = static_cast<unsigned char>(bits >> (8 * i));
-        std::fwrite(record, 1, sizeof record, file_);
-    }
+    unsigned char record[8];
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(size);
+    for (int i = 0; i < 8; ++i) record[i] = static_cast<unsigned char>(bits >> (8 * i));
+    file_.Write(record, sizeof record);
     return false;
 }
 
 void SizeCheckScratch::Finish() {
-    if (!file_) return;
-    std::fclose(file_);
-    file_ = nullptr;
+    if (!file_.IsOpen()) return;
+    file_.Close();
     std::string ignored;
     DeleteFile(path_, ignored);
 }

@@ -4,9 +4,10 @@
 // only while the refresh runs. Lookups go through an index in memory, so a
 // refresh stays linear in the number of files.
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
+
+#include "platform/system/files.h"
 
 namespace kestrova {
 
@@ -29,7 +30,7 @@ public:
 
 private:
     std::string path_;
-    std::FILE* file_ = nullptr;
+    FileWriteStream file_;
     // Open addressing over the sizes' bit patterns: one probe for most files
     // and no allocation per distinct size.
     bool Insert(std::uint64_t bits);

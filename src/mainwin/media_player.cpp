@@ -27,20 +27,28 @@ void StartPass(Program& p) {
 
 enum class PassEnd { Finish, Done };
 
+// mplayerc.exe beside the program, whenever it lies there; else a player the
+// system already has.
+std::optional<VideoPlayer> FindPlayer(Program& p, const std::string& beside) {
+    if (NormalFileExists(beside)) return VideoPlayer{PlayerKind::MediaPlayerClassic, beside};
+    return p.services.InstalledVideoPlayer();
+}
+
 PassEnd PlayPass(Program& p) {
     SharedState& s = p.state;
     ListView& list = p.Form1.ListView1;
     const std::int32_t rows = list.Count();
     if (rows == 0) return PassEnd::Finish;
-    const std::string player = s.ProgramFolder + kPlayerFileName;
+    const std::string beside = s.ProgramFolder + kPlayerFileName;
     for (std::int32_t i = 1; i <= rows; ++i) {
         // Rows removed meanwhile are simply not there any more.
         if (i > list.Count()) break;
         if (!list.Selected(i)) continue;
         ++s.SequencePosition;
         s.CurrentFilePath = RowFilePath(list, i);
-        if (!NormalFileExists(player)) {
-            p.services.MsgBox(player + kPlayerMissingText, kOkOnly, kNoIcon);
+        const std::optional<VideoPlayer> player = FindPlayer(p, beside);
+        if (!player) {
+            p.services.MsgBox(beside + kPlayerMissingText, kOkOnly, kNoIcon);
             return PassEnd::Finish;
         }
         if (ReportMissingFile(p)) return PassEnd::Finish;
@@ -48,11 +56,11 @@ PassEnd PlayPass(Program& p) {
         std::string error;
         // A player that fails to start has nothing to wait for; the walk
         // goes on with the next row.
-        if (auto id = p.services.StartProcess(PlayerArguments(s), error)) {
+        if (auto id = p.services.StartProcess(PlayerArguments(*player, s.CurrentFilePath), error)) {
             WaitForProcessEnd(p, *id);
             // No row would play either: one message instead of a flash of
             // the backdrop for every row.
-            if (p.services.ProcessExitCode(*id) == kNoVideoPlayerExitCode) {
+            if (kLauncherFoundNoPlayer && p.services.ProcessExitCode(*id) == kLauncherFoundNoPlayer) {
                 p.services.MsgBox(kNoVideoPlayerText, kOkOnly, kNoIcon);
                 return PassEnd::Finish;
             }
@@ -65,8 +73,18 @@ PassEnd PlayPass(Program& p) {
 
 }  // namespace
 
-std::vector<std::string> PlayerArguments(const SharedState& s) {
-    return {s.ProgramFolder + kPlayerFileName, s.CurrentFilePath, "/play", "/fullscreen", "/close"};
+std::vector<std::string> PlayerArguments(const VideoPlayer& player, const std::string& file) {
+    switch (player.kind) {
+        case PlayerKind::Vlc:
+            // One instance would take the file over and let this process end
+            // at once: the program could not wait for the video.
+            return {player.program, "--fullscreen", "--play-and-exit", "--no-one-instance", "--", file};
+        case PlayerKind::Mpv:
+            return {player.program, "--fullscreen", "--keep-open=no", "--", file};
+        case PlayerKind::MediaPlayerClassic:
+            break;
+    }
+    return {player.program, file, "/play", "/fullscreen", "/close"};
 }
 
 void MPC_Open_Click(Program& p) {

@@ -1,32 +1,21 @@
 #include "rename_delete.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include "listing/file_rows.h"
+#include "listing/list_summary.h"
 #include "platform/system/files.h"
-#include "platform/text/textformat.h"
 
 namespace kestrova {
 namespace {
 
 // Column 3 of a row: the size, right-aligned in 19 characters, then the mark.
 constexpr int kSizeColumn = 2;
-constexpr std::size_t kSizeDigits = 19;
 
 std::string RowFolder(const ListView& list, std::int32_t row) { return WithTrailingSeparator(list.SubItem(row, 1)); }
 
 bool HasRow(const ListView& list, std::int32_t row) { return row >= 1 && row <= list.Count(); }
-
-// The number of a size cell, without its blanks and thousands separators.
-// A cell that holds no number (a damaged list file) counts as 0 bytes: the
-// file is gone by then, and its row must go as well.
-double SizeOfCell(std::string cell) {
-    std::string digits;
-    for (char c : cell) {
-        if (c != ' ' && c != ',') digits += c;
-    }
-    return TextToDouble(digits).value_or(0);
-}
 
 void ShowError(Program& p, const std::string& error, const char* sentence) {
     p.services.MsgBox(error + sentence, kOkOnly, kNoIcon);
@@ -100,14 +89,14 @@ void KestDel_Click(Program& p) {
         ShowError(p, error, kDeleteFailed);
         return;
     }
-    s.ListedFileCount -= 1;
-    const std::string& cell = list.SubItem(row, kSizeColumn);
-    if (!cell.empty() && cell.back() == '*') {
-        s.SameSizeHitCount -= 1;
-        s.ListedTotalBytes -= SizeOfCell(cell.substr(0, kSizeDigits));
-    } else {
-        s.ListedTotalBytes -= SizeOfCell(cell);
-    }
+    // Counts that did not match the rows (a list file of another origin)
+    // stop at zero: no list has fewer files than none.
+    s.ListedFileCount = std::max(s.ListedFileCount - 1, 0);
+    // A cell that holds no number (a damaged list file) counts as 0 bytes:
+    // the file is gone by then, and its row must go as well.
+    const std::string cell = list.SubItem(row, kSizeColumn);
+    if (!cell.empty() && cell.back() == '*') s.SameSizeHitCount = std::max(s.SameSizeHitCount - 1, 0);
+    s.ListedTotalBytes = std::max(s.ListedTotalBytes - SizeOfCell(cell), 0.0);
     list.RemoveRow(row);
     s.StatusText = StatusCounts(s);
     f.Label3.SetCaption(s.StatusText);

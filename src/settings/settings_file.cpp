@@ -5,6 +5,7 @@
 #include "platform/text/codepage.h"
 #include "platform/text/file_text_stream.h"
 #include "platform/system/files.h"
+#include "platform/system/save_recovery.h"
 #include "platform/text/textformat.h"
 #include "platform/system/user_folders.h"
 
@@ -53,7 +54,9 @@ void SetProgramPaths(SharedState& state, const std::string& executable_folder) {
     state.ScratchFolder = folders.scratch;
 }
 
-std::string FormatSettingsText(const SharedState& s) {
+std::string FormatSettingsText(const SharedState& s) { return FormatSettingsText(s, ListedSummary(s)); }
+
+std::string FormatSettingsText(const SharedState& s, const ListSummary& list) {
     std::string out;
     LineWriter w(out);
     for (int i = 1; i <= kDisplaySlots; ++i) {
@@ -66,8 +69,8 @@ std::string FormatSettingsText(const SharedState& s) {
     w.Int(s.QuoteHandling).Int(s.ViewWindowTop).Int(s.ViewWindowLeft).Int(s.ViewWindowHeight).Int(s.ViewWindowWidth);
     w.Int(s.FullScreenView).EndLine();
     for (int i = 1; i <= kDisplaySlots; ++i) w.Text(s.DisplayEntries[i].Pattern).EndLine();
-    w.Int(s.ListedFileCount).Real(s.ListedTotalBytes).Int(s.SameSizeHitCount).Text(s.InterruptMark);
-    w.Text(s.RefreshStamp).EndLine();
+    w.Int(list.FileCount).Real(list.TotalBytes).Int(list.SameSizeHits).Text(list.InterruptMark);
+    w.Text(list.RefreshStamp).EndLine();
     w.Int(s.ZoomSetting).Int(s.LoopSetting).Int(s.ViewSeconds).Int(s.AutoRunChoice).Int(s.QuitAfterAutoRun);
     w.Int(s.AutoRunAfterRefresh).EndLine();
     return out;
@@ -119,10 +122,12 @@ void ParseSettingsText(std::string_view text, SharedState& s) {
 bool SaveSettingsFile(const SharedState& state) {
     if (IsOn(state.SettingsFileUnread)) return false;
     std::string error;
-    return WriteFileAtomically(state.SettingsFilePath, EncodeFileText(FormatSettingsText(state)), error);
+    return SaveSettingsFile(state, ListedSummary(state), error);
 }
 
-bool SettingsFileExists(const SharedState& state) { return NormalFileExists(state.SettingsFilePath); }
+bool SaveSettingsFile(const SharedState& state, const ListSummary& list, std::string& error) {
+    return WriteFileAtomically(state.SettingsFilePath, EncodeFileText(FormatSettingsText(state, list)), error);
+}
 
 bool ReadSettingsFile(SharedState& state, std::string& error) {
     // The whole file: a long title the program wrote itself must come back
@@ -139,9 +144,9 @@ bool ReadSettingsFile(SharedState& state) {
     return ReadSettingsFile(state, error);
 }
 
-void RemoveLeftoverSaveFiles(const SharedState& state) {
-    RemoveStaleTemporaries(state.SettingsFilePath);
-    RemoveStaleTemporaries(state.ListFilePath);
+void RecoverInterruptedSaves(const SharedState& state) {
+    RecoverInterruptedSaves(state.SettingsFilePath);
+    RecoverInterruptedSaves(state.ListFilePath);
 }
 
 }  // namespace kestrova

@@ -19,8 +19,10 @@ std::string MakeProgramFolder(const std::string& executable_folder);
 // ChooseDataFolders).
 void SetProgramPaths(SharedState& state, const std::string& executable_folder);
 
-// The file's text (UTF-8, CR LF line ends) for the current state.
+// The file's text (UTF-8, CR LF line ends) for the current state, with
+// line 35 describing `list` (by default the list the status line shows).
 std::string FormatSettingsText(const SharedState& state);
+std::string FormatSettingsText(const SharedState& state, const ListSummary& list);
 // Takes fields in file order into the state; a field that cannot be read
 // into its target is skipped and the target keeps its value.
 void ParseSettingsText(std::string_view text, SharedState& state);
@@ -28,14 +30,15 @@ void ParseSettingsText(std::string_view text, SharedState& state);
 // Writes SettingsFilePath atomically; false (nothing reported) on failure,
 // and when the file was there but could not be read (SettingsFileUnread).
 bool SaveSettingsFile(const SharedState& state);
-// True when a settings file exists (a hidden one counts as missing).
-bool SettingsFileExists(const SharedState& state);
+// The same with line 35 describing `list`; false with the system's text.
+bool SaveSettingsFile(const SharedState& state, const ListSummary& list, std::string& error);
 // Reads SettingsFilePath into the state; false with the system's text when
 // it could not be read.
 bool ReadSettingsFile(SharedState& state, std::string& error);
 bool ReadSettingsFile(SharedState& state);
-// Deletes the temporary files that saves of the settings and list files
-// left behind when they were killed.
-void RemoveLeftoverSaveFiles(const SharedState& state);
+// Puts right what killed saves of the settings and list files left behind:
+// a whole last save whose file is missing is put back, every other
+// leftover of a save that is over is deleted.
+void RecoverInterruptedSaves(const SharedState& state);
 
 }  // namespace kestrova

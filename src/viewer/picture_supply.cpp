@@ -9,8 +9,6 @@
 namespace kestrova {
 namespace {
 
-int ToPixels(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
-
 // Only a picture the pass will come to and can find is worth decoding.
 bool WillBeShown(const ListView& list, std::int32_t row, std::string& path) {
     if (!list.Selected(row)) return false;
@@ -95,14 +93,20 @@ PictureSupply& PictureSupplyOf(Program& p) {
     return static_cast<PictureSupply&>(*p.viewer_cache);
 }
 
+// In the screen's device pixels: on a screen scaled to 150 % a picture the
+// size of the screen is decoded at that size and drawn 1:1, not decoded at
+// two thirds of it and blown up.
 PixelSize DecodeBox(Program& p) {
     const SharedState& s = p.state;
-    if (IsOn(s.FullScreenView)) return {ToPixels(p.Form4.ScaleWidth()), ToPixels(p.Form4.ScaleHeight())};
+    auto box = [](const Form& form, int width, int height) {
+        return PixelSize{TwipsToPixels(width, form.ScreenDpi()), TwipsToPixels(height, form.ScreenDpi())};
+    };
+    if (IsOn(s.FullScreenView)) return box(p.Form4, p.Form4.ScaleWidth(), p.Form4.ScaleHeight());
     // Form5 is drawn into its inner area; its outer size is a few pixels
     // more and is known before the window is placed, so the box stays the
     // same from the first picture of a pass to the last.
-    if (s.ViewWindowPlaced == 1) return {ToPixels(p.Form5.Width()), ToPixels(p.Form5.Height())};
-    return {ToPixels(s.ViewWindowWidth), ToPixels(s.ViewWindowHeight)};
+    if (s.ViewWindowPlaced == 1) return box(p.Form5, p.Form5.Width(), p.Form5.Height());
+    return box(p.Form5, s.ViewWindowWidth, s.ViewWindowHeight);
 }
 
 }  // namespace kestrova

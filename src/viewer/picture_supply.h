@@ -45,9 +45,9 @@ private:
 };
 
 PictureSupply& PictureSupplyOf(Program& p);
-// The box a picture is decoded for in the window FullScreenView picks: the
-// screen for Form4, Form5's size (where it is about to be placed, before
-// its first picture of a pass).
+// The box a picture is decoded for in the window FullScreenView picks, in
+// the device pixels of its screen: the screen for Form4, Form5's size
+// (where it is about to be placed, before its first picture of a pass).
 PixelSize DecodeBox(Program& p);
 
 }  // namespace kestrova

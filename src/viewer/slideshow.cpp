@@ -67,6 +67,9 @@ bool DisplayPicture(Program& p) {
     if (!loaded || IsOn(s.EndRequested)) return false;
     const std::shared_ptr<const Picture> picture(loaded, &loaded->picture);
     holder.SetPicture(picture);
+    // The holder measures a picture's pixels as logical ones, 15 twips each,
+    // so a small picture keeps its size on a screen scaled to 150 %; only a
+    // picture larger than the screen in those units meets its device pixels.
     holder.SetWidth(loaded->natural.width * kTwipsPerPixel);
     holder.SetHeight(loaded->natural.height * kTwipsPerPixel);
 

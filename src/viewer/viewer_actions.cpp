@@ -107,11 +107,7 @@ void Form4_KeyDown(Program& p, int, int shift) {
 void Form5_MouseDown(Program& p, int button, int shift) {
     SharedState& s = p.state;
     if (button == kRightButton) {
-        s.EndRequested = 1;
-        s.AutoRunActive = 0;
-        SetFullScreenView(p, 0);
-        RememberViewWindowPlace(p);
-        p.Form5.Hide();
+        Form5_QueryUnload(p);
     } else if (button == kLeftButton) {
         TogglePause(p, Viewer::Window, PauseBy::Press);
     } else if (button == kMiddleButton && shift == 0) {
@@ -142,6 +138,16 @@ void Form5_KeyDown(Program& p, int, int shift) {
     } else if (shift == kAltMask) {
         ToggleRepeat(p, true);
     }
+}
+
+// Ends the slideshow and the automatic run; the program stays open.
+void Form5_QueryUnload(Program& p) {
+    SharedState& s = p.state;
+    s.EndRequested = 1;
+    s.AutoRunActive = 0;
+    SetFullScreenView(p, 0);
+    RememberViewWindowPlace(p);
+    p.Form5.Hide();
 }
 
 void ViewerForm_Resize(Form& form, Label& caption) { caption.SetTop(form.ScaleHeight() - kCaptionAboveBottom); }

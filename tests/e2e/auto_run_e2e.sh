@@ -21,25 +21,9 @@ mkdir -p "$work/files"
 if [ "$mode" = slideshow ]; then
   choice=3 pattern='*.*'
   # Three small pictures of two kinds, and one file that is no picture.
-  python3 - "$work/files" <<'PY'
-import struct, sys, zlib
-folder = sys.argv[1]
-def bmp(path, w, h, rgb):
-    row = bytes(rgb[::-1]) * w + b"\0" * ((4 - w * 3 % 4) % 4)
-    data = row * h
-    header = b"BM" + struct.pack("<IHHI", 54 + len(data), 0, 0, 54)
-    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-    open(path, "wb").write(header + info + data)
-def png(path, w, h, rgb):
-    raw = b"".join(b"\0" + bytes(rgb) * w for _ in range(h))
-    chunk = lambda t, d: struct.pack(">I", len(d)) + t + d + struct.pack(">I", zlib.crc32(t + d))
-    ihdr = struct.pack(">IIBBBBB", w, h, 8, 2, 0, 0, 0)
-    open(path, "wb").write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
-bmp(folder + "/a.bmp", 640, 480, (200, 0, 0))
-png(folder + "/b.png", 2000, 1000, (0, 160, 0))
-png(folder + "/c.PNG", 30, 60, (0, 0, 200))
-open(folder + "/notes.txt", "w").write("not a picture")
-PY
+  python3 "$(dirname "$0")/write_pictures.py" "$work/files" a.bmp:640x480:200,0,0 b.png:2000x1000:0,160,0 \
+    c.PNG:30x60:0,0,200
+  printf 'not a picture' > "$work/files/notes.txt"
 else
   choice=2 pattern='*.avi'
   printf 'v' > "$work/files/first video.avi"

@@ -2,9 +2,12 @@
 # End-to-end checks of the real program under Xvfb: it starts in an empty
 # program folder, shows its main window, and writes Kestrova.ini when it is
 # closed by the close box or by "終了" answered with Yes (and not with No).
-# "previous" starts by showing the saved list (in name order, as the settings
-# sort it) and must write it back as it was.
-#   run_e2e.sh <kestrova binary> close|exit|refresh|previous [screenshot.png]
+# "refresh" lists a small tree with the refresh button and is closed by its
+# close box; "term" and "hup" do the same but end the program as a logout or
+# a shutdown does, with SIGTERM or SIGHUP: both files must be written all
+# the same. "previous" starts by showing the saved list (in name order, as
+# the settings sort it) and must write it back as it was.
+#   run_e2e.sh <kestrova binary> close|exit|refresh|term|hup|previous [screenshot.png]
 set -euo pipefail
 
 binary=$1
@@ -23,9 +26,9 @@ ini="$work/Kestrova.ini"
 
 source "$here/e2e_lib.sh"
 
-# Start mode 0 keeps start-up from scanning anything; the refresh check
-# gives row 1 a small folder instead.
-if [ "$mode" = refresh ]; then
+# Start mode 0 keeps start-up from scanning anything; the refresh checks
+# give row 1 a small folder for the refresh button.
+if [ "$mode" = refresh ] || [ "$mode" = term ] || [ "$mode" = hup ]; then
   mkdir -p "$work/files/sub"
   printf 'hello' > "$work/files/a.txt"
   printf 'hello' > "$work/files/b.txt"
@@ -34,7 +37,7 @@ if [ "$mode" = refresh ]; then
 import sys
 work = sys.argv[1]
 lines = ['"テスト","%s/files",1,1' % work] + ['"","",0,0'] * 15
-lines.append('1,0,0,1,10335,5880,10215,5202,"*.*"')
+lines.append('1,0,0,0,10335,5880,10215,5202,"*.*"')
 lines.append('2000,1,0,0,0,0,3582,4762,4350,5835,1')
 lines += ['"*.*"'] + ['""'] * 15
 lines.append('0,0,0,"",""')
@@ -98,7 +101,19 @@ case "$mode" in
     [ -n "$box" ] || fail "no question box the second time"
     xdotool key Return
     ;;
-  refresh|previous)
+  refresh|term|hup)
+    # "最新の情報に更新" sits at 3,264 px in the window (50,3960 twips), 103 x 28 px.
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    xdotool mousemove $((X + 55)) $((Y + 278)) click 1
+    sleep 2
+    [ ! -e "$list" ] || fail "the list file was written before the end"
+    case "$mode" in
+      refresh) python3 "$here/x11_close.py" "$window" ;;
+      term) kill -TERM "$pid" ;;
+      hup) kill -HUP "$pid" ;;
+    esac
+    ;;
+  previous)
     python3 "$here/x11_close.py" "$window"
     ;;
 esac
@@ -108,7 +123,12 @@ for _ in $(seq 1 50); do
   sleep 0.1
 done
 kill -0 "$pid" 2>/dev/null && fail "the program did not end"
-wait "$pid" || true
+status=0
+wait "$pid" || status=$?
+# The signal only asks; the program's own close ends it.
+if [ "$mode" = term ] || [ "$mode" = hup ]; then
+  [ "$status" -eq 0 ] || fail "ended by the signal itself (status $status), not by its close"
+fi
 [ -f "$ini" ] || fail "Kestrova.ini was not written"
 
 python3 - "$ini" "$mode" <<'PY'

@@ -2,14 +2,17 @@
 # The Windows program under Wine and the Linux program, side by side on the
 # same small tree. kestrova.exe first starts with a refresh of the tree
 # (start mode 1), shows its main window titled "ケストロヴァ (Kestrova) ZI22"
-# and is closed by its close box, writing the three files' count. Then both
+# and is closed by its close box; the list file is not written in that start
+# mode, so the settings go on describing the list on disk. Then both
 # programs start idle (start mode 0), refresh by their button and are closed,
 # so both write Kestrova.ini and Kestrova.csv: the same bytes, apart from what
 # names the machine (the folder as each system writes it), the time of the
-# refresh and the window's frame.
+# refresh and the window's frame. Last, kestrova.exe refreshes once more and
+# the session ends under it (wineboot --end-session, as a logout or a
+# shutdown): it must write both files on its way out.
 #   wine_e2e.sh <kestrova.exe> <Linux kestrova> [screenshot.png]
-# Needs wine64 (or wine), Xvfb, xdotool and python3. The Wine prefix is made
-# here, in a temporary folder.
+# Needs wine64 (or wine), Xvfb, xdotool and python3. The Wine prefix is the
+# test run's (see wine_lib.sh).
 set -euo pipefail
 
 exe=$(realpath "$1")
@@ -21,36 +24,17 @@ if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-noreset -screen 0 1600x1000x24" "$0" "$@"
 fi
 
-wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
-[ -x "$wine" ] || { echo "SKIP: no Wine"; exit 77; }
+source "$here/e2e_lib.sh"
+source "$here/wine_lib.sh"
 
 work=$(mktemp -d)
 pid=""
 cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-  WINEPREFIX="$work/prefix" "$(dirname "$wine")/wineserver" -k 2>/dev/null || true
+  wine_cleanup
   rm -rf "$work"
 }
 trap cleanup EXIT
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-
-source "$here/e2e_lib.sh"
-
-# A fresh prefix; windows draw their own frames (there is no window manager
-# here), and the tables' font "ＭＳ Ｐゴシック" is shown as IPAPGothic.
-"$wine" wineboot --init >/dev/null 2>&1
-python3 - "$work/fonts.reg" <<'PY'
-import sys
-text = "\r\n".join([
-    "Windows Registry Editor Version 5.00", "",
-    r"[HKEY_CURRENT_USER\Software\Wine\X11 Driver]", '"Decorated"="N"', "",
-    r"[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]",
-    '"ＭＳ Ｐゴシック"="IPAPGothic"', '"ＭＳ ゴシック"="IPAGothic"', '"MS PGothic"="IPAPGothic"',
-    '"MS UI Gothic"="IPAPGothic"', ""])
-open(sys.argv[1], "wb").write(b"\xff\xfe" + text.encode("utf-16-le"))
-PY
-"$wine" regedit "$work/fonts.reg" >/dev/null 2>&1
-"$(dirname "$wine")/wineserver" -w
+wine_session "$work"
 
 # The tree: fixed sizes and times, so both lists hold the same rows.
 mkdir -p "$work/files/sub" "$work/win" "$work/linux"
@@ -80,11 +64,11 @@ cp "$linux" "$work/linux/kestrova"
 
 # Starts a program, waits for its main window, checks the title, presses the
 # refresh button when told where its window's inner area begins, closes it
-# by its close box and waits for it to end.
-#   run_and_close <name> <screenshot> <click: no | left,top> <command...>
+# by its close box (or ends the Wine session under it) and waits for it to end.
+#   run_and_close <name> <screenshot> <click: no | left,top> <close | end-session> <command...>
 run_and_close() {
-  local name=$1 shot=$2 click=$3
-  shift 3
+  local name=$1 shot=$2 click=$3 how=$4
+  shift 4
   "$@" &
   pid=$!
   window=""
@@ -103,27 +87,33 @@ run_and_close() {
     sleep 3
   fi
   if [ -n "$shot" ] && command -v import >/dev/null; then import -window root "$shot"; fi
-  python3 "$here/x11_close.py" "$window"
-  wait_for_end "$pid" "$name closed by its close box"
+  if [ "$how" = end-session ]; then
+    "$wine" wineboot --end-session
+    wait_for_end "$pid" "$name at the end of the session"
+  else
+    python3 "$here/x11_close.py" "$window"
+    wait_for_end "$pid" "$name closed by its close box"
+  fi
   pid=""
-  echo "$name: window shown and closed"
+  echo "$name: window shown and ended ($how)"
 }
 
 write_settings "$work/win/Kestrova.ini" "$windows_files" 1
-run_and_close "kestrova.exe (start-up refresh)" "$screenshot" no "$wine" "$work/win/kestrova.exe"
+run_and_close "kestrova.exe (start-up refresh)" "$screenshot" no close "$wine" "$work/win/kestrova.exe"
+[ ! -e "$work/win/Kestrova.csv" ] || fail "a start that refreshes every time wrote the list file"
 python3 - "$work/win/Kestrova.ini" <<'PY'
 import sys
 line = open(sys.argv[1], "rb").read().split(b"\r\n")[34]
-assert line.startswith(b"3,11,1,"), "the start-up refresh counted three files of 11 bytes, one same-size: %r" % line
+assert line == b'0,0,0,"",""', "the settings describe the list file on disk (there is none): %r" % line
 PY
-echo "kestrova.exe: start-up refresh of the tree counted"
+echo "kestrova.exe: start-up refresh done, and the settings still describe the list on disk"
 
 # Without a window manager Wine draws the frame itself: a 4-pixel border and
 # a 19-pixel caption at 96 dpi. Qt's window here has no frame at all.
 write_settings "$work/win/Kestrova.ini" "$windows_files" 0
 write_settings "$work/linux/Kestrova.ini" "$work/files" 0
-run_and_close "kestrova.exe" "" 4,23 "$wine" "$work/win/kestrova.exe"
-run_and_close "Linux kestrova" "" 0,0 "$work/linux/kestrova"
+run_and_close "kestrova.exe" "" 4,23 close "$wine" "$work/win/kestrova.exe"
+run_and_close "Linux kestrova" "" 0,0 close "$work/linux/kestrova"
 
 for f in Kestrova.ini Kestrova.csv; do
   [ -f "$work/win/$f" ] || fail "kestrova.exe wrote no $f"
@@ -169,5 +159,19 @@ for p in problems:
 if problems:
     sys.exit(1)
 print("Kestrova.ini and Kestrova.csv agree (%d rows)" % rows)
+PY
+
+mkdir "$work/session"
+cp "$exe" "$work/session/kestrova.exe"
+write_settings "$work/session/Kestrova.ini" "$windows_files" 0
+run_and_close "kestrova.exe (end of the session)" "" 4,23 end-session "$wine" "$work/session/kestrova.exe"
+python3 - "$work/session" <<'PY'
+import sys
+folder = sys.argv[1]
+line = open(folder + "/Kestrova.ini", "rb").read().split(b"\r\n")[34]
+assert line.startswith(b"3,11,1,"), "the settings describe the three files listed: %r" % line
+rows = open(folder + "/Kestrova.csv", "rb").read().split(b"\r\n")[1:-1]
+assert len(rows) == 3, "Kestrova.csv holds the three files: %r" % rows
+print("the end of the session wrote Kestrova.ini and Kestrova.csv")
 PY
 echo "PASS: wine_e2e"

@@ -62,6 +62,20 @@ TEST_F(ListingTest, PerFileIconsAreSharedByExactExtensionThroughARecordFile) {
                            Record("exe  ", 7) + Record("exe  ", 8) + Record("     ", 9) + Record("jpeg1", 10));
     EXPECT_FALSE(dir.Exists("Kestrova.Ck2")) << "the cache lives only while the refresh runs";
 
+    // What the user sees is the picture: every row shows its own file's
+    // icon, pixel for pixel, though all of them are of one size.
+    const ImageList& images = p().Form1.ImageList1;
+    for (std::int32_t i = 1; i <= list().Count(); ++i) {
+        const std::string name = list().RowText(i);
+        if (FileExtension(name) == "bmp" || FileExtension(name) == "BMP") continue;
+        // Extensions alike in their first five characters share the first one's icon.
+        const Picture own = services.AssociatedIcon(dir / ("icons/" + (name == "k.jpeg12" ? "j.jpeg1" : name)));
+        const Picture& shown = *images.Item(list().RowIcon(i));
+        EXPECT_TRUE(shown.width == own.width && shown.height == own.height && shown.pixels == own.pixels) << name;
+    }
+    EXPECT_NE(images.Item(icon["a.jpg"])->pixels, images.Item(icon["c.JPG"])->pixels);
+    EXPECT_EQ(images.Item(icon["f.exe"]), images.Item(icon["g.exe"])) << "equal pictures are held once";
+
     state().IconMode = 0;
     SizeCheck(true);
     SettingsToScreen(p());

@@ -346,5 +346,53 @@ TEST_F(ListFileStartTest, StartShowingThePreviousListNeedsNoScanAndCloseKeepsIt)
     EXPECT_EQ(dir.Read("Kestrova.csv"), saved) << "closing writes the same list back";
 }
 
+// Another program that writes the list file while it is being loaded
+// leaves rows the list may lack: the close asks before the loaded rows go
+// over the file, whether the file was changed in place or replaced.
+TEST(ListFileLoad, ChangedWhileLoadingIsNotOverwrittenUnasked) {
+    const std::string loaded = "\"\",\"\",\"\",\"\",\"\"\r\n"
+                               "\"a.txt\",\"/old\",\"                  9 \",\"2007/11/23 01:08:15\",\"02\"\r\n"
+                               "\"b.txt\",\"/old\",\"                  9 \",\"2007/11/23 01:08:16\",\"01\"\r\n";
+    const std::string newer = "\"\",\"\",\"\",\"\",\"\"\r\n"
+                              "\"c.txt\",\"/new\",\"                  9 \",\"2007/11/23 01:08:17\",\"03\"\r\n";
+    const struct {
+        const char* what;
+        std::function<void(testing::TempDir&)> change;
+        MsgBoxResult answer;
+        bool overwritten;
+    } cases[] = {
+        {"changed in place, kept", [&](testing::TempDir& d) { d.Write("Kestrova.csv", newer); }, kNo, false},
+#ifndef _WIN32  // Windows lets nobody replace a file that is open for reading
+        {"replaced, kept",
+         [&](testing::TempDir& d) {
+             d.Write("other.csv", loaded);  // the same size as the file it replaces
+             std::filesystem::rename(testing::NativePath(d / "other.csv"), testing::NativePath(d / "Kestrova.csv"));
+         },
+         kNo, false},
+#endif
+        {"changed in place, overwritten", [&](testing::TempDir& d) { d.Write("Kestrova.csv", newer); }, kYes, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::ProgramWithSettings run([](SharedState& settings) { settings.StartMode = kStartShowPrevious; });
+        auto& [d, s, program] = run;
+        d.Write("Kestrova.csv", loaded);
+        s.When([&] { return program.Form1.ListView1.Count() == 1; }, [&] { c.change(d); });
+        run.Start();
+        EXPECT_EQ(program.Form1.ListView1.Count(), 2) << "the rows that were read";
+        const std::string on_disk = d.Read("Kestrova.csv");
+        s.QueueAnswer(c.answer);
+        EXPECT_THROW(UserClose(program.Form1), ProgramEnded);
+        ASSERT_EQ(s.MessageBoxes().size(), 1u);
+        EXPECT_EQ(s.MessageBoxes()[0].text, (d / "Kestrova.csv") + kListFileChangedQuestion);
+        EXPECT_EQ(s.MessageBoxes()[0].buttons, kYesNo);
+        if (c.overwritten) {
+            EXPECT_NE(d.Read("Kestrova.csv"), on_disk);
+        } else {
+            EXPECT_EQ(d.Read("Kestrova.csv"), on_disk);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kestrova

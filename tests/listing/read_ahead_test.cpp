@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <semaphore>
 
 #include "listing/folder_scan.h"
 #include "listing_fixture.h"
@@ -33,7 +34,7 @@ struct Case {
 
 class ReadAheadTest : public ListingTest {
 protected:
-    Seen RefreshWith(const Case& c, bool read_ahead) {
+    Seen RefreshWith(const Case& c, const FolderReading& reading) {
         state().SortKey = kSortByNumber;  // equal keys: the order rows were added
         HiddenFiles(c.hidden);
         SizeCheck(true);
@@ -55,7 +56,7 @@ protected:
             },
             [] {});
         if (c.during) c.during();
-        RefreshList(p(), FolderReading{read_ahead});
+        RefreshList(p(), reading);
         *running = false;
         const std::string root = dir.path();
         for (std::int32_t i = 1; i <= list().Count(); ++i) {
@@ -65,21 +66,26 @@ protected:
         return *seen;
     }
 
-    // Both orders on the same tree, made afresh for each, so a case that
-    // changes it meets it as it was.
+    // Every way of reading on the same tree, made afresh for each, so a
+    // case that changes it meets it as it was: in turn, ahead as on a local
+    // disk, and ahead as on a slow share (folders listed ahead on the pool,
+    // files looked up in small pieces by many threads).
     void Check(const std::function<void()>& make_tree, const Case& c) {
         SCOPED_TRACE(c.name);
         make_tree();
-        const Seen in_turn = RefreshWith(c, false);
+        const Seen in_turn = RefreshWith(c, FolderReading{false});
         RemoveTree();
-        make_tree();
-        const Seen ahead = RefreshWith(c, true);
-        RemoveTree();
-        std::vector<std::string> paths;
-        for (const std::string& row : ahead.rows) paths.push_back(row.substr(0, row.find(" [")));
-        EXPECT_EQ(paths, c.rows);
-        EXPECT_EQ(ahead.rows, in_turn.rows);
-        EXPECT_EQ(ahead.turns, in_turn.turns);
+        for (const bool as_if_slow : {false, true}) {
+            SCOPED_TRACE(as_if_slow ? "ahead, as on a slow share" : "ahead");
+            make_tree();
+            const Seen ahead = RefreshWith(c, FolderReading{true, as_if_slow});
+            RemoveTree();
+            std::vector<std::string> paths;
+            for (const std::string& row : ahead.rows) paths.push_back(row.substr(0, row.find(" [")));
+            EXPECT_EQ(paths, c.rows);
+            EXPECT_EQ(ahead.rows, in_turn.rows);
+            EXPECT_EQ(ahead.turns, in_turn.turns);
+        }
     }
 
     // Folders without permissions are opened up first, so they can go.
@@ -165,6 +171,64 @@ TEST_F(ReadAheadTest, SameRowsAndTurnsWithUnreadableFolders) {
         {"attribute walk", true, true, nullptr, {"/t/a.txt", "/t/open/visible.txt"}},
     };
     for (const Case& c : cases) Check(make_tree, c);
+}
+
+// Trees of many small and empty folders, more than the reading may hold
+// ahead: the lookups of small folders are gathered into one job, and none
+// may be left waiting while the caller waits for its folder.
+TEST_F(ReadAheadTest, SameRowsAndTurnsInATreeOfManySmallAndEmptyFolders) {
+    std::vector<std::string> rows;
+    auto make_tree = [this, &rows] {
+        rows.clear();
+        for (int folder = 0; folder < 300; ++folder) {
+            const std::string name = "t/f" + std::to_string(1000 + folder);
+            if (folder % 3 != 0) {
+                std::filesystem::create_directories(dir / (name + "/empty"));
+                continue;
+            }
+            for (int file = 0; file < folder % 5; ++file) {
+                const std::string path = name + "/" + std::to_string(file) + ".txt";
+                WriteSized(path, static_cast<std::size_t>(file));
+                rows.push_back("/" + path);
+            }
+            if (folder % 5 == 0) std::filesystem::create_directories(dir / name);
+        }
+    };
+    make_tree();
+    const std::vector<std::string> expected = rows;
+    RemoveTree();
+    Check(make_tree, {"small and empty folders", true, false, nullptr, expected});
+}
+
+// A folder that does not answer (a share gone away) holds up neither the
+// window nor an interrupt: a click while the refresh waits for it ends the
+// refresh with the rows found before it, and the request still under way is
+// left to end on its own, after the refresh has returned.
+TEST_F(ReadAheadTest, AnInterruptWhileAFolderDoesNotAnswerEndsTheRefreshAtOnce) {
+    WriteSized("t/a.txt", 1);
+    WriteSized("t/b.txt", 2);
+    WriteSized("t/m/in_m.txt", 3);
+    WriteSized("t/slow/s.txt", 4);
+    WriteSized("t/z/y.txt", 5);
+    SetRow(1, dir / "t", true);
+    state().SortKey = kSortByNumber;
+    for (const bool as_if_slow : {false, true}) {
+        SCOPED_TRACE(as_if_slow ? "as on a slow share" : "as on a local disk");
+        // Shared with the reading threads, which outlive the refresh.
+        auto gate = std::make_shared<std::binary_semaphore>(0);
+        FolderReading reading{true, as_if_slow};
+        reading.before_opening = [gate](const std::string& path) {
+            if (path.ends_with("slow")) gate->acquire();
+        };
+        const long waits = services.WorkWaits();
+        services.WhenWaitingForWork([this] { return list().Count() == 3; }, [this] { UserClick(p().Form3.Label3); });
+        RefreshList(p(), reading);  // returns while the folder is held
+        gate->release();
+        EXPECT_GT(services.WorkWaits(), waits);
+        EXPECT_EQ(Names(), (std::vector<std::string>{"a.txt", "b.txt", "in_m.txt"}));
+        EXPECT_TRUE(Status().starts_with("中断 3 ")) << Status();
+        EXPECT_EQ(p().Form3.Label1.Caption(), "ケストロヴァ 中断中！！");
+    }
 }
 
 }  // namespace

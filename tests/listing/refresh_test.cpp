@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "listing/file_rows.h"
+#include "listing/icon_cache.h"
 #include "listing/size_check.h"
 #include "listing_fixture.h"
 #include "mainwin/main_window.h"
@@ -50,6 +53,57 @@ TEST_F(ListingTest, RowsCarryNameFolderSizeTimeAndRowNumber) {
     EXPECT_EQ(p().Form1.Caption(), "ケストロヴァ (Kestrova) ZI22") << "the count in the title is put back";
 }
 
+// What a refresh shows of a file is its own size and time, whichever thread
+// looked it up and however its time compares with the files before it.
+TEST_F(ListingTest, EveryRowShowsItsOwnSizeAndTimeWhicheverThreadLookedItUp) {
+    std::tm noon{};
+    noon.tm_year = 2023 - 1900;
+    noon.tm_mon = 0;
+    noon.tm_mday = 15;
+    noon.tm_hour = 12;
+    noon.tm_isdst = -1;
+    const std::time_t base = std::mktime(&noon);
+    struct File {
+        const char* name;
+        std::size_t bytes;
+        std::time_t modified;
+    };
+    // Several files share a time, in a row and apart; the rest differ by a
+    // second, an hour, or half a year (across a change of summer time where
+    // there is one). Enough files that both threads look up some of a folder.
+    const File files[] = {
+        {"t/a1.txt", 1, base},          {"t/a2.txt", 2, base},
+        {"t/a3.txt", 3, base + 1},      {"t/a4.txt", 4, base},
+        {"t/a5.txt", 5, base - 3600},   {"t/a6.txt", 6, base + 182 * 86400},
+        {"t/a7.txt", 7, base + 59},     {"t/a8.txt", 8, base + 86399},
+        {"t/a9.txt", 9, base + 86400},  {"t/sub/b1.txt", 10, base + 86400},
+        {"t/sub/b2.txt", 11, base - 1}, {"t/sub/b3.txt", 12, base + 7 * 60},
+    };
+    std::map<std::string, std::string> expected;
+    for (const File& f : files) {
+        WriteSized(f.name, f.bytes);
+        std::filesystem::last_write_time(testing::NativePath(dir / f.name),
+                                         std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(f.modified)));
+        char when[32];
+        std::strftime(when, sizeof when, "%Y/%m/%d %H:%M:%S", std::localtime(&f.modified));
+        expected[std::string(f.name).substr(2)] = Padded(std::to_string(f.bytes) + " ") + " " + when;
+    }
+    state().SortKey = kSortByNumber;
+    SetRow(1, dir / "t", true);
+    for (const bool read_ahead : {false, true}) {
+        SCOPED_TRACE(read_ahead ? "read ahead" : "each folder in its turn");
+        RefreshList(p(), FolderReading{read_ahead});
+        std::map<std::string, std::string> shown;
+        const std::string root = dir / "t";
+        for (std::int32_t i = 1; i <= list().Count(); ++i) {
+            std::string folder = list().SubItem(i, 1).substr(root.size());
+            if (!folder.empty()) folder = folder.substr(1) + "/";
+            shown[folder + list().RowText(i)] = list().SubItem(i, 2) + " " + list().SubItem(i, 3);
+        }
+        EXPECT_EQ(shown, expected);
+    }
+}
+
 TEST_F(ListingTest, SizeCheckMarksEveryLaterFileOfASeenSizeAcrossRows) {
     WriteSized("one/a.txt", 100);
     WriteSized("one/b.txt", 100);
@@ -74,22 +128,40 @@ TEST_F(ListingTest, SizeCheckMarksEveryLaterFileOfASeenSizeAcrossRows) {
     EXPECT_EQ(Status().find("ChkHit"), std::string::npos);
 }
 
-TEST_F(ListingTest, SizeCheckScratchFileGoesToTheScratchFolder) {
-    // An installed copy keeps its scratch files in the user's cache folder.
+// The scratch files go wherever the scratch folder is: the user's cache
+// folder for an installed copy, the program's own folder otherwise, whose
+// name may be any the system allows.
+class ScratchFolderTest : public testing::ListingTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(ScratchFolderTest, ScratchFilesLiveThereWhileTheRefreshRuns) {
     WriteSized("one/a.txt", 5);
     WriteSized("one/b.txt", 5);
     SetRow(1, dir / "one");
     SizeCheck(true);
-    std::filesystem::create_directory(dir / "cache");
-    state().ScratchFolder = dir / "cache/";
-    bool scratch_seen_during_scan = false;
-    services.When([&] { return list().Count() == 1; },
-                  [&] { scratch_seen_during_scan = dir.Exists("cache/Kestrova.Ck1") && !dir.Exists("Kestrova.Ck1"); });
+    state().ShowIcons = 1;
+    state().IconMode = 1;
+    const std::string folder = GetParam();
+    std::filesystem::create_directories(testing::NativePath(dir / folder));
+    state().ScratchFolder = dir / (folder + "/");
+    bool sizes_there = false;
+    bool none_beside = false;
+    std::string icon_records;
+    services.When([&] { return list().Count() == 1; }, [&] {
+        sizes_there = dir.Exists(folder + "/Kestrova.Ck1");
+        icon_records = dir.Read(folder + "/Kestrova.Ck2");
+        none_beside = !dir.Exists("Kestrova.Ck1") && !dir.Exists("Kestrova.Ck2");
+    });
     Refresh();
-    EXPECT_TRUE(scratch_seen_during_scan);
-    EXPECT_FALSE(dir.Exists("cache/Kestrova.Ck1"));
+    EXPECT_TRUE(sizes_there);
+    EXPECT_EQ(icon_records.size(), 3u * kIconRecordBytes) << "BMP, bmp and txt";
+    EXPECT_EQ(icon_records.substr(2 * kIconRecordBytes, 5), "txt  ");
+    EXPECT_TRUE(none_beside);
+    EXPECT_FALSE(dir.Exists(folder + "/Kestrova.Ck1"));
+    EXPECT_FALSE(dir.Exists(folder + "/Kestrova.Ck2"));
     EXPECT_EQ(state().SameSizeHitCount, 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Folders, ScratchFolderTest, ::testing::Values("cache", "ケストロヴァ 作業"));
 
 TEST_F(ListingTest, ThreeFilesOfOneSizeGiveTwoMarks) {
     for (const char* name : {"a", "b", "c"}) WriteSized(std::string("same/") + name, 100);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "mainwin/main_window.h"
 #include "platform/model/user_input.h"
 #include "support/program_fixture.h"
@@ -69,7 +71,47 @@ TEST_F(MediaPlayerTest, MissingPlayerEndsTheSequenceWithItsFullPath) {
     EXPECT_FALSE(p().Form4.Visible());
 }
 
+TEST_F(MediaPlayerTest, InstalledPlayerPlaysWhenNoneLiesBesideTheProgram) {
+    std::filesystem::remove(Player());
+    const std::string a = AddVideo("a b.avi");
+    // Each player's own switches for full screen and for ending with the video.
+    const struct {
+        PlayerKind kind;
+        std::vector<std::string> arguments;  // after the program
+    } cases[] = {
+        {PlayerKind::MediaPlayerClassic, {a, "/play", "/fullscreen", "/close"}},
+        {PlayerKind::Vlc, {"--fullscreen", "--play-and-exit", "--no-one-instance", "--", a}},
+        {PlayerKind::Mpv, {"--fullscreen", "--keep-open=no", "--", a}},
+    };
+    for (const auto& c : cases) {
+        services.SetInstalledVideoPlayer(VideoPlayer{c.kind, "/opt/player/bin"});
+        MPC_Open_Click(p());
+        std::vector<std::string> expected = {"/opt/player/bin"};
+        expected.insert(expected.end(), c.arguments.begin(), c.arguments.end());
+        EXPECT_EQ(Starts().back(), expected);
+    }
+    EXPECT_EQ(Starts().size(), 3u);
+    EXPECT_TRUE(services.MessageBoxes().empty());
+
+    // mplayerc.exe beside the program goes first whenever it lies there.
+    dir.Write("mplayerc.exe", "stand-in");
+    MPC_Open_Click(p());
+    EXPECT_EQ(Starts().back(), (std::vector<std::string>{Player(), a, "/play", "/fullscreen", "/close"}));
+}
+
+TEST_F(MediaPlayerTest, PlayersExitCodeNeverStopsTheSequenceWhereNoLauncherIsShipped) {
+    if (kLauncherFoundNoPlayer) GTEST_SKIP() << "this build ships the launcher beside the program";
+    // The real player's exit code: no message about other players, the walk goes on.
+    services.SetProcessExitCode(127);
+    AddVideo("a.avi");
+    AddVideo("b.avi");
+    MPC_Open_Click(p());
+    EXPECT_EQ(Starts().size(), 2u);
+    EXPECT_TRUE(services.MessageBoxes().empty());
+}
+
 TEST_F(MediaPlayerTest, LauncherWithoutAnyPlayerGivesOneMessageAndTheFinishRuns) {
+    if (!kLauncherFoundNoPlayer) GTEST_SKIP() << "no launcher is shipped beside this build";
     // The launcher beside the program exits with 127 when it finds no player.
     services.SetProcessExitCode(127);
     AddVideo("a.avi");

@@ -140,6 +140,22 @@ TEST_F(RenameDeleteTest, DeleteAsksAndLowersTheCountersByTheRow) {
     EXPECT_EQ(services.MessageBoxes().size(), 4u) << "only the questions";
 }
 
+// Counts that a list file of another origin left lower than its rows stop
+// at zero: a list shows "0 個", never "-1 個" or a negative size.
+TEST_F(RenameDeleteTest, DeleteNeverTakesACountBelowZero) {
+    AddFile("a.txt", 10, true);
+    AddFile("b.txt", 20);
+    SetCounters(0, 15, 0);
+    Delete(1, kYes);
+    EXPECT_EQ(f().Label3.Caption(), "0 個のファイルを表示（表示領域 5 Byte)    ChkHit(*) 0");
+    Delete(1, kYes);
+    EXPECT_EQ(list().Count(), 0);
+    EXPECT_EQ(f().Label3.Caption(), "0 個のファイルを表示（表示領域 0 Byte)    ChkHit(*) 0");
+    EXPECT_EQ(state().ListedFileCount, 0);
+    EXPECT_EQ(state().ListedTotalBytes, 0);
+    EXPECT_EQ(state().SameSizeHitCount, 0);
+}
+
 TEST_F(RenameDeleteTest, DeleteOfAFileAlreadyGoneKeepsTheRow) {
     AddFile("gone.txt", 4);
     SetCounters(1, 4, 0);

@@ -1,4 +1,5 @@
 #include "platform/system/files.h"
+#include "platform/system/save_recovery.h"
 
 #include <gtest/gtest.h>
 
@@ -384,8 +385,8 @@ TEST_F(FilesTest, StaleTemporariesAreRemovedAndLiveOnesKept) {
     // Another machine's save under way holds the lock on its temporary.
     const int held = ::open(Path("real/locked.ini.tmp-" + dead).c_str(), O_RDONLY);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
-    EXPECT_EQ(RemoveStaleTemporaries(Path("settings.ini")), 2) << "beside the link's target";
-    EXPECT_EQ(RemoveStaleTemporaries(Path("real/locked.ini")), 0);
+    EXPECT_EQ(RecoverInterruptedSaves(Path("settings.ini")).removed, 2) << "beside the link's target";
+    EXPECT_EQ(RecoverInterruptedSaves(Path("real/locked.ini")).removed, 0);
     ::close(held);
     EXPECT_EQ(Raw("real"), (std::set<std::string>{"settings.ini.tmp-" + alive, "settings.ini.tmp-x1",
                                                    "other.ini.tmp-" + dead, "locked.ini.tmp-" + dead}));

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "platform/headless/headless_services.h"
 #include "platform/model/user_input.h"
+#include "platform/model/work_signal.h"
 #include "support/test_form.h"
 
 namespace kestrova {
@@ -38,6 +41,48 @@ TEST_F(HeadlessTest, ConditionalActionWaitsForItsCondition) {
     value = 2;
     services.DoEvents();
     EXPECT_TRUE(fired);
+}
+
+// A wait for another thread's work is no turn: scripted turns and the
+// virtual clock stay as they were, however long the other thread takes.
+TEST_F(HeadlessTest, WaitingForWorkTakesNoTurnAndRunsOnlyTheActionsQueuedForIt) {
+    WorkSignal work;
+    int turn_actions = 0;
+    services.When([] { return true; }, [&] { ++turn_actions; });
+    std::thread worker([&] { work.Notify(); });
+    services.WaitForWork(work);  // sleeps until notified
+    worker.join();
+    EXPECT_EQ(services.Turns(), 0);
+    EXPECT_EQ(services.ClockMilliseconds(), 0);
+    EXPECT_EQ(turn_actions, 0) << "actions of turns wait for a turn";
+    EXPECT_EQ(services.WorkWaits(), 1);
+
+    int clicks = 0;
+    form.Get<CommandButton>("Command1").Click = [&] { ++clicks; };
+    bool ready = false;
+    services.WhenWaitingForWork([&] { return ready; }, [&] { UserClick(form.Get<CommandButton>("Command1")); });
+    work.Notify();
+    services.WaitForWork(work);  // the condition does not hold: sleeps (notified already)
+    EXPECT_EQ(clicks, 0);
+    ready = true;
+    services.WaitForWork(work);  // the user clicks while the program waits; no sleep
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(services.Turns(), 0);
+}
+
+TEST(WorkSignal, ABackendsWakerRunsOnlyWhileArmedAndANotificationIsNotLost) {
+    WorkSignal work;
+    int woken = 0;
+    EXPECT_TRUE(work.Arm([&] { ++woken; }));
+    work.Notify();
+    EXPECT_EQ(woken, 1);
+    work.Disarm();
+    work.Notify();  // nobody waits: kept for the next wait
+    EXPECT_EQ(woken, 1);
+    EXPECT_FALSE(work.Arm([&] { ++woken; })) << "the notification came before the wait";
+    work.Disarm();
+    EXPECT_TRUE(work.Arm([&] { ++woken; })) << "and is forgotten after it";
+    work.Disarm();
 }
 
 TEST_F(HeadlessTest, MessageBoxesAreRecordedAndQuestionsAnsweredFromTheQueue) {

@@ -27,6 +27,13 @@ TEST(Wildcard, MatchesAnyPattern) {
         {"\xFF.avi", "?.avi", true},     {"\xFF\xFE.avi", "?.avi", false}, {"\xFF.avi", "\xFF.AVI", true},
         // Full-width Latin letters fold like ASCII; kana widths stay distinct.
         {"Ａｂｃ.txt", "ａＢＣ.TXT", true}, {"ア.txt", "ｱ.txt", false},
+        // Each folded script at both ends of its capitals; letters of other
+        // scripts, and signs between the letters, compare exactly.
+        {"Ａ", "ａ", true}, {"Ｚ", "ｚ", true}, {"＠", "｀", false},
+        {"À", "à", true}, {"Þ", "þ", true}, {"×", "÷", false}, {"ß", "SS", false},
+        {"Α", "α", true}, {"Ω", "ω", true}, {"Σ", "σ", true},
+        {"А", "а", true}, {"Я", "я", true}, {"Ѐ", "ѐ", true}, {"Џ", "џ", true}, {"Ё.txt", "ё.TXT", true},
+        {"Ա", "ա", false},
     };
     for (const auto& [name, patterns, expected] : cases) {
         EXPECT_EQ(MatchesAnyPattern(name, patterns), expected) << '"' << name << "\" vs \"" << patterns << '"';

@@ -50,4 +50,25 @@ protected:
     std::unique_ptr<Program> program;
 };
 
+// A program in a folder of its own whose settings file holds the defaults
+// changed by adjust, for tables where every case needs its own. Files may be
+// changed before Start, the main window's load with every handler wired.
+struct ProgramWithSettings {
+    explicit ProgramWithSettings(const std::function<void(SharedState&)>& adjust = {}) {
+        SharedState saved;
+        ApplyDefaultSettings(saved);
+        if (adjust) adjust(saved);
+        SetProgramPaths(saved, dir.path());
+        SaveSettingsFile(saved);
+    }
+    void Start() {
+        WireHandlers(program);
+        Form1_Load(program);
+    }
+
+    TempDir dir;
+    HeadlessServices services;
+    Program program{services, dir.path()};
+};
+
 }  // namespace kestrova::testing

@@ -41,9 +41,21 @@ expect "ffplay last" "$work/ffplay-bin/ffplay" -fs -autoexit -loglevel error -- 
 PATH="$work/mpv-bin" "$launcher" "-rf.avi" /play /fullscreen /close
 expect "a relative name never passes for an option" "$work/mpv-bin/mpv" --fullscreen --keep-open=no --really-quiet -- "./-rf.avi"
 
+# The program tells "no player" from a player that failed by the exit code
+# alone: 127 exactly, the shell's "command not found".
+exit_code() { set +e; "$@"; code=$?; set -e; echo "$code"; }
 mkdir -p "$work/none-bin"
-if PATH="$work/none-bin" "$launcher" "/videos/a.avi" /play /fullscreen /close 2> "$work/err"; then
-  fail "no player installed, yet it succeeded"
-fi
+code=$(PATH="$work/none-bin" exit_code "$launcher" "/videos/a.avi" /play /fullscreen /close 2> "$work/err")
+[ "$code" = 127 ] || fail "no player installed: exit code $code, not 127"
 grep -q "no video player found" "$work/err" || fail "no message on standard error"
+
+# A player's own exit code comes back as it is (the launcher hands over).
+mkdir -p "$work/failing-bin"
+printf '#!/bin/sh\nexit 3\n' > "$work/failing-bin/mpv"
+chmod +x "$work/failing-bin/mpv"
+code=$(PATH="$work/failing-bin" exit_code "$launcher" "/videos/a.avi" /play /fullscreen /close)
+[ "$code" = 3 ] || fail "a failing player: exit code $code, not its own 3"
+
+code=$(PATH="$work/mpv-bin" exit_code "$launcher" 2> /dev/null)
+[ "$code" = 2 ] || fail "no file given: exit code $code, not 2"
 echo "mplayerc.exe launcher: all checks passed"

@@ -52,6 +52,10 @@ TEST(PictureKindTest, ExtensionsCountInOneCaseOnly) {
         {"/p/a.gif", PictureKind::Platform}, {"/p/a.PNG", PictureKind::Png},       {"/p/a.png", PictureKind::Png},
         {"/p/a.Png", PictureKind::None},     {"/p/a.Jpg", PictureKind::None},      {"/p/a.txt", PictureKind::None},
         {"/p/jpg", PictureKind::None},       {"/p/a.png.txt", PictureKind::None},
+        {"/p/a.webp", PictureKind::Platform}, {"/p/a.WEBP", PictureKind::Platform}, {"/p/a.HEIC", PictureKind::Platform},
+        {"/p/a.heif", PictureKind::Platform}, {"/p/a.avif", PictureKind::Platform}, {"/p/a.TIF", PictureKind::Platform},
+        {"/p/a.tiff", PictureKind::Platform}, {"/p/a.Heic", PictureKind::None},     {"/p/a.WebP", PictureKind::None},
+        {"/p/a.tif.bak", PictureKind::None},
     };
     for (const auto& [path, kind] : cases) EXPECT_EQ(PictureKindOf(path), kind) << path;
 }

@@ -63,6 +63,59 @@ TEST_F(SlideshowTest, FullScreenPictureIsFittedIntoTheWholeScreen) {
     EXPECT_EQ(drawn->picture->height, 1080);
 }
 
+// Pictures are decoded and drawn in the screen's device pixels. At 150 %
+// (144 dpi) a picture the size of the screen, or of the window's inner
+// area, is decoded whole and drawn 1:1; a smaller one keeps its size in
+// logical pixels, as at 100 %, and a larger one is reduced no further than
+// the device pixels it is drawn in.
+struct DensityCase {
+    int dpi;
+    bool full_screen;
+    int width, height;           // the picture
+    int drawn_w, drawn_h;        // in device pixels
+    int decoded_w, decoded_h;
+};
+
+class ScreenDensityTest : public testing::ViewerTest, public ::testing::WithParamInterface<DensityCase> {};
+
+TEST_P(ScreenDensityTest, PicturesAreDecodedAndDrawnInDevicePixels) {
+    const DensityCase& c = GetParam();
+    services.SetScreenDpi(c.dpi);
+    StartProgram([&](SharedState& s) {
+        s.FullScreenView = c.full_screen ? 1 : 0;
+        s.ViewSeconds = 1;
+        s.ZoomSetting = 0;
+        // The window's inner area: 1200 x 900 device pixels at 144 dpi.
+        s.ViewWindowLeft = s.ViewWindowTop = 0;
+        s.ViewWindowWidth = 12000 + p().Form5.FrameWidth();
+        s.ViewWindowHeight = 9000 + p().Form5.FrameHeight();
+    });
+    AddFile("picture.jpg", c.width, c.height);
+    std::optional<SurfaceDrawing> drawn;
+    Form& viewer = c.full_screen ? static_cast<Form&>(p().Form4) : static_cast<Form&>(p().Form5);
+    When([&] { return viewer.Drawing().has_value(); }, [&] { drawn = viewer.Drawing(); });
+    ViewSelectedItems(p());
+    ASSERT_TRUE(drawn);
+    EXPECT_EQ(TwipsToPixels(drawn->target.width, c.dpi), c.drawn_w);
+    EXPECT_EQ(TwipsToPixels(drawn->target.height, c.dpi), c.drawn_h);
+    EXPECT_EQ(drawn->picture->width, c.decoded_w);
+    EXPECT_EQ(drawn->picture->height, c.decoded_h);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, ScreenDensityTest, ::testing::Values(
+    DensityCase{96, true, 1920, 1080, 1920, 1080, 1920, 1080},
+    DensityCase{144, true, 1920, 1080, 1920, 1080, 1920, 1080},  // the screen's size: 1:1
+    DensityCase{144, true, 4000, 3000, 1440, 1080, 1440, 1080},
+    DensityCase{96, true, 400, 300, 400, 300, 400, 300},
+    DensityCase{144, true, 400, 300, 600, 450, 400, 300},        // its size in logical pixels
+    DensityCase{144, false, 1200, 900, 1200, 900, 1200, 900},    // the window's size: 1:1
+    DensityCase{144, false, 400, 300, 600, 450, 400, 300}),
+    [](const ::testing::TestParamInfo<DensityCase>& info) {
+        const DensityCase& c = info.param;
+        return std::to_string(c.dpi) + "dpi" + (c.full_screen ? "FullScreen" : "Window") + std::to_string(c.width) + "x" +
+               std::to_string(c.height);
+    });
+
 TEST_F(SlideshowTest, ZeroSecondsReplacesEachPictureAtTheFirstTurnOfTheWait) {
     StartProgram([](SharedState& s) { s.FullScreenView = 1; s.ViewSeconds = 0; });
     AddFile("a.jpg", 10, 10);
@@ -161,6 +214,7 @@ TEST_F(SlideshowTest, WindowedViewerPlacesPastSixteenBitsAreKeptAndReopenOnAScre
 TEST(ViewWindowPlace, TitleBarEndsUpOnAScreen) {
     const Rect a{0, 0, 28800, 16200};
     const Rect b{28800, -3000, 38400, 21600};
+    const Rect below{0, 16200, 28800, 16200};  // a screen under the first one
     const int title = 600;
     const struct {
         const char* what;
@@ -177,6 +231,27 @@ TEST(ViewWindowPlace, TitleBarEndsUpOnAScreen) {
         {"wider than the screen", {-5000, 100, 40000, 4500}, {a}, {0, 100, 40000, 4500}},
         {"mostly on the second screen", {27000, 1500, 6000, 4500}, {a, b}, {28800, 1500, 6000, 4500}},
         {"no screen known", {-25536, 1500, 6000, 4500}, {}, {-25536, 1500, 6000, 4500}},
+        // The edges of a screen, a twip inside and a twip out.
+        {"at the top left corner", {0, 0, 6000, 4500}, {a}, {0, 0, 6000, 4500}},
+        {"a twip left of the screen", {-1, 0, 6000, 4500}, {a}, {0, 0, 6000, 4500}},
+        {"a twip above the screen", {0, -1, 6000, 4500}, {a}, {0, 0, 6000, 4500}},
+        {"right edge on the screen's", {22800, 100, 6000, 4500}, {a}, {22800, 100, 6000, 4500}},
+        {"a twip past the right edge", {22801, 100, 6000, 4500}, {a}, {22800, 100, 6000, 4500}},
+        {"title bar just on the bottom", {100, 15600, 6000, 4500}, {a}, {100, 15600, 6000, 4500}},
+        {"title bar a twip over the bottom", {100, 15601, 6000, 4500}, {a}, {100, 15600, 6000, 4500}},
+        {"title bar just on the bottom, mostly on the screen below", {100, 15600, 6000, 4500}, {a, below},
+         {100, 15600, 6000, 4500}},
+        {"title bar a twip over the bottom, mostly on the screen below", {100, 15601, 6000, 4500}, {a, below},
+         {100, 16200, 6000, 4500}},
+        {"as wide as the screen", {0, 100, 28800, 4500}, {a}, {0, 100, 28800, 4500}},
+        {"a twip wider, at its left edge", {0, 100, 28801, 4500}, {a}, {0, 100, 28801, 4500}},
+        // Which screen it goes to: the one it overlaps most; on a tie, and
+        // when it overlaps none, the first one listed.
+        {"overlapping both alike", {25800, 1500, 6000, 4500}, {a, b}, {22800, 1500, 6000, 4500}},
+        {"overlapping both alike, listed the other way", {25800, 1500, 6000, 4500}, {b, a}, {28800, 1500, 6000, 4500}},
+        {"a twip more on the second", {25801, 1500, 6000, 4500}, {a, b}, {28800, 1500, 6000, 4500}},
+        {"on no screen", {100000, 50000, 6000, 4500}, {a, b}, {22800, 15600, 6000, 4500}},
+        {"on no screen, listed the other way", {100000, 50000, 6000, 4500}, {b, a}, {61200, 18000, 6000, 4500}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(KeepTitleBarOnScreen(c.window, c.screens, title), c.placed) << c.what;

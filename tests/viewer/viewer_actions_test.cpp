@@ -71,6 +71,24 @@ TEST_P(EitherViewerTest, RightButtonEndsOnlyTheSlideshowAndTheAutomaticRun) {
     EXPECT_FALSE(Viewer(full()).Visible());
 }
 
+TEST_F(ViewerActionsTest, CloseBoxOfTheWindowEndsTheSlideshowAsItsRightButtonDoes) {
+    Start(0);
+    state().AutoRunActive = 1;
+    state().QuitAfterAutoRun = 1;
+    p().Form2.Check[25]->SetValue(1);
+    RunWith(false, [&] {
+        p().Form5.Move(1500, 1200, 7000, 5000);
+        UserClose(p().Form5);
+        EXPECT_EQ(state().EndRequested, 1);
+        EXPECT_FALSE(p().Form5.Visible());
+    });
+    EXPECT_EQ(state().AutoRunActive, 0) << "the program stays open";
+    EXPECT_EQ(state().FullScreenView, 0);
+    EXPECT_EQ(p().Form2.Check[25]->Value(), 0);
+    EXPECT_EQ(state().ViewWindowLeft, 1500);
+    EXPECT_EQ(state().ViewWindowWidth, 7000);
+}
+
 TEST_F(ViewerActionsTest, ShiftInFullScreenRedrawsAtOnce) {
     Start(1, 5);
     // Enlarged to the screen's width: 100 x 50 px -> 1920 x 960 px.

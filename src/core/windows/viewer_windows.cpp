@@ -29,7 +29,7 @@ void PaintBlackWithGreenCaption(Form& form, Label& caption) {
 }  // namespace
 
 FullScreenViewerForm::FullScreenViewerForm()
-    : Form({"Form4", "", 4680, 3195, FormBorder::None, false, true}, ViewerTable(true)),
+    : Form({"Form4", "", 4680, 3195, FormBorder::None, false, true, false}, ViewerTable(true)),
       Picture1(Get<PictureBox>("Picture1")),
       Label1(Get<Label>("Label1")),
       KestMenu2(Get<Menu>("KestMenu2")) {
@@ -37,7 +37,7 @@ FullScreenViewerForm::FullScreenViewerForm()
 }
 
 WindowViewerForm::WindowViewerForm()
-    : Form({"Form5", "Pem View", 4680, 3195, FormBorder::Sizable, false, true}, ViewerTable(false)),
+    : Form({"Form5", "Pem View", 4680, 3195, FormBorder::Sizable, false, true, false}, ViewerTable(false)),
       Picture1(Get<PictureBox>("Picture1")),
       Label1(Get<Label>("Label1")) {
     PaintBlackWithGreenCaption(*this, Label1);

@@ -7,12 +7,14 @@
 
 #include "platform/model/controls.h"
 #include "platform/model/user_input.h"
+#include "platform/model/work_signal.h"
 
 namespace kestrova {
 namespace {
 
 constexpr int kScreenWidthPx = 1920;
 constexpr int kScreenHeightPx = 1080;
+constexpr int kTwipsToTheInch = 1440;
 
 Picture NearestPixels(const Picture& from, PixelSize size) {
     if (from.width == size.width && from.height == size.height) return from;
@@ -59,7 +61,9 @@ private:
 HeadlessServices::HeadlessServices() = default;
 
 void HeadlessServices::AttachForm(Form& form) {
-    form.SetScreenSize(kScreenWidthPx * kTwipsPerPixel, kScreenHeightPx * kTwipsPerPixel);
+    const ScreenSize screen = Screen();
+    form.SetScreenSize(screen.width, screen.height);
+    form.SetScreenDpi(screen_dpi_);
     forms_.push_back(&form);
     form.SetObserver(this);
     for (const auto& control : form.Controls()) {
@@ -77,6 +81,18 @@ void HeadlessServices::WaitTurn() {
         if (timer->Enabled() && due > clock_ms_ && (advance < 0 || due - clock_ms_ < advance)) advance = due - clock_ms_;
     }
     Turn(advance < 0 ? 10 : advance);
+}
+
+void HeadlessServices::WaitForWork(WorkSignal& work) {
+    ++work_waits_;
+    for (size_t i = 0; i < work_wait_actions_.size(); ++i) {
+        if (!work_wait_actions_[i].condition()) continue;
+        auto action = std::move(work_wait_actions_[i].action);
+        work_wait_actions_.erase(work_wait_actions_.begin() + static_cast<long>(i));
+        action();
+        return;
+    }
+    work.WaitNotified();
 }
 
 void HeadlessServices::Turn(long advance_ms) {
@@ -200,7 +216,20 @@ std::optional<int> HeadlessServices::ProcessExitCode(ProcessId id) {
 
 int HeadlessServices::ShowCursor(bool show) { return cursor_count_ += show ? 1 : -1; }
 
-ScreenSize HeadlessServices::Screen() { return {kScreenWidthPx * kTwipsPerPixel, kScreenHeightPx * kTwipsPerPixel}; }
+// The screen's pixels are device pixels: at more dots per inch the same
+// screen is fewer twips.
+ScreenSize HeadlessServices::Screen() {
+    return {kScreenWidthPx * kTwipsToTheInch / screen_dpi_, kScreenHeightPx * kTwipsToTheInch / screen_dpi_};
+}
+
+void HeadlessServices::SetScreenDpi(int dpi) {
+    screen_dpi_ = dpi;
+    const ScreenSize screen = Screen();
+    for (Form* form : forms_) {
+        form->SetScreenSize(screen.width, screen.height);
+        form->SetScreenDpi(dpi);
+    }
+}
 
 std::vector<Rect> HeadlessServices::ScreenAreas() { return screen_areas_.value_or(Services::ScreenAreas()); }
 

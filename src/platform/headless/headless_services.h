@@ -41,12 +41,16 @@ public:
     void AttachForm(Form& form) override;
     void DoEvents() override;
     void WaitTurn() override;
+    // Runs the first action queued with WhenWaitingForWork whose condition
+    // holds and returns; with none, sleeps until `work` is notified.
+    void WaitForWork(WorkSignal& work) override;
     MsgBoxResult MsgBox(const std::string& text, int buttons, int icon, const std::string& title = kApplicationTitle) override;
     bool ShellOpen(const std::string& path, std::string& error) override;
     Picture AssociatedIcon(const std::string& path) override;
     std::optional<std::string> BrowseFolder(const std::string& title, bool network) override;
     std::optional<ProcessId> StartProcess(const std::vector<std::string>& argv, std::string& error) override;
     std::optional<int> ProcessExitCode(ProcessId id) override;
+    std::optional<VideoPlayer> InstalledVideoPlayer() override { return installed_player_; }
     int ShowCursor(bool show) override;
     ScreenSize Screen() override;
     std::vector<Rect> ScreenAreas() override;
@@ -69,6 +73,12 @@ public:
     void OnTurn(long turn, std::function<void()> action);
     // Runs action once, at the first turn where condition holds.
     void When(std::function<bool()> condition, std::function<void()> action);
+    // Runs action once, at the first wait for work on other threads where
+    // condition holds (a user acting while the program waits for a slow
+    // folder). Such waits are no turns (see WaitForWork).
+    void WhenWaitingForWork(std::function<bool()> condition, std::function<void()> action) {
+        work_wait_actions_.push_back({std::move(condition), std::move(action)});
+    }
     // Answers the next question box (buttons other than OK only).
     void QueueAnswer(MsgBoxResult answer) { answers_.push_back(answer); }
     // The item the next pop-up menu's user chooses by name; "" closes it.
@@ -80,13 +90,19 @@ public:
     // A started process runs for this many turns, then exits with this code.
     void SetProcessTurns(long turns) { process_turns_ = turns; }
     void SetProcessExitCode(int code) { process_exit_code_ = code; }
+    // The player the system has installed; none unless a test gives one.
+    void SetInstalledVideoPlayer(std::optional<VideoPlayer> player) { installed_player_ = std::move(player); }
     void SetShellOpenFails(bool fails) { shell_open_fails_ = fails; }
+    // The screen's density: its 1920 x 1080 device pixels are fewer twips
+    // at more dots per inch (144 at 150 %). The forms attached learn it.
+    void SetScreenDpi(int dpi);
     // Screens other than the one of the default size, in desktop twips.
     void SetScreenAreas(std::vector<Rect> areas) { screen_areas_ = std::move(areas); }
     void SetNow(const LocalTime& t) { start_time_ = t; clock_ms_ = 0; }
     void SetTurnMilliseconds(long ms) { turn_ms_ = ms; }
 
     long Turns() const { return turns_; }
+    long WorkWaits() const { return work_waits_; }
     long ClockMilliseconds() const { return clock_ms_; }
     const std::vector<RecordedMsgBox>& MessageBoxes() const { return message_boxes_; }
     const std::vector<std::string>& ShellOpens() const { return shell_opens_; }
@@ -120,6 +136,7 @@ private:
     std::map<const Control*, long> timer_due_ms_;
     std::vector<TimedAction> timed_;
     std::vector<ConditionalAction> conditional_;
+    std::vector<ConditionalAction> work_wait_actions_;
     std::deque<MsgBoxResult> answers_;
     std::deque<std::optional<std::string>> folder_choices_;
     std::deque<std::string> menu_choices_;
@@ -139,10 +156,13 @@ private:
     // time a test set; waiting turns advance the clock.
     long turn_ms_ = 0;
     long turns_ = 0;
+    long work_waits_ = 0;
     long process_turns_ = 3;
     int process_exit_code_ = 0;
+    std::optional<VideoPlayer> installed_player_;
     std::int64_t next_pid_ = 1000;
     int cursor_count_ = 0;
+    int screen_dpi_ = kDefaultDpi;
     bool shell_open_fails_ = false;
     bool in_actions_ = false;
 };

@@ -75,6 +75,12 @@ protected:
 
     // ---- the window itself, as the backend shows it ----
     virtual int Dpi() const { return kDefaultDpi; }
+    // The density of the screen's device pixels, in which pictures are
+    // decoded and drawn: more than Dpi() where the toolkit scales its pixels.
+    virtual int DeviceDpi() const { return Dpi(); }
+    // Tells the form that density; again whenever the window may have
+    // moved to another screen.
+    void ReportScreenDpi() { form_.SetScreenDpi(DeviceDpi()); }
     virtual void ShowFormCaption() = 0;
     virtual void ShowFormGeometry() = 0;
     virtual void ShowWindowState() = 0;

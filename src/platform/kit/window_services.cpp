@@ -2,6 +2,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
+
+#include "platform/model/user_input.h"
+
+#include "platform/model/work_signal.h"
 
 namespace kestrova {
 
@@ -43,16 +48,26 @@ void WindowServices::FlushAll(bool force) {
 
 void WindowServices::FlushViews() { FlushAll(true); }
 
+void WindowServices::EndSession() {
+    // A handler may take windows down (the close does), so the forms are
+    // taken first.
+    std::vector<Form*> forms;
+    for (const auto& [form, window] : windows_) forms.push_back(const_cast<Form*>(form));
+    for (Form* form : forms) {
+        if (windows_.count(form) != 0) UserEndSession(*form);
+    }
+}
+
 std::chrono::nanoseconds WindowServices::SteadyNow() const { return std::chrono::steady_clock::now().time_since_epoch(); }
 
 void WindowServices::DoEvents() {
-    if (SteadyNow() - last_turn_ < kTurnSlice) return;
+    if (Clock() - last_turn_ < kTurnSlice) return;
     FlushAll(false);
     {
         Counting pumping(loop_.pumping);
         RunTurn(false);
     }
-    last_turn_ = SteadyNow();
+    last_turn_ = Clock();
 }
 
 void WindowServices::WaitTurn() {
@@ -61,6 +76,19 @@ void WindowServices::WaitTurn() {
         Counting pumping(loop_.pumping);
         RunTurn(true);
     }
+    last_turn_ = Clock();
+}
+
+void WindowServices::WaitForWork(WorkSignal& work) {
+    FlushAll(false);
+    // The worker's notification ends the turn as an event would; one that
+    // came since the last wait leaves nothing to wait for.
+    const bool wait = work.Arm(TurnWaker());
+    {
+        Counting pumping(loop_.pumping);
+        RunTurn(wait);
+    }
+    work.Disarm();
     last_turn_ = SteadyNow();
 }
 

@@ -6,6 +6,7 @@
 // from it and implements the hooks below with its toolkit.
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -36,9 +37,16 @@ public:
     void DetachForm(Form& form);
     // Brings every list view up to date now, whatever the batching.
     void FlushViews();
+    // The user's session ends: every window hears it (SessionEnd).
+    void EndSession();
+    // Slices turns by this clock instead of the backend's own, so a test
+    // can say how much time passes between two calls.
+    using SteadyClock = std::function<std::chrono::nanoseconds()>;
+    void UseClock(SteadyClock clock) { clock_ = std::move(clock); }
 
     void DoEvents() final;
     void WaitTurn() final;
+    void WaitForWork(WorkSignal& work) final;
     MsgBoxResult MsgBox(const std::string& text, int buttons, int icon, const std::string& title) final;
     std::optional<int> ProcessExitCode(ProcessId id) final;
     std::optional<LoadedPicture> LoadPicture(const std::string& path, PixelSize fit) final;
@@ -65,6 +73,9 @@ protected:
     // One turn of the toolkit's event loop; a waiting turn may sleep until an
     // event arrives or kWaitTurnMs pass.
     virtual void RunTurn(bool waiting) = 0;
+    // What ends a waiting turn before its time, callable from any thread:
+    // the work a waiting loop waits for has come.
+    virtual std::function<void()> TurnWaker() = 0;
     // The answer of the button pressed; nullopt when the box was closed some other way.
     virtual std::optional<MsgBoxResult> ShowMessageBox(const std::string& text, int buttons, int icon,
                                                        const std::string& title) = 0;
@@ -77,9 +88,11 @@ protected:
 
 private:
     void FlushAll(bool force);
+    std::chrono::nanoseconds Clock() const { return clock_ ? clock_() : SteadyNow(); }
 
     LoopState loop_;
     std::map<const Form*, std::unique_ptr<FormMirrorBase>> windows_;
+    SteadyClock clock_;
     std::chrono::nanoseconds last_turn_{};
     std::unordered_map<std::int64_t, int> exit_codes_;
     PictureWorker::Decode decode_;

@@ -49,6 +49,7 @@ struct FormDesign {
     FormBorder border = FormBorder::Sizable;
     bool center_on_screen = true;
     bool key_preview = false;  // form sees keys before its controls
+    bool has_icon = true;      // the program's icon in the frame and on the task bar
 };
 
 class Form {
@@ -123,6 +124,11 @@ public:
     int FrameHeight() const { return frame_dy_; }
     // Screen size (twips) used when maximising without a real screen.
     void SetScreenSize(int width, int height);
+    // Dots per inch of the screen the window is on, as its device pixels
+    // count them: 96 at 100 %, 144 at 150 %. Pictures are decoded and drawn
+    // in those pixels. Told by the backend; 96 until it does.
+    int ScreenDpi() const { return screen_dpi_; }
+    void SetScreenDpi(int dpi) { screen_dpi_ = dpi > 0 ? dpi : kDefaultDpi; }
 
     // ---- reported by a backend: the user moved, resized or focused ----
     void BackendGeometry(int left, int top, int outer_w, int outer_h, int inner_w, int inner_h, WindowState state);
@@ -131,6 +137,9 @@ public:
     ClickHandler Load;
     ClickHandler Resize;
     ClickHandler QueryUnload;  // close box, whatever its cause
+    // The user's session ends (logout, shutdown, a termination signal). The
+    // system may end the process as soon as the handler returns.
+    ClickHandler SessionEnd;
     ClickHandler Click;
     ClickHandler DblClick;
     ClickHandler Activated;
@@ -158,6 +167,7 @@ private:
     int frame_dy_ = 678;
     int screen_width_ = 1920 * kTwipsPerPixel;
     int screen_height_ = 1080 * kTwipsPerPixel;
+    int screen_dpi_ = kDefaultDpi;
     WindowState state_ = kNormal;
     bool visible_ = false;
     bool ever_shown_ = false;

@@ -10,10 +10,12 @@
 #include "geometry.h"
 #include "platform/pictures/picture.h"
 #include "platform/pictures/picture_load.h"
+#include "platform/system/video_player.h"
 
 namespace kestrova {
 
 class Form;
+class WorkSignal;
 
 enum MsgBoxButtons : int { kOkOnly = 0, kOkCancel = 1, kYesNoCancel = 3, kYesNo = 4 };
 enum MsgBoxIcon : int { kNoIcon = 0, kCritical = 16, kQuestion = 32, kExclamation = 48, kInformation = 64 };
@@ -60,6 +62,14 @@ public:
     // One turn of a loop that only waits: may sleep until an event arrives or
     // a few milliseconds pass.
     virtual void WaitTurn() = 0;
+    // One turn of a loop that waits for work done on other threads (the
+    // folders a refresh reads ahead): as WaitTurn, it lets the windows
+    // repaint and handlers run, and sleeps until an event arrives, `work` is
+    // notified or a few milliseconds pass. The caller checks its flags and
+    // its work afterwards. The headless backend takes no turn here: its
+    // turns are the ones a test scripts, and their number must not depend on
+    // how fast another thread is.
+    virtual void WaitForWork(WorkSignal& work) = 0;
 
     virtual MsgBoxResult MsgBox(const std::string& text, int buttons, int icon, const std::string& title = kApplicationTitle) = 0;
 
@@ -76,6 +86,10 @@ public:
     virtual std::optional<ProcessId> StartProcess(const std::vector<std::string>& argv, std::string& error) = 0;
     // nullopt while the process still runs.
     virtual std::optional<int> ProcessExitCode(ProcessId id) = 0;
+    // A video player the system has installed, for when none lies beside the
+    // program. None by default: the Linux program ships its own launcher as
+    // mplayerc.exe, which looks for a player itself.
+    virtual std::optional<VideoPlayer> InstalledVideoPlayer() { return std::nullopt; }
 
     // The display counter of the mouse cursor: shown while >= 0. Returns the new count.
     virtual int ShowCursor(bool show) = 0;

@@ -94,6 +94,8 @@ void UserFocus(Control& control) {
 
 void UserClose(Form& form) { Raise(form.QueryUnload); }
 
+void UserEndSession(Form& form) { Raise(form.SessionEnd); }
+
 void UserColumnClick(ListView& list, int column_index1) {
     if (Accepts(list)) Raise(list.ColumnClick, column_index1);
 }

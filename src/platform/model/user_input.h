@@ -31,6 +31,8 @@ void UserPickComboItem(ComboBox& combo, int index);
 void UserFocus(Control& control);
 // The window's close box.
 void UserClose(Form& form);
+// The session ends: what every window hears (logout, shutdown, a termination signal).
+void UserEndSession(Form& form);
 // A click on a column header (1-based).
 void UserColumnClick(ListView& list, int column_index1);
 // A timer's tick. One whose handler is still running (waiting in DoEvents)

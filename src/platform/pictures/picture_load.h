@@ -33,6 +33,10 @@ struct LoadedPicture {
 // reduced to fit, aspect kept, never enlarged (enlarging is left to drawing,
 // which costs no memory). An empty box asks for the natural size.
 PixelSize FitInside(PixelSize natural, PixelSize box);
+// The picture as it is seen, from the picture as it is stored and its
+// orientation, counted as the camera's EXIF tag counts (1 as stored, 6 a
+// quarter turn clockwise, 2 to 8 the eight ways of turning and mirroring).
+Picture Upright(const Picture& stored, int orientation);
 // Whether `size` pixels of `bytes_per_pixel` bytes, and what the decoder
 // keeps besides, fit the decode budget.
 bool WithinDecodeBudget(PixelSize size, int bytes_per_pixel, std::int64_t decoder_bytes = 0);

@@ -1,4 +1,5 @@
 #include "platform/system/files.h"
+#include "platform/system/save_recovery.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -91,10 +92,6 @@ bool FolderHandle::Removed() const {
     return native_.fd >= 0 && ::fstat(native_.fd, &st) == 0 && st.st_nlink == 0;
 }
 
-FolderHandle FolderHandle::Duplicate() const {
-    return FolderHandle(NativeFolder{native_.fd < 0 ? -1 : ::fcntl(native_.fd, F_DUPFD_CLOEXEC, 0)});
-}
-
 FolderHandle OpenSubfolder(const FolderHandle& parent, const std::string& name, std::string& error) {
     const int fd = ::openat(parent.native().fd, name.c_str(), kFolderOpenFlags);
     if (fd < 0) error = ErrorText(errno);
@@ -134,39 +131,40 @@ Listing ListFolder(const FolderHandle& folder, int attributes, const std::string
     // Looking up any name, even ".", needs the right to search the folder.
     struct stat self;
     if (::fstatat(folder.native().fd, ".", &self, 0) != 0) return fail(errno);
-    // The directory stream gets its own descriptor; it shares the reading
-    // position with the handle's, so it starts from the beginning.
-    const int own = ::fcntl(folder.native().fd, F_DUPFD_CLOEXEC, 0);
-    if (own < 0) return fail(errno);
-    DirHandle dir(::fdopendir(own));
-    if (!dir.get()) {
-        const int err = errno;
-        ::close(own);
-        return fail(err);
-    }
-    ::rewinddir(dir.get());
+    listing.identity = {static_cast<std::uint64_t>(self.st_dev), static_cast<std::uint64_t>(self.st_ino)};
     const int dfd = folder.native().fd;
+    // The entries come straight from the system into a buffer on the stack:
+    // a directory stream would cost a descriptor of its own, a buffer from
+    // the heap and four more system calls per folder. A folder listed
+    // before is read again from its beginning.
+    if (folder.native().listed && ::lseek(dfd, 0, SEEK_SET) != 0) return fail(errno);
+    folder.native().listed = true;
     const bool want_hidden = (attributes & kAttrHidden) != 0;
     const bool want_folders = (attributes & kAttrDirectory) != 0;
 
     // The wanted names first, then each looked up in name order.
     NameList names;
     std::vector<unsigned char> kinds;
+    alignas(dirent64) char buffer[32768];
     while (true) {
-        errno = 0;
-        const dirent* d = ::readdir(dir.get());
-        if (!d) {
-            if (errno != 0) return fail(errno);
-            break;
+        const ssize_t got = ::getdents64(dfd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return fail(errno);
         }
-        const std::string_view name = d->d_name;
-        if (name == "." || name == "..") continue;
-        if (name[0] == '.' && !want_hidden) continue;
-        // Names that cannot be wanted are dropped before any status call.
-        if (d->d_type == DT_DIR && !want_folders) continue;
-        if (!MatchesAnyPattern(name, patterns)) continue;
-        names.Add(name);
-        kinds.push_back(d->d_type);
+        if (got == 0) break;
+        for (ssize_t at = 0; at < got;) {
+            const auto* d = reinterpret_cast<const dirent64*>(buffer + at);
+            at += d->d_reclen;
+            const std::string_view name = d->d_name;
+            if (name == "." || name == "..") continue;
+            if (name[0] == '.' && !want_hidden) continue;
+            // Names that cannot be wanted are dropped before any status call.
+            if (d->d_type == DT_DIR && !want_folders) continue;
+            if (!MatchesAnyPattern(name, patterns)) continue;
+            names.Add(name);
+            kinds.push_back(d->d_type);
+        }
     }
     listing.entries.reserve(names.size());
     for (const std::uint32_t i : names.Order()) {
@@ -227,6 +225,12 @@ bool NormalFileExists(const std::string& path) {
 bool FolderExists(const std::string& path) {
     struct stat st;
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::optional<FileIdentity> IdentityOfFile(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
 std::optional<std::int64_t> FileLength(const std::string& path) {
@@ -406,16 +410,53 @@ std::optional<std::string> FollowLinks(const std::string& path, std::string& err
     return std::nullopt;
 }
 
+long CurrentProcessId() { return static_cast<long>(::getpid()); }
+
+bool ProcessHasEnded(long pid) { return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }
+
+std::optional<PathKind> KindOfPath(const std::string& path, std::string& error) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+        // A dangling link is a file yet to be written, as a missing name is.
+        if (errno == ENOENT || errno == ENOTDIR) return PathKind::Missing;
+        error = ErrorText(errno);
+        return std::nullopt;
+    }
+    if (S_ISREG(st.st_mode)) return PathKind::File;
+    return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::Other;
+}
+
 namespace {
 
-bool ProcessIsGone(long pid) { return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }
-
-}  // namespace
+// Nothing is written where the name holds no file: a rename would put a
+// file in the place of a pipe or a device, or fail on a folder only after
+// the whole file was written. A file its owner made read-only is left
+// alone as well.
+bool RefusesReplacing(const std::string& path, std::string& error) {
+    std::string reason;
+    const std::optional<PathKind> kind = KindOfPath(path, reason);
+    if (kind == PathKind::Folder) reason = ErrorText(EISDIR);
+    if (kind == PathKind::Other) reason = NotAFileText();
+    if (kind == PathKind::File && ::access(path.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS)) {
+        reason = ErrorText(errno);
+    }
+    if (reason.empty()) return false;
+    error = reason;
+    return true;
+}
 
 // Written data starts on its way to the disk after this much, so that the
 // flush at the end finds little left to wait for: a large list is then on
 // the disk about when its last piece is written.
 constexpr std::uint64_t kSendToDiskEvery = std::uint64_t{8} << 20;
+
+bool Failed(AtomicFileWriter& writer, int err, std::string& error) {
+    writer.Abandon();
+    error = ErrorText(err);
+    return false;
+}
+
+}  // namespace
 
 bool AtomicFileWriter::Open(const std::string& requested, std::string& error) {
     Abandon();
@@ -424,7 +465,9 @@ bool AtomicFileWriter::Open(const std::string& requested, std::string& error) {
     // private copy.
     const std::optional<std::string> resolved = FollowLinks(requested, error);
     if (!resolved) return false;
-    const std::string temp = TemporaryPath(*resolved, ::getpid());
+    const std::string& path = *resolved;
+    if (RefusesReplacing(path, error)) return false;
+    const std::string temp = TemporaryPath(path, ::getpid(), SaveStage::Writing);
     int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
     int fd = ::open(temp.c_str(), flags, 0644);
     if (fd < 0 && errno == EEXIST) {
@@ -436,12 +479,12 @@ bool AtomicFileWriter::Open(const std::string& requested, std::string& error) {
         error = ErrorText(errno);
         return false;
     }
-    path_ = *resolved;
+    path_ = path;
     temporary_ = temp;
     handle_ = fd;
     unsent_ = 0;
-    // Held until the file is renamed, so a start running meanwhile can tell
-    // this temporary from one a killed save left behind.
+    // Held until the file is in place, under both names, so a start running
+    // meanwhile can tell this temporary from one a killed save left behind.
     ::flock(fd, LOCK_EX);
     // Keep the permissions of the file being replaced, so a file the user
     // made private stays private.
@@ -449,16 +492,6 @@ bool AtomicFileWriter::Open(const std::string& requested, std::string& error) {
     if (::stat(path_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
     return true;
 }
-
-namespace {
-
-bool Failed(AtomicFileWriter& writer, int err, std::string& error) {
-    writer.Abandon();
-    error = ErrorText(err);
-    return false;
-}
-
-}  // namespace
 
 bool AtomicFileWriter::Write(std::string_view bytes, std::string& error) {
     if (handle_ < 0) return Failed(*this, EBADF, error);
@@ -485,11 +518,15 @@ bool AtomicFileWriter::Commit(std::string& error) {
     if (handle_ < 0) return Failed(*this, EBADF, error);
     const int fd = static_cast<int>(handle_);
     if (::fsync(fd) != 0) return Failed(*this, errno, error);
-    if (::rename(temporary_.c_str(), path_.c_str()) != 0) return Failed(*this, errno, error);
+    // Whole on the disk: from now on its name says so.
+    const std::string written = TemporaryPath(path_, ::getpid(), SaveStage::Written);
+    if (::rename(temporary_.c_str(), written.c_str()) != 0) return Failed(*this, errno, error);
+    temporary_ = written;
+    if (::rename(written.c_str(), path_.c_str()) != 0) return Failed(*this, errno, error);
     temporary_.clear();
     ::close(fd);  // the data is on disk already (fsync above)
     handle_ = -1;
-    // Make the rename itself durable; failing here loses nothing already done.
+    // Make the renames themselves durable; failing here loses nothing already done.
     Fd folder(::open(ParentFolder(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() >= 0) ::fsync(folder.get());
     return true;
@@ -502,28 +539,34 @@ void AtomicFileWriter::Abandon() {
     temporary_.clear();
 }
 
-int RemoveStaleTemporaries(const std::string& requested) {
-    std::string error;
-    const std::string path = FollowLinks(requested, error).value_or(requested);
-    const std::string folder = ParentFolder(path);
-    DirHandle dir(::opendir(folder.c_str()));
-    if (!dir.get()) return 0;
-    int removed = 0;
-    while (const dirent* d = ::readdir(dir.get())) {
-        const std::optional<long> owner = TemporaryOwner(d->d_name, path);
-        if (!owner) continue;
-        const long pid = *owner;
-        // A process of that number may be a save under way (or an unrelated
-        // process that got the number again): leave its file to a later start.
-        if (pid != ::getpid() && !ProcessIsGone(pid)) continue;
-        // A save from another machine sharing the folder still holds its lock.
-        Fd fd(::openat(::dirfd(dir.get()), d->d_name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-        if (fd.get() < 0 || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;
+namespace {
+
+// A temporary that a save under way still holds: its own process here, or
+// a save on another machine sharing the folder, keeps it locked.
+class Leftover {
+public:
+    explicit Leftover(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)) {}
+    bool Unheld() const {
         struct stat st;
-        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-        if (::unlinkat(::dirfd(dir.get()), d->d_name, 0) == 0) ++removed;
+        return fd_.get() >= 0 && ::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0 && ::fstat(fd_.get(), &st) == 0 &&
+               S_ISREG(st.st_mode);
     }
-    return removed;
+
+private:
+    Fd fd_;
+};
+
+}  // namespace
+
+bool DeleteLeftover(const std::string& temp) {
+    const Leftover leftover(temp);
+    return leftover.Unheld() && ::unlink(temp.c_str()) == 0;
+}
+
+bool PutBackLeftover(const std::string& temp, const std::string& path) {
+    const Leftover leftover(temp);
+    std::string error;
+    return leftover.Unheld() && RenameFile(temp, path, error);
 }
 
 // ---- FileReadStream ----
@@ -558,6 +601,41 @@ std::int64_t FileReadStream::Read(char* buffer, std::size_t size, std::string& e
 
 void FileReadStream::Close() {
     if (handle_ >= 0) ::close(static_cast<int>(handle_));
+    handle_ = -1;
+}
+
+// Any byte but the separator and NUL may stand in a name.
+bool SystemTakesName(std::string_view name) { return name.find('\0') == std::string_view::npos; }
+
+// ---- FileWriteStream ----
+
+bool FileWriteStream::Create(const std::string& path, std::string& error) {
+    Close();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        error = ErrorText(errno);
+        return false;
+    }
+    handle_ = fd;
+    failed_ = false;
+    return true;
+}
+
+bool FileWriteStream::WriteThrough(const char* bytes, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(static_cast<int>(handle_), bytes, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+void FileWriteStream::Close() {
+    if (handle_ < 0) return;
+    Flush();
+    ::close(static_cast<int>(handle_));
     handle_ = -1;
 }
 

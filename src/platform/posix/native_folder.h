@@ -5,6 +5,8 @@ namespace kestrova {
 
 struct NativeFolder {
     int fd = -1;
+    // Its entries were read: the reading position has moved on.
+    mutable bool listed = false;
     bool is_open() const { return fd >= 0; }
 };
 

@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 
 #include "platform/model/listview.h"
 #include "platform/model/user_input.h"
@@ -129,7 +130,9 @@ void FormWindow::ShowTopmost() {
 
 // Without a window manager a window has no frame.
 void FormWindow::ReportGeometry() {
-    if (detached_ || applying_ || !window_->isVisible()) return;
+    if (detached_) return;
+    ReportScreenDpi();
+    if (applying_ || !window_->isVisible()) return;
     const QRect outer = window_->frameGeometry();
     ShownWindow shown;
     shown.left = outer.x();
@@ -149,6 +152,15 @@ Menu* FormWindow::ShowPopup(QtBinding& menu) {
     QAction* chosen = menu.menu->exec(QCursor::pos());
     auto it = menu_items_.find(chosen);
     return it == menu_items_.end() ? nullptr : it->second;
+}
+
+// Device pixels by Qt's device pixel ratio. The screen's, as a window has
+// none of its own before it is first shown, and a picture is decoded
+// before its window shows.
+int FormWindow::DeviceDpi() const {
+    const QScreen* screen = window_->screen();
+    const qreal ratio = screen ? screen->devicePixelRatio() : window_->devicePixelRatioF();
+    return static_cast<int>(std::lround(ratio * kDefaultDpi));
 }
 
 }  // namespace kestrova

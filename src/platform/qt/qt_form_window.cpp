@@ -7,11 +7,13 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QGroupBox>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -61,6 +63,13 @@ void FormWindow::Build() {
     window_ = std::make_unique<FormWidget>(*this, FlagsFor(design.border));
     window_->setWindowTitle(ToQString(form_.Caption()));
     window_->setObjectName(ToQString(design.name));
+    if (!design.has_icon) {
+        // A window without an icon of its own would show the program's.
+        QPixmap none(16, 16);
+        none.fill(Qt::transparent);
+        window_->setWindowIcon(QIcon(none));
+    }
+    ReportScreenDpi();
     BindControls();
     for (const auto& control : form_.Controls()) EnsureWidget(*control, 0);
     BuildMenuTree();

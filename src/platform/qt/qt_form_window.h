@@ -89,6 +89,7 @@ private:
     void BringToFront() override;
     void ShowDrawing() override;
     void ReportGeometry() override;
+    int DeviceDpi() const override;
     Menu* ShowPopup(QtBinding& menu) override;
     Qt::WindowStates StatesOfForm() const;
 

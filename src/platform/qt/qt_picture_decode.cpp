@@ -2,9 +2,12 @@
 
 #include <QImage>
 #include <QImageReader>
+#include <QTransform>
 #include <algorithm>
 
+#include "heif_decode.h"
 #include "platform/pictures/jpeg_header.h"
+#include "platform/pictures/webp_header.h"
 #include "qt_convert.h"
 
 namespace kestrova {
@@ -38,24 +41,55 @@ QSize ReducedDecodeBound(QSize stored, QSize want) {
     return {(stored.width() + reduction - 1) / reduction, (stored.height() + reduction - 1) / reduction};
 }
 
+// An EXIF orientation as Qt's readers give it.
+QImageIOHandler::Transformations TransformationOf(int orientation) {
+    switch (orientation) {
+        case 2: return QImageIOHandler::TransformationMirror;
+        case 3: return QImageIOHandler::TransformationRotate180;
+        case 4: return QImageIOHandler::TransformationFlip;
+        case 5: return QImageIOHandler::TransformationFlipAndRotate90;
+        case 6: return QImageIOHandler::TransformationRotate90;
+        case 7: return QImageIOHandler::TransformationMirrorAndRotate90;
+        case 8: return QImageIOHandler::TransformationRotate270;
+        default: return QImageIOHandler::TransformationNone;
+    }
+}
+
+// The file's orientation applied: mirrored and flipped first, then turned a
+// quarter clockwise, as Qt's transformations are defined.
+QImage Upright(QImage image, QImageIOHandler::Transformations turn) {
+    const bool mirror = (turn & QImageIOHandler::TransformationMirror) != 0;
+    const bool flip = (turn & QImageIOHandler::TransformationFlip) != 0;
+    if (mirror || flip) image.mirror(mirror, flip);
+    if (turn & QImageIOHandler::TransformationRotate90) image = image.transformed(QTransform().rotate(90));
+    return image;
+}
+
 // Readers that decode the whole picture leave the reduction to a smooth
-// scaling; the one conversion into the kept format follows.
-LoadedPicture Finished(QImage image, PixelSize natural, PixelSize want) {
-    if (image.size() != ToQSize(want)) image = image.scaled(ToQSize(want), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return {FromQImage(std::move(image)), natural};
+// scaling. The picture is turned only once reduced, so a whole picture is
+// never held twice; the one conversion into the kept format follows.
+LoadedPicture Finished(QImage image, QImageIOHandler::Transformations turn, PixelSize natural, PixelSize want) {
+    const bool turned = (turn & QImageIOHandler::TransformationRotate90) != 0;
+    const QSize want_stored = turned ? Transposed(ToQSize(want)) : ToQSize(want);
+    if (image.size() != want_stored) image = image.scaled(want_stored, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return {FromQImage(Upright(std::move(image), turn)), natural};
 }
 
 }  // namespace
 
 std::optional<LoadedPicture> DecodePictureFile(const std::string& path, PixelSize fit) {
+    if (IsHeifFile(path)) return DecodeHeifFile(path, fit);
     QImageReader reader(ToQString(path));
-    reader.setAutoTransform(true);
+    // The reader's sizes are the stored ones; the orientation tag turns the
+    // picture after it is read.
+    reader.setAutoTransform(false);
+    QImageIOHandler::Transformations turn = reader.transformation();
+    // Qt's WebP reader leaves the orientation of the file's EXIF chunk to us.
+    if (turn == QImageIOHandler::TransformationNone && reader.format() == "webp") turn = TransformationOf(WebpOrientation(path));
+    const bool turned = (turn & QImageIOHandler::TransformationRotate90) != 0;
     const QSize stored = reader.size();
     QImage image;
     if (stored.isValid() && !stored.isEmpty()) {
-        // The orientation tag turns the picture; the reader's sizes are the
-        // stored ones.
-        const bool turned = (reader.transformation() & QImageIOHandler::TransformationRotate90) != 0;
         const PixelSize natural = ToPixelSize(turned ? Transposed(stored) : stored);
         const PixelSize want = FitInside(natural, fit);
         const QSize want_stored = turned ? Transposed(ToQSize(want)) : ToQSize(want);
@@ -65,13 +99,13 @@ std::optional<LoadedPicture> DecodePictureFile(const std::string& path, PixelSiz
         if (!WithinDecodeBudget(ToPixelSize(decoded), DeliveredBytesPerPixel(reader), decoder_bytes)) return std::nullopt;
         if (reduces_itself && want != natural) reader.setScaledSize(want_stored);
         if (!reader.read(&image)) return std::nullopt;
-        return Finished(std::move(image), natural, want);
+        return Finished(std::move(image), turn, natural, want);
     }
     // A reader that cannot tell the size beforehand: Qt's allocation limit
     // (set to the budget) still refuses what is too large.
     if (!reader.read(&image) || image.isNull()) return std::nullopt;
-    const PixelSize natural = ToPixelSize(image.size());
-    return Finished(std::move(image), natural, FitInside(natural, fit));
+    const PixelSize natural = ToPixelSize(turned ? Transposed(image.size()) : image.size());
+    return Finished(std::move(image), turn, natural, FitInside(natural, fit));
 }
 
 }  // namespace kestrova

@@ -1,6 +1,7 @@
 #pragma once
-// Decoding picture files with Qt's image readers, reduced to the size they
-// will be drawn at. Uses no window: runs on any thread.
+// Decoding picture files with Qt's image readers (and HEIF files with
+// libheif), reduced to the size they will be drawn at and turned upright.
+// Uses no window: runs on any thread.
 #include <optional>
 #include <string>
 

@@ -5,6 +5,7 @@
 #include <QIcon>
 
 #include "qt_services.h"
+#include "qt_session_end.h"
 
 namespace kestrova {
 namespace {
@@ -28,6 +29,8 @@ int RunQtProgram(int argc, char** argv, const std::function<void(Services&)>& st
     QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
     SetApplicationIcon();
     QtServices services;
+    // Caught before the start, whose load of a long list runs the loop.
+    WatchSessionEnd(app, [&services] { services.EndSession(); });
     start(services);
     return QApplication::exec();
 }

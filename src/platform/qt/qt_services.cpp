@@ -1,5 +1,6 @@
 #include "qt_services.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -68,6 +69,12 @@ void QtServices::RunTurn(bool waiting) {
     wake.setSingleShot(true);
     wake.start(kWaitTurnMs);
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+std::function<void()> QtServices::TurnWaker() {
+    // The user-interface thread's dispatcher: the waker runs on the worker's.
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    return [dispatcher] { dispatcher->wakeUp(); };
 }
 
 std::optional<MsgBoxResult> QtServices::ShowMessageBox(const std::string& text, int buttons, int icon,

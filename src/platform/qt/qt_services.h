@@ -37,6 +37,7 @@ public:
 private:
     std::unique_ptr<FormMirrorBase> MakeWindow(Form& form) override;
     void RunTurn(bool waiting) override;
+    std::function<void()> TurnWaker() override;
     std::optional<MsgBoxResult> ShowMessageBox(const std::string& text, int buttons, int icon,
                                                const std::string& title) override;
     std::optional<int> PollProcess(ProcessId id) override;

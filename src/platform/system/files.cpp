@@ -8,7 +8,12 @@
 namespace kestrova {
 namespace {
 
-constexpr const char* kTemporaryMark = ".tmp-";
+// The marks between a file's name and the process id of the save that
+// made the temporary: still being written, and written whole.
+constexpr const char* kWritingMark = ".tmp-";
+constexpr const char* kWrittenMark = ".new-";
+
+const char* MarkOf(SaveStage stage) { return stage == SaveStage::Written ? kWrittenMark : kWritingMark; }
 
 unsigned char FoldAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 0x20 : c; }
 
@@ -54,11 +59,15 @@ void SortByName(std::vector<DirEntry>& entries) {
 }
 
 void NameList::Add(std::string_view name) {
-    spans_.push_back({static_cast<std::uint32_t>(bytes_.size()), static_cast<std::uint32_t>(name.size())});
-    bytes_ += name;
-    bytes_ += '\0';
-    for (char c : name) folded_ += static_cast<char>(FoldAscii(static_cast<unsigned char>(c)));
-    folded_ += '\0';
+    const std::size_t at = bytes_.size();
+    spans_.push_back({static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(name.size())});
+    bytes_.append(name).push_back('\0');
+    // The folded copy is made in place: appending it byte by byte cost more
+    // than everything else a listing does with a name.
+    folded_.append(name).push_back('\0');
+    for (std::size_t i = at; i < at + name.size(); ++i) {
+        folded_[i] = static_cast<char>(FoldAscii(static_cast<unsigned char>(folded_[i])));
+    }
 }
 
 // Case folded first, so the folded bytes compare whole, in one go; no two
@@ -85,7 +94,7 @@ Listing ListFolder(const std::string& folder, int attributes, const std::string&
 }
 
 bool CheckNewFileName(const std::string& name, std::string& error) {
-    if (std::any_of(name.begin(), name.end(), IsPathSeparator) || name == "." || name == "..") {
+    if (std::any_of(name.begin(), name.end(), IsPathSeparator) || name == "." || name == ".." || !SystemTakesName(name)) {
         error = ErrorText(EINVAL);
         return false;
     }
@@ -125,14 +134,35 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     return file.Open(path, error) && file.Write(bytes, error) && file.Commit(error);
 }
 
-std::string TemporaryPath(const std::string& path, long pid) { return path + kTemporaryMark + std::to_string(pid); }
+std::string NotAFileText() { return ErrorText(ENOTSUP); }
 
-std::optional<long> TemporaryOwner(const std::string& name, const std::string& path) {
-    const std::string prefix = BaseName(path) + kTemporaryMark;
-    if (!name.starts_with(prefix)) return std::nullopt;
-    const std::string digits = name.substr(prefix.size());
-    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
-    return std::stol(digits);
+void FileWriteStream::Write(const void* bytes, std::size_t size) {
+    if (!IsOpen()) return;
+    pending_.append(static_cast<const char*>(bytes), size);
+    if (pending_.size() >= kGathered) Flush();
+}
+
+bool FileWriteStream::Flush() {
+    if (IsOpen() && !pending_.empty() && !WriteThrough(pending_.data(), pending_.size())) failed_ = true;
+    pending_.clear();
+    return !failed_;
+}
+
+std::string TemporaryPath(const std::string& path, long pid, SaveStage stage) {
+    return path + MarkOf(stage) + std::to_string(pid);
+}
+
+std::optional<TemporaryName> TemporaryOwner(const std::string& name, const std::string& path) {
+    for (const SaveStage stage : {SaveStage::Writing, SaveStage::Written}) {
+        const std::string prefix = BaseName(path) + MarkOf(stage);
+        if (!name.starts_with(prefix)) continue;
+        const std::string digits = name.substr(prefix.size());
+        if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) {
+            return std::nullopt;
+        }
+        return TemporaryName{std::stol(digits), stage};
+    }
+    return std::nullopt;
 }
 
 }  // namespace kestrova

@@ -66,16 +66,19 @@ struct DirEntry {
     bool status_known = true;
 };
 
-struct Listing {
-    bool ok = false;
-    std::string error;  // the system's error text when !ok
-    std::vector<DirEntry> entries;  // ascending by name, "." and ".." left out
-};
-
 struct FileIdentity {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     bool operator==(const FileIdentity&) const = default;
+};
+
+struct Listing {
+    bool ok = false;
+    std::string error;  // the system's error text when !ok
+    std::vector<DirEntry> entries;  // ascending by name, "." and ".." left out
+    // The real folder listed, when ok: the listing learns it on its way,
+    // which spares a walk a request per folder.
+    FileIdentity identity;
 };
 
 // An open folder. Walks go from an open folder to its subfolder by name, so
@@ -105,8 +108,6 @@ public:
     std::optional<FileIdentity> Identity() const;
     // True once the folder has been deleted while it was open.
     bool Removed() const;
-    // A second handle on the same folder, closed on its own.
-    FolderHandle Duplicate() const;
 
 private:
     NativeFolder native_;
@@ -154,6 +155,8 @@ bool MatchesAnyPattern(std::string_view name, std::string_view patterns);
 // True for an existing normal file: not a folder, not hidden.
 bool NormalFileExists(const std::string& path);
 bool FolderExists(const std::string& path);
+// The real file a path leads to; nullopt when it cannot be looked at.
+std::optional<FileIdentity> IdentityOfFile(const std::string& path);
 std::optional<std::int64_t> FileLength(const std::string& path);
 std::optional<LocalTime> FileModified(const std::string& path);
 LocalTime ToLocalTime(std::int64_t seconds_since_epoch);
@@ -166,8 +169,16 @@ bool DeleteFile(const std::string& path, std::string& error);
 // Never replaces another file: an existing target name is refused.
 bool RenameFile(const std::string& from, const std::string& to, std::string& error);
 // A new name for a file in its folder; a name that would lead to another
-// folder is refused with the system's text for an invalid argument.
+// folder, or one SystemTakesName refuses, is refused with the system's text
+// for an invalid name.
 bool CheckNewFileName(const std::string& name, std::string& error);
+// Whether the system makes and finds a file of this name by its ordinary
+// path. Windows does not for a name that ends in a dot or a blank, is a
+// device name (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with or without an
+// extension) or holds < > : " | ? * or a control character; such files
+// exist all the same, made by other programs, and are reached through
+// their long paths.
+bool SystemTakesName(std::string_view name);
 
 // A file read from its start to its end in pieces of the caller's size, so
 // no file has to fit in memory at once.
@@ -190,6 +201,33 @@ private:
     std::intptr_t handle_ = -1;
 };
 
+// A file written from its start, as the scratch files of a refresh are:
+// what is written gathers in memory and goes to the file at Flush, at Close
+// or when a good piece has gathered, so a record costs no system call.
+class FileWriteStream {
+public:
+    FileWriteStream() = default;
+    ~FileWriteStream() { Close(); }
+    FileWriteStream(const FileWriteStream&) = delete;
+    FileWriteStream& operator=(const FileWriteStream&) = delete;
+
+    // Makes the file, or empties the one there; false with the system's text.
+    bool Create(const std::string& path, std::string& error);
+    bool IsOpen() const { return handle_ != -1; }
+    void Write(const void* bytes, std::size_t size);
+    // Hands what gathered to the system. False once any write has failed.
+    bool Flush();
+    void Close();
+
+private:
+    static constexpr std::size_t kGathered = 64 * 1024;
+    // The system's write of the whole piece.
+    bool WriteThrough(const char* bytes, std::size_t size);
+    std::intptr_t handle_ = -1;
+    std::string pending_;
+    bool failed_ = false;
+};
+
 // Reads at most max_bytes of a file; nullopt with the error text on failure.
 std::optional<std::string> ReadFileBytes(const std::string& path, std::string& error,
                                          std::size_t max_bytes = 256u * 1024u * 1024u);
@@ -202,12 +240,18 @@ std::optional<std::string> ReadUpTo(std::size_t size_hint, std::size_t max_bytes
 // The path a chain of symbolic links ends at (which need not exist yet), or
 // the path itself when it is no link; nullopt with the error text on a loop.
 std::optional<std::string> FollowLinks(const std::string& path, std::string& error);
-// A file replaced atomically, written a piece at a time: the pieces go to a
-// temporary file in the same folder, which Commit flushes to the disk and
-// renames over the old file, so a crash or a failed write never leaves half
-// a file behind. Through a symbolic link the file it points at is replaced,
-// so a shared file stays shared. Given up without Commit (or when a step
-// fails), the temporary file goes and the old file stays as it was.
+// A file replaced atomically, written a piece at a time. The pieces go to a
+// temporary file in the same folder under a name that says it is being
+// written; Commit puts it on the disk, renames it to a name that says it is
+// whole, and renames that one over the file in one step. So the file is
+// always there, old or new, and a save killed at any moment leaves at worst
+// a temporary whose name tells the next start what it holds (see
+// RecoverInterruptedSaves). Through a symbolic link the file it points at is
+// replaced, so a shared file stays shared. Open writes nothing, and gives
+// the system's text why, when the name holds a folder or anything else that
+// is no file, or a file that may not be written (read-only). Given up
+// without Commit (or when a step fails), the temporary goes and the old file
+// stays as it was.
 class AtomicFileWriter {
 public:
     AtomicFileWriter() = default;
@@ -225,7 +269,7 @@ public:
 
 private:
     std::string path_;       // the file replaced, links followed
-    std::string temporary_;  // empty when nothing is under way
+    std::string temporary_;  // the temporary's name now; empty when nothing is under way
     std::intptr_t handle_ = -1;
     // Bytes written whose way to the disk has not been started yet.
     std::uint64_t unsent_ = 0;
@@ -233,15 +277,29 @@ private:
 
 // Writes a whole file with an AtomicFileWriter.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error);
-// Deletes the temporary files of `path` that earlier writes left behind when
-// they were killed; a write still under way keeps its own. Returns how many
-// were deleted.
-int RemoveStaleTemporaries(const std::string& path);
 
-// The temporary file a write by process `pid` uses for `path`, and back: the
-// process whose temporary of `path` the name `name` is, if it is one.
-std::string TemporaryPath(const std::string& path, long pid);
-std::optional<long> TemporaryOwner(const std::string& name, const std::string& path);
+// The temporary file a save by process `pid` uses for `path` in each stage,
+// and back: which save's temporary of `path` the name `name` is, if any.
+enum class SaveStage { Writing, Written };
+std::string TemporaryPath(const std::string& path, long pid, SaveStage stage = SaveStage::Writing);
+struct TemporaryName {
+    long pid = 0;
+    SaveStage stage = SaveStage::Writing;
+};
+std::optional<TemporaryName> TemporaryOwner(const std::string& name, const std::string& path);
+
+// What is under a path, links followed.
+enum class PathKind {
+    Missing,
+    File,
+    Folder,
+    Other,  // a pipe, a device, a socket: nothing to read or replace as a file
+};
+// nullopt, with the system's text, when the system cannot tell (a loop of
+// links, no right to look).
+std::optional<PathKind> KindOfPath(const std::string& path, std::string& error);
+// The system's text for a name that holds something other than a file.
+std::string NotAFileText();
 
 // The folder as list rows show it: without trailing separators, and a drive
 // root ("C:\") as its drive ("C:"); the root "/" stays as it is.

@@ -2,7 +2,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "platform/model/listview.h"
+#include "win32_dpi.h"
 #include "win32_form_window.h"
 #include "win32_list_window.h"
 #include "win32_picture_control.h"
@@ -12,6 +16,7 @@ namespace kestrova {
 namespace {
 
 constexpr const wchar_t* kFormClass = L"KestrovaForm";
+constexpr const wchar_t* kPlainFormClass = L"KestrovaPlainForm";  // without the icon
 constexpr UINT kFirstControlId = 1000;
 constexpr UINT kFirstMenuId = 30000;
 // The font the window tables were laid out for, at 9 points.
@@ -38,11 +43,24 @@ DWORD ExStyleFor(FormBorder border) {
     return WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
 }
 
+// The option buttons of one container are one group, in which the arrow
+// keys move; every other control starts a group of its own, so a group
+// ends with its last option button.
+bool StartsGroup(const Form& form, const Control& control) {
+    if (control.Kind() != ControlKind::OptionButton) return true;
+    const auto& controls = form.Controls();
+    const auto at = std::find_if(controls.begin(), controls.end(), [&](const auto& c) { return c.get() == &control; });
+    if (at == controls.begin() || at == controls.end()) return true;
+    const Control& before = **std::prev(at);
+    return before.Kind() != ControlKind::OptionButton || before.Container() != control.Container();
+}
+
 }  // namespace
 
 FormWindow::FormWindow(Form& form, BackendShared& shared, const LoopState& loop)
     : FormMirror(form), shared_(shared), loop_(loop) {
     RegisterOnce(kFormClass, CS_DBLCLKS, nullptr);
+    RegisterOnce(kPlainFormClass, CS_DBLCLKS, nullptr, false);
     Build();
     // Without a window there is nothing to mirror.
     if (!Handle()) Detach();
@@ -77,14 +95,19 @@ void FormWindow::Build() {
     const FormDesign& design = form_.Design();
     const std::wstring caption = WideFromUtf8(form_.Caption());
     const DWORD style = StyleFor(design.border);
-    const DWORD ex_style = ExStyleFor(design.border);
+    // A caption without a modal frame shows the system's icon where the
+    // window has none of its own.
+    const bool plain_caption = !design.has_icon && (style & WS_CAPTION) == WS_CAPTION;
+    const DWORD ex_style = ExStyleFor(design.border) | (plain_caption ? WS_EX_DLGMODALFRAME : 0);
     // The main window owns every other window, so they stay above it and
     // share its place on the task bar.
     HWND owner = design.border == FormBorder::Sizable ? nullptr : shared_.main_window;
-    Create(ex_style, kFormClass, caption.c_str(), style, RECT{CW_USEDEFAULT, CW_USEDEFAULT, 0, 0}, owner, nullptr);
+    Create(ex_style, design.has_icon ? kFormClass : kPlainFormClass, caption.c_str(), style,
+           RECT{CW_USEDEFAULT, CW_USEDEFAULT, 0, 0}, owner, nullptr);
     if (!Handle()) return;
     if (!shared_.main_window) shared_.main_window = Handle();
     dpi_ = Window::Dpi();
+    ReportScreenDpi();
     MakeFont();
     if (auto back = form_.BackColor()) back_brush_ = CreateSolidBrush(ToColorRef(*back));
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
@@ -124,7 +147,7 @@ void FormWindow::Build() {
     // The design's inner size, with the frame this system draws around it;
     // the form learns the real frame before anyone reads its sizes.
     RECT outer{0, 0, TwipsToPixels(design.client_width, dpi_), TwipsToPixels(design.client_height, dpi_)};
-    AdjustWindowRectExForDpi(&outer, style, FALSE, ex_style, dpi_);
+    AdjustWindowRectForDpi(outer, style, ex_style, dpi_);
     SetWindowPos(Handle(), nullptr, TwipsToPixels(form_.Left(), dpi_), TwipsToPixels(form_.Top(), dpi_),
                  outer.right - outer.left, outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
     ReportPlacement(true);
@@ -148,7 +171,7 @@ POINT FormWindow::ContainerOrigin(const Control& control) const {
 void FormWindow::CreateControl(Win32Binding& binding) {
     Control& control = *binding.control;
     const auto id = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(binding.id));
-    const DWORD child = WS_CHILD | WS_CLIPSIBLINGS;
+    const DWORD child = WS_CHILD | WS_CLIPSIBLINGS | (StartsGroup(form_, control) ? WS_GROUP : 0);
     auto make = [&](DWORD ex_style, const wchar_t* cls, DWORD style) {
         return CreateWindowExW(ex_style, cls, L"", child | style, 0, 0, 1, 1, Handle(), id, ProgramInstance(), nullptr);
     };

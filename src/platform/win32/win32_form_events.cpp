@@ -46,6 +46,13 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
             // The close box only asks: the program decides whether the window goes.
             if (!detached_) UserClose(form_);
             return 0;
+        case WM_QUERYENDSESSION:
+            return TRUE;  // the program never holds the session up
+        case WM_ENDSESSION:
+            // The session may end as soon as this returns: the program's
+            // close runs now, inside it.
+            if (wparam && !detached_) UserEndSession(form_);
+            return 0;
         case WM_ERASEBKGND: {
             RECT client;
             GetClientRect(Handle(), &client);

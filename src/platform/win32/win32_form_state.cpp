@@ -156,6 +156,7 @@ void FormWindow::Paint() {
 
 void FormWindow::DpiChanged(UINT dpi, const RECT& suggested) {
     dpi_ = dpi;
+    ReportScreenDpi();
     MakeFont();
     {
         Counting guard(applying_);

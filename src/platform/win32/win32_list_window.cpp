@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/model/user_input.h"
+#include "win32_dpi.h"
 #include "win32_form_window.h"
 #include "win32_picture.h"
 #include "platform/windows/wide_text.h"
@@ -36,8 +37,7 @@ ListWindow::ListWindow(ListView& list, HWND parent, UINT id, const LoopState& lo
     if (!hwnd_) return;
     header_ = ListView_GetHeader(hwnd_);
     ListView_SetExtendedListViewStyle(hwnd_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-    const UINT dpi = GetDpiForWindow(hwnd_);
-    dpi_ = dpi ? dpi : USER_DEFAULT_SCREEN_DPI;
+    dpi_ = WindowDpi(hwnd_);
 }
 
 ListWindow::~ListWindow() {

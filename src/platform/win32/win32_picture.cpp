@@ -45,6 +45,23 @@ std::vector<std::uint32_t> DrawnOn(HICON icon, int size, COLORREF background) {
     return pixels;
 }
 
+// The picture stretched smoothly (halftone) into a new width x height bitmap.
+HBITMAP Stretched(const Picture& picture, int width, int height) {
+    void* bits = nullptr;
+    HBITMAP bitmap = MakeSection(width, height, &bits);
+    if (!bitmap) return nullptr;
+    HDC memory = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    SetStretchBltMode(memory, HALFTONE);
+    SetBrushOrgEx(memory, 0, 0, nullptr);
+    const BITMAPINFO info = TopDownInfo(picture.width, picture.height);
+    StretchDIBits(memory, 0, 0, width, height, 0, 0, picture.width, picture.height, picture.pixels.data(), &info,
+                  DIB_RGB_COLORS, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    return bitmap;
+}
+
 }  // namespace
 
 const Picture& RenderingFor(const Picture& picture, int width, int height) {
@@ -143,18 +160,10 @@ void StretchedPicture::Draw(HDC dc, const std::shared_ptr<const Picture>& pictur
     if (!picture || !Complete(*picture) || width <= 0 || height <= 0) return;
     if (picture != for_ || width != size_.cx || height != size_.cy || !bitmap_) {
         Forget();
-        void* bits = nullptr;
-        bitmap_ = MakeSection(width, height, &bits);
+        // A picture decoded for the target's device pixels is copied 1:1: a
+        // stretch to the same size could still blur it.
+        bitmap_ = width == picture->width && height == picture->height ? MakeBitmap(*picture) : Stretched(*picture, width, height);
         if (!bitmap_) return;
-        HDC memory = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(memory, bitmap_);
-        SetStretchBltMode(memory, HALFTONE);
-        SetBrushOrgEx(memory, 0, 0, nullptr);
-        const BITMAPINFO info = TopDownInfo(picture->width, picture->height);
-        StretchDIBits(memory, 0, 0, width, height, 0, 0, picture->width, picture->height, picture->pixels.data(), &info,
-                      DIB_RGB_COLORS, SRCCOPY);
-        SelectObject(memory, old);
-        DeleteDC(memory);
         for_ = picture;
         size_ = {width, height};
     }

@@ -4,6 +4,8 @@
 
 #include <unordered_map>
 
+#include "platform/windows/installed_player.h"
+#include "win32_dpi.h"
 #include "platform/windows/system_error.h"
 #include "platform/windows/wide_text.h"
 #include "win32_form_window.h"
@@ -38,12 +40,15 @@ std::wstring BoxText(const std::string& text) {
 struct Win32Services::Impl {
     BackendShared shared;
     std::unordered_map<std::int64_t, HANDLE> processes;
+    // Set by a worker thread whose work the program waits for.
+    HANDLE work_event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
 };
 
 Win32Services::Win32Services() : WindowServices(DecodePictureFile), impl_(std::make_unique<Impl>()) {}
 
 Win32Services::~Win32Services() {
     for (auto& [pid, handle] : impl_->processes) CloseHandle(handle);
+    if (impl_->work_event) CloseHandle(impl_->work_event);
 }
 
 std::unique_ptr<FormMirrorBase> Win32Services::MakeWindow(Form& form) {
@@ -62,17 +67,39 @@ HWND Win32Services::Owner() const {
 }
 
 UINT Win32Services::MainDpi() const {
-    const UINT dpi = impl_->shared.main_window ? GetDpiForWindow(impl_->shared.main_window) : 0;
-    return dpi ? dpi : USER_DEFAULT_SCREEN_DPI;
+    return impl_->shared.main_window ? WindowDpi(impl_->shared.main_window) : SystemDpi();
 }
 
+namespace {
+
+// The option an arrow key moved to is chosen, as a click would choose it.
+// Windows' own buttons send that click when they take the focus; Wine's do
+// not, and the dialog manager clicks only buttons that check themselves.
+void ChooseFocusedOption() {
+    HWND focus = GetFocus();
+    if (focus && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) &&
+        SendMessageW(focus, BM_GETCHECK, 0, 0) != BST_CHECKED) {
+        SendMessageW(focus, BM_CLICK, 0, 0);
+    }
+}
+
+}  // namespace
+
 void Win32Services::Dispatch(MSG& message) {
-    if (message.message == WM_KEYDOWN && (message.wParam == VK_TAB || message.wParam == VK_RETURN)) {
+    const WPARAM key = message.wParam;
+    const bool arrow = key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
+    if (message.message == WM_KEYDOWN && (key == VK_TAB || key == VK_RETURN || arrow)) {
         HWND root = GetAncestor(message.hwnd, GA_ROOT);
         if (root && root != message.hwnd) {
-            // Tab moves between a window's controls, Enter presses a focused button.
-            const bool button = (SendMessageW(message.hwnd, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0;
-            if ((message.wParam == VK_TAB || button) && IsDialogMessageW(root, &message)) return;
+            // Tab moves between a window's controls, Enter presses a focused
+            // button, the arrow keys move within a group of option buttons.
+            const LRESULT code = SendMessageW(message.hwnd, WM_GETDLGCODE, 0, 0);
+            const bool button = (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0;
+            const bool option = (code & DLGC_RADIOBUTTON) != 0;
+            if ((key == VK_TAB || (key == VK_RETURN && button) || (arrow && option)) && IsDialogMessageW(root, &message)) {
+                if (arrow && option) ChooseFocusedOption();
+                return;
+            }
         }
     }
     TranslateMessage(&message);
@@ -80,7 +107,8 @@ void Win32Services::Dispatch(MSG& message) {
 }
 
 void Win32Services::RunTurn(bool waiting) {
-    if (waiting) MsgWaitForMultipleObjectsEx(0, nullptr, kWaitTurnMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    // A notification left from an earlier wait ends one waiting turn early, no more.
+    if (waiting) MsgWaitForMultipleObjectsEx(1, &impl_->work_event, kWaitTurnMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     MSG message;
     for (int n = 0; n < kMessagesPerTurn && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE); ++n) {
         if (message.message == WM_QUIT) {
@@ -90,6 +118,11 @@ void Win32Services::RunTurn(bool waiting) {
         }
         Dispatch(message);
     }
+}
+
+std::function<void()> Win32Services::TurnWaker() {
+    HANDLE event = impl_->work_event;
+    return [event] { SetEvent(event); };
 }
 
 // The box's buttons, icon and answers have the same numbers as the program's.
@@ -108,7 +141,12 @@ std::optional<MsgBoxResult> Win32Services::ShowMessageBox(const std::string& tex
     }
 }
 
-bool Win32Services::ShellOpen(const std::string& path, std::string& error) { return ShellOpenFile(path, error); }
+// The main window owns what the shell asks, such as which program opens a
+// file that has none; the shell runs the question's loop meanwhile.
+bool Win32Services::ShellOpen(const std::string& path, std::string& error) {
+    Counting pumping(Pumping());
+    return ShellOpenFile(impl_->shared.main_window, path, error);
+}
 
 Picture Win32Services::AssociatedIcon(const std::string& path) { return ShellIconOf(path, MainDpi()); }
 
@@ -149,6 +187,8 @@ std::optional<int> Win32Services::PollProcess(ProcessId id) {
     impl_->processes.erase(it);
     return result;
 }
+
+std::optional<VideoPlayer> Win32Services::InstalledVideoPlayer() { return FindInstalledPlayer(); }
 
 int Win32Services::ShowCursor(bool show) { return ::ShowCursor(show ? TRUE : FALSE); }
 

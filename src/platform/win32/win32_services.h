@@ -23,6 +23,7 @@ public:
     Picture AssociatedIcon(const std::string& path) override;
     std::optional<std::string> BrowseFolder(const std::string& title, bool network) override;
     std::optional<ProcessId> StartProcess(const std::vector<std::string>& argv, std::string& error) override;
+    std::optional<VideoPlayer> InstalledVideoPlayer() override;
     int ShowCursor(bool show) override;
     ScreenSize Screen() override;
     LocalTime Now() override;
@@ -36,6 +37,7 @@ public:
 private:
     std::unique_ptr<FormMirrorBase> MakeWindow(Form& form) override;
     void RunTurn(bool waiting) override;
+    std::function<void()> TurnWaker() override;
     std::optional<MsgBoxResult> ShowMessageBox(const std::string& text, int buttons, int icon,
                                                const std::string& title) override;
     std::optional<int> PollProcess(ProcessId id) override;

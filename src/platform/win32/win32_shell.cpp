@@ -34,14 +34,20 @@ std::wstring Quoted(const std::wstring& arg) {
     return out;
 }
 
+// A shell folder's own parsing name, "::{GUID}", which Wine gives as the
+// path of a folder that has none (the network places).
+bool IsShellFolderName(const std::wstring& text) { return text.rfind(L"::", 0) == 0; }
+
 }  // namespace
 
-bool ShellOpenFile(const std::string& path, std::string& error) {
+bool ShellOpenFile(HWND owner, const std::string& path, std::string& error) {
     const std::wstring file = WideFromUtf8(path);
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
-    // No box of the shell's own: a failure is reported by the program.
-    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    // The shell's own boxes stay: a file no program is associated with asks
+    // which program to open it with, over the program's window.
+    info.fMask = SEE_MASK_NOASYNC;
+    info.hwnd = owner;
     info.lpVerb = L"open";
     info.lpFile = file.c_str();
     info.nShow = SW_SHOWNORMAL;
@@ -70,21 +76,38 @@ Picture ShellIconOf(const std::string& path, UINT dpi) {
 }
 
 std::optional<std::string> BrowseForFolder(HWND owner, const std::string& title, bool network) {
+    // The computer's drives, or with "Net" the network places.
+    PIDLIST_ABSOLUTE root = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(owner, network ? CSIDL_NETWORK : CSIDL_DRIVES, &root))) root = nullptr;
+    std::wstring name(MAX_PATH, L'\0');
     const std::wstring heading = WideFromUtf8(title);
     BROWSEINFOW info{};
     info.hwndOwner = owner;
-    info.lpszTitle = heading.c_str();
-    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-    PIDLIST_ABSOLUTE network_root = nullptr;
-    if (network && SUCCEEDED(SHGetSpecialFolderLocation(owner, CSIDL_NETWORK, &network_root))) info.pidlRoot = network_root;
+    info.pidlRoot = root;
+    info.pszDisplayName = name.data();
+    info.lpszTitle = heading.empty() ? nullptr : heading.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
     PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
-    if (network_root) CoTaskMemFree(network_root);
+    if (root) CoTaskMemFree(root);
     if (!chosen) return std::nullopt;
     std::wstring path(MAX_PATH * 8, L'\0');
-    const bool ok = SHGetPathFromIDListEx(chosen, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT);
-    CoTaskMemFree(chosen);
-    if (!ok) return std::nullopt;
+    if (!SHGetPathFromIDListEx(chosen, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT)) path[0] = L'\0';
     path.resize(wcslen(path.c_str()));
+    if (IsShellFolderName(path)) path.clear();
+    if (path.empty()) {
+        // An item without a path of its own, such as a computer on the
+        // network, is named by the browser: \\NAME. Where the browser gives
+        // no such name (Wine's writes the item's path there), the shell's
+        // own name of the item stands in.
+        name.resize(wcslen(name.c_str()));
+        SHFILEINFOW item{};
+        if ((name.empty() || IsShellFolderName(name)) &&
+            SHGetFileInfoW(reinterpret_cast<LPCWSTR>(chosen), 0, &item, sizeof item, SHGFI_PIDL | SHGFI_DISPLAYNAME)) {
+            name = item.szDisplayName;
+        }
+        path = L"\\\\" + name;
+    }
+    CoTaskMemFree(chosen);
     return Utf8FromWide(path);
 }
 

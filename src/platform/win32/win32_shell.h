@@ -11,8 +11,11 @@
 
 namespace kestrova {
 
-bool ShellOpenFile(const std::string& path, std::string& error);
+// The shell's "open" of a file, with the shell's own questions owned by owner.
+bool ShellOpenFile(HWND owner, const std::string& path, std::string& error);
 Picture ShellIconOf(const std::string& path, UINT dpi);
+// The computer's drives (with network, the network places) to choose a
+// folder from; a chosen item without a path of its own comes back as \\NAME.
 std::optional<std::string> BrowseForFolder(HWND owner, const std::string& title, bool network);
 
 // One command line from an argument vector, quoted so that the started

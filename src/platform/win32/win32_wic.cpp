@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
+#include "platform/pictures/webp_header.h"
+#include "platform/windows/long_path.h"
 #include "platform/windows/wide_text.h"
 
 namespace kestrova {
@@ -48,11 +51,17 @@ private:
     HRESULT hr_;
 };
 
-// The camera's orientation tag (1..8), 1 when there is none.
-int OrientationTag(IWICBitmapFrameDecode* frame) {
+// The picture's orientation (1..8, as the camera's tag counts), 1 when
+// there is none. A HEIF file's own rotation and mirror are what count for
+// it, not the EXIF tag it may carry beside them; for the rest, the tag of a
+// JPEG or a TIFF.
+int OrientationTag(IWICBitmapFrameDecode* frame, const GUID& container) {
     Ref<IWICMetadataQueryReader> reader;
     if (FAILED(frame->GetMetadataQueryReader(reader.Out())) || !reader) return 1;
-    for (const wchar_t* query : {L"/app1/ifd/{ushort=274}", L"System.Photo.Orientation"}) {
+    static const wchar_t* const kHeif[] = {L"/heifProps/Orientation"};
+    static const wchar_t* const kTagged[] = {L"/app1/ifd/{ushort=274}", L"/ifd/{ushort=274}", L"System.Photo.Orientation"};
+    const bool heif = container == GUID_ContainerFormatHeif;
+    for (const wchar_t* query : heif ? std::span<const wchar_t* const>(kHeif) : std::span<const wchar_t* const>(kTagged)) {
         PROPVARIANT value;
         PropVariantInit(&value);
         int tag = 0;
@@ -66,17 +75,13 @@ int OrientationTag(IWICBitmapFrameDecode* frame) {
     return 1;
 }
 
-WICBitmapTransformOptions TransformFor(int tag) {
-    switch (tag) {
-        case 2: return WICBitmapTransformFlipHorizontal;
-        case 3: return WICBitmapTransformRotate180;
-        case 4: return WICBitmapTransformFlipVertical;
-        case 5: return static_cast<WICBitmapTransformOptions>(WICBitmapTransformRotate90 | WICBitmapTransformFlipHorizontal);
-        case 6: return WICBitmapTransformRotate90;
-        case 7: return static_cast<WICBitmapTransformOptions>(WICBitmapTransformRotate270 | WICBitmapTransformFlipHorizontal);
-        case 8: return WICBitmapTransformRotate270;
-        default: return WICBitmapTransformRotate0;
-    }
+// The kinds whose decoders hand over the picture a band at a time. The
+// others (WebP, HEIF, TIFF...) may hold the whole frame while it is scaled,
+// so its stored size counts against the budget.
+bool DecodesInBands(const GUID& container) {
+    return container == GUID_ContainerFormatJpeg || container == GUID_ContainerFormatPng ||
+           container == GUID_ContainerFormatBmp || container == GUID_ContainerFormatIco ||
+           container == GUID_ContainerFormatGif;
 }
 
 bool TurnsSideways(int tag) { return tag >= 5 && tag <= 8; }
@@ -111,7 +116,9 @@ std::optional<LoadedPicture> DecodePictureFile(const std::string& path, PixelSiz
         return std::nullopt;
     }
     Ref<IWICBitmapDecoder> decoder;
-    const std::wstring wide = WideFromUtf8(path);
+    // The long form reaches every file a refresh lists, a name such as
+    // "aux.jpg" or a path past 260 characters too.
+    const std::wstring wide = LongPath(path);
     if (FAILED(factory->CreateDecoderFromFilename(wide.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
                                                   decoder.Out()))) {
         return std::nullopt;
@@ -123,7 +130,15 @@ std::optional<LoadedPicture> DecodePictureFile(const std::string& path, PixelSiz
     if (FAILED(frame->GetSize(&file_w, &file_h)) || file_w == 0 || file_h == 0 || file_w > 65535 || file_h > 65535) {
         return std::nullopt;
     }
-    const int tag = OrientationTag(frame.Get());
+    GUID container{};
+    decoder->GetContainerFormat(&container);
+    if (!DecodesInBands(container) &&
+        !WithinDecodeBudget({static_cast<int>(file_w), static_cast<int>(file_h)}, 4)) {
+        return std::nullopt;
+    }
+    int tag = OrientationTag(frame.Get(), container);
+    // The WebP codec leaves the orientation of the file's EXIF chunk to us.
+    if (tag == 1 && container == GUID_ContainerFormatWebp) tag = WebpOrientation(path);
     const bool sideways = TurnsSideways(tag);
 
     LoadedPicture result;
@@ -152,13 +167,6 @@ std::optional<LoadedPicture> DecodePictureFile(const std::string& path, PixelSiz
         }
         source = scaler.Get();
     }
-    Ref<IWICBitmapFlipRotator> rotator;
-    if (tag != 1) {
-        if (SUCCEEDED(factory->CreateBitmapFlipRotator(rotator.Out())) &&
-            SUCCEEDED(rotator->Initialize(source, TransformFor(tag)))) {
-            source = rotator.Get();
-        }
-    }
     Ref<IWICFormatConverter> straight;
     if (FAILED(factory->CreateFormatConverter(straight.Out())) ||
         FAILED(straight->Initialize(source, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0,
@@ -168,7 +176,7 @@ std::optional<LoadedPicture> DecodePictureFile(const std::string& path, PixelSiz
     UINT w = 0;
     UINT h = 0;
     if (FAILED(straight->GetSize(&w, &h)) || w == 0 || h == 0) return std::nullopt;
-    Picture& picture = result.picture;
+    Picture picture;
     picture.width = static_cast<int>(w);
     picture.height = static_cast<int>(h);
     try {
@@ -180,6 +188,10 @@ std::optional<LoadedPicture> DecodePictureFile(const std::string& path, PixelSiz
     if (FAILED(straight->CopyPixels(nullptr, stride, stride * h, reinterpret_cast<BYTE*>(picture.pixels.data())))) {
         return std::nullopt;
     }
+    // Turned here rather than by WIC's flip-rotator: it is the reduced
+    // picture either way, and Wine's rotator turns nothing but a flip
+    // upside down.
+    result.picture = Upright(picture, tag);
     return result;
 }
 

@@ -1,6 +1,7 @@
 #include "win32_window.h"
 
 #include "resource_ids.h"
+#include "win32_dpi.h"
 
 #include <set>
 #include <string>
@@ -14,12 +15,9 @@ Window::~Window() {
     }
 }
 
-UINT Window::Dpi() const {
-    const UINT dpi = hwnd_ ? GetDpiForWindow(hwnd_) : 0;
-    return dpi ? dpi : USER_DEFAULT_SCREEN_DPI;
-}
+UINT Window::Dpi() const { return hwnd_ ? WindowDpi(hwnd_) : USER_DEFAULT_SCREEN_DPI; }
 
-void Window::RegisterOnce(const wchar_t* class_name, UINT class_style, HBRUSH background) {
+void Window::RegisterOnce(const wchar_t* class_name, UINT class_style, HBRUSH background, bool with_icon) {
     static std::set<std::wstring> registered;
     if (!registered.insert(class_name).second) return;
     WNDCLASSEXW wc{};
@@ -30,7 +28,7 @@ void Window::RegisterOnce(const wchar_t* class_name, UINT class_style, HBRUSH ba
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = background;
     wc.lpszClassName = class_name;
-    wc.hIcon = LoadIconW(ProgramInstance(), MAKEINTRESOURCEW(KESTROVA_ICON_ID));
+    wc.hIcon = with_icon ? LoadIconW(ProgramInstance(), MAKEINTRESOURCEW(KESTROVA_ICON_ID)) : nullptr;
     RegisterClassExW(&wc);
 }
 

@@ -20,8 +20,9 @@ public:
     UINT Dpi() const;
 
 protected:
-    // Registers the class once per name, with this base's procedure.
-    static void RegisterOnce(const wchar_t* class_name, UINT class_style, HBRUSH background);
+    // Registers the class once per name, with this base's procedure and,
+    // unless told otherwise, the program's icon.
+    static void RegisterOnce(const wchar_t* class_name, UINT class_style, HBRUSH background, bool with_icon = true);
     bool Create(DWORD ex_style, const wchar_t* class_name, const wchar_t* title, DWORD style, const RECT& rect,
                 HWND parent, HMENU menu_or_id);
     virtual LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);

@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "long_path.h"
+#include "platform/system/save_recovery.h"
 #include "system_error.h"
 #include "wide_text.h"
 
@@ -138,15 +139,6 @@ bool FolderHandle::Removed() const {
     return !native_.path.empty() && ::GetFileAttributesW(native_.path.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
-FolderHandle FolderHandle::Duplicate() const {
-    HANDLE copy = nullptr;
-    if (!native_.handle || !::DuplicateHandle(::GetCurrentProcess(), native_.handle, ::GetCurrentProcess(), &copy, 0,
-                                              FALSE, DUPLICATE_SAME_ACCESS)) {
-        return FolderHandle();
-    }
-    return FolderHandle(NativeFolder{copy, native_.path});
-}
-
 FolderHandle OpenFolder(const std::string& path, std::string& error) {
     if (path.empty()) {
         error = ErrorText(ENOENT);
@@ -181,7 +173,8 @@ Listing ListFolder(const FolderHandle& folder, int attributes, const std::string
         return listing;
     }
     const std::wstring& path = folder.native().path;
-    const std::uint64_t volume = folder.Identity().value_or(FileIdentity{}).device;
+    listing.identity = folder.Identity().value_or(FileIdentity{});
+    const std::uint64_t volume = listing.identity.device;
     const bool want_hidden = (attributes & kAttrHidden) != 0;
     const bool want_folders = (attributes & kAttrDirectory) != 0;
 
@@ -263,6 +256,12 @@ bool NormalFileExists(const std::string& path) {
 bool FolderExists(const std::string& path) {
     const auto data = Attributes(path);
     return data && (data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<FileIdentity> IdentityOfFile(const std::string& path) {
+    Handle file(::CreateFileW(LongPath(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.ok()) return std::nullopt;
+    return IdentityOf(file.get());
 }
 
 std::optional<std::int64_t> FileLength(const std::string& path) {
@@ -375,6 +374,61 @@ std::optional<std::string> FollowLinks(const std::string& path, std::string& err
     return Utf8FromWide(ShortForm(target));
 }
 
+std::optional<PathKind> KindOfPath(const std::string& path, std::string& error) {
+    const std::wstring wide = LongPath(path);
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD code = ::GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return PathKind::Missing;
+        error = WindowsErrorText(code);
+        return std::nullopt;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::Folder;
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return PathKind::File;
+    // A link: what it leads to decides.
+    Handle target(::CreateFileW(wide.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!target.ok()) {
+        const DWORD code = ::GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return PathKind::Missing;
+        error = WindowsErrorText(code);
+        return std::nullopt;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!::GetFileInformationByHandle(target.get(), &info)) return PathKind::Other;
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::Folder;
+    return ::GetFileType(target.get()) == FILE_TYPE_DISK ? PathKind::File : PathKind::Other;
+}
+
+namespace {
+
+// The attributes a new version of a file takes over from the old one: the
+// user's hidden or system file stays so from the moment it is in place.
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// Nothing is written where the name holds a folder (not every way of
+// replacing refuses one), nor over a file the user made read-only.
+bool RefusesReplacing(const std::wstring& path, DWORD attributes, std::string& error) {
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
+        error = WindowsErrorText(ERROR_ACCESS_DENIED);
+        return true;
+    }
+    std::string kind_error;
+    const std::optional<PathKind> kind = KindOfPath(Utf8FromWide(ShortForm(path)), kind_error);
+    if (kind == PathKind::File || kind == PathKind::Missing) return false;
+    error = kind ? NotAFileText() : kind_error;
+    return true;
+}
+
+bool Failed(AtomicFileWriter& writer, DWORD code, std::string& error) {
+    writer.Abandon();
+    error = WindowsErrorText(code);
+    return false;
+}
+
+}  // namespace
+
 bool AtomicFileWriter::Open(const std::string& requested, std::string& error) {
     Abandon();
     // The temporary file must lie beside the real file for the replacement
@@ -382,19 +436,16 @@ bool AtomicFileWriter::Open(const std::string& requested, std::string& error) {
     // private copy.
     const std::optional<std::string> resolved = FollowLinks(requested, error);
     if (!resolved) return false;
-    // A folder of that name is no file to replace, and not every
-    // implementation of the replacing calls refuses it.
-    const DWORD target = ::GetFileAttributesW(LongPath(*resolved).c_str());
-    if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_DIRECTORY)) {
-        error = WindowsErrorText(ERROR_ACCESS_DENIED);
-        return false;
-    }
-    const std::string temp = TemporaryPath(*resolved, static_cast<long>(::GetCurrentProcessId()));
+    const DWORD old_attributes = ::GetFileAttributesW(LongPath(*resolved).c_str());
+    if (RefusesReplacing(LongPath(*resolved), old_attributes, error)) return false;
+    const std::string temp = TemporaryPath(*resolved, static_cast<long>(::GetCurrentProcessId()), SaveStage::Writing);
     const std::wstring wide_temp = LongPath(temp);
+    const DWORD kept = old_attributes == INVALID_FILE_ATTRIBUTES ? 0 : old_attributes & kKeptAttributes;
     // Opened without sharing until it is complete, so a start running
     // meanwhile cannot take it for one a killed save left behind.
     auto create = [&] {
-        return ::CreateFileW(wide_temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return ::CreateFileW(wide_temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             kept ? kept : FILE_ATTRIBUTE_NORMAL, nullptr);
     };
     HANDLE raw = create();
     if (raw == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_FILE_EXISTS) {
@@ -410,16 +461,6 @@ bool AtomicFileWriter::Open(const std::string& requested, std::string& error) {
     handle_ = reinterpret_cast<std::intptr_t>(raw);
     return true;
 }
-
-namespace {
-
-bool Failed(AtomicFileWriter& writer, DWORD code, std::string& error) {
-    writer.Abandon();
-    error = WindowsErrorText(code);
-    return false;
-}
-
-}  // namespace
 
 bool AtomicFileWriter::Write(std::string_view bytes, std::string& error) {
     if (handle_ == -1) return Failed(*this, ERROR_INVALID_HANDLE, error);
@@ -451,26 +492,19 @@ bool AtomicFileWriter::Commit(std::string& error) {
     handle_ = -1;
     if (!::CloseHandle(file)) return Failed(*this, ::GetLastError(), error);
 
-    // ReplaceFileW keeps the old file's permissions and attributes, as the
-    // user set them; with no old file there is nothing to keep. The hidden
-    // and system attributes are set again in any case, since not every
-    // implementation of ReplaceFileW carries them over.
-    const std::wstring path = LongPath(path_);
-    const std::wstring temp = LongPath(temporary_);
-    const DWORD old_attributes = ::GetFileAttributesW(path.c_str());
-    bool replaced = ::ReplaceFileW(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
-    if (!replaced) {
-        const DWORD replace_error = ::GetLastError();
-        if (!::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            return Failed(*this, replace_error == ERROR_FILE_NOT_FOUND ? ::GetLastError() : replace_error, error);
-        }
+    // Whole on the disk: from now on its name says so. Then the one step
+    // that replaces the file: a rename over it, which NTFS (and Wine) do at
+    // once, where ReplaceFileW goes through a moment without the file.
+    constexpr DWORD kMove = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    const std::string written = TemporaryPath(path_, static_cast<long>(::GetCurrentProcessId()), SaveStage::Written);
+    if (!::MoveFileExW(LongPath(temporary_).c_str(), LongPath(written).c_str(), kMove)) {
+        return Failed(*this, ::GetLastError(), error);
+    }
+    temporary_ = written;
+    if (!::MoveFileExW(LongPath(written).c_str(), LongPath(path_).c_str(), kMove)) {
+        return Failed(*this, ::GetLastError(), error);
     }
     temporary_.clear();
-    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    if (old_attributes != INVALID_FILE_ATTRIBUTES && (old_attributes & kKept)) {
-        const DWORD now = ::GetFileAttributesW(path.c_str());
-        if (now != INVALID_FILE_ATTRIBUTES && (now & kKept) != (old_attributes & kKept)) ::SetFileAttributesW(path.c_str(), now | (old_attributes & kKept));
-    }
     return true;
 }
 
@@ -481,9 +515,9 @@ void AtomicFileWriter::Abandon() {
     temporary_.clear();
 }
 
-namespace {
+long CurrentProcessId() { return static_cast<long>(::GetCurrentProcessId()); }
 
-bool ProcessIsGone(long pid) {
+bool ProcessHasEnded(long pid) {
     HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
     if (!process) return ::GetLastError() == ERROR_INVALID_PARAMETER;
     const bool gone = ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
@@ -491,29 +525,12 @@ bool ProcessIsGone(long pid) {
     return gone;
 }
 
-}  // namespace
+// A save still writing holds its temporary unshared: deleting or renaming
+// it then fails.
+bool DeleteLeftover(const std::string& temp) { return ::DeleteFileW(LongPath(temp).c_str()) != 0; }
 
-int RemoveStaleTemporaries(const std::string& requested) {
-    std::string error;
-    const std::string path = FollowLinks(requested, error).value_or(requested);
-    const std::wstring folder = LongPath(ParentFolder(path));
-    WIN32_FIND_DATAW data;
-    FindHandle find(::FindFirstFileExW(Joined(folder, WideFromUtf8(BaseName(path)) + L".tmp-*").c_str(), FindExInfoBasic, &data,
-                                       FindExSearchNameMatch, nullptr, 0));
-    if (find.get() == INVALID_HANDLE_VALUE) return 0;
-    int removed = 0;
-    const long self = static_cast<long>(::GetCurrentProcessId());
-    do {
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        const std::optional<long> owner = TemporaryOwner(Utf8FromWide(data.cFileName), path);
-        if (!owner) continue;
-        // A process of that number may be a save under way (or an unrelated
-        // process that got the number again): leave its file to a later start.
-        if (*owner != self && !ProcessIsGone(*owner)) continue;
-        // A save still writing holds the file unshared, and the delete fails.
-        if (::DeleteFileW(Joined(folder, data.cFileName).c_str())) ++removed;
-    } while (::FindNextFileW(find.get(), &data));
-    return removed;
+bool PutBackLeftover(const std::string& temp, const std::string& path) {
+    return ::MoveFileExW(LongPath(temp).c_str(), LongPath(path).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 // ---- FileReadStream ----
@@ -542,6 +559,73 @@ std::int64_t FileReadStream::Read(char* buffer, std::size_t size, std::string& e
 
 void FileReadStream::Close() {
     if (handle_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    handle_ = -1;
+}
+
+namespace {
+
+// The names of devices that the system finds in every folder: the part of
+// a name before its first dot, blanks after it not counted, in any case.
+// Superscript digits count as digits to it.
+bool IsDeviceName(std::string_view name) {
+    std::string_view base = name.substr(0, name.find('.'));
+    while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+    std::string upper(base);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL" || upper == "CONIN$" ||
+        upper == "CONOUT$") {
+        return true;
+    }
+    if (!upper.starts_with("COM") && !upper.starts_with("LPT")) return false;
+    const std::string_view number = std::string_view(upper).substr(3);
+    return (number.size() == 1 && number[0] >= '1' && number[0] <= '9') || number == "\xC2\xB9" ||
+           number == "\xC2\xB2" || number == "\xC2\xB3";
+}
+
+}  // namespace
+
+bool SystemTakesName(std::string_view name) {
+    if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
+    for (char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos) {
+            return false;
+        }
+    }
+    return !IsDeviceName(name);
+}
+
+// ---- FileWriteStream ----
+
+bool FileWriteStream::Create(const std::string& path, std::string& error) {
+    Close();
+    HANDLE file = ::CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = LastErrorText();
+        return false;
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(file);
+    failed_ = false;
+    return true;
+}
+
+bool FileWriteStream::WriteThrough(const char* bytes, std::size_t size) {
+    while (size > 0) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+        DWORD written = 0;
+        if (!::WriteFile(reinterpret_cast<HANDLE>(handle_), bytes, chunk, &written, nullptr) || written == 0) return false;
+        bytes += written;
+        size -= written;
+    }
+    return true;
+}
+
+void FileWriteStream::Close() {
+    if (handle_ == -1) return;
+    Flush();
+    ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
     handle_ = -1;
 }
 

@@ -36,6 +36,7 @@ std::string ErrorText(int error_number) {
         case EISDIR: return WindowsErrorText(ERROR_ACCESS_DENIED);  // what opening a folder as a file gives
         case EFBIG: return WindowsErrorText(ERROR_FILE_TOO_LARGE);
         case ENOSPC: return WindowsErrorText(ERROR_DISK_FULL);
+        case ENOTSUP: return WindowsErrorText(ERROR_NOT_SUPPORTED);
         default: return std::strerror(error_number);
     }
 }

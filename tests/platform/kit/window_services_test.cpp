@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/model/work_signal.h"
 
 namespace kestrova {
 namespace {
@@ -68,12 +71,18 @@ public:
     std::string box_title;
     std::deque<std::optional<int>> process_states;
     int polls = 0;
+    int wakes = 0;                     // calls of the turn's waker
+    std::function<void()> during_turn;  // what "another thread" does meanwhile
 
 private:
     std::unique_ptr<FormMirrorBase> MakeWindow(Form& form) override { return std::make_unique<CountingWindow>(form); }
     void RunTurn(bool waiting) override {
         turns.push_back(waiting ? "wait" : "busy");
         pumping_seen.push_back(Loop().pumping);
+        if (during_turn) during_turn();
+    }
+    std::function<void()> TurnWaker() override {
+        return [this] { ++wakes; };
     }
     std::optional<MsgBoxResult> ShowMessageBox(const std::string&, int, int, const std::string& title) override {
         box_title = title;
@@ -132,6 +141,33 @@ TEST(WindowServicesEnd, NoFormReportsToABackendThatIsGone) {
     EXPECT_EQ(form.Observer(), nullptr);
 }
 
+// The end of the session reaches every window still up, once; a window its
+// close takes down before its turn hears nothing (the main window's close
+// takes the viewers with it).
+TEST_F(WindowServicesTest, TheEndOfTheSessionReachesEveryWindowStillUp) {
+    Form viewer({"FormV", "", 4800, 3600}, {});
+    Form gone({"FormG", "", 4800, 3600}, {});
+    services.AttachForm(viewer);
+    services.AttachForm(gone);
+    std::vector<std::string> heard;
+    form.SessionEnd = [&] {
+        heard.push_back("main");
+        services.DetachForm(viewer);
+    };
+    viewer.SessionEnd = [&] { heard.push_back("viewer"); };
+    gone.SessionEnd = [&] { heard.push_back("gone"); };
+    services.DetachForm(gone);
+
+    services.EndSession();
+    // The windows are visited in no set order: the viewer hears it only
+    // when its turn came before the main window's.
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), "main"), 1);
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), "gone"), 0);
+    const auto main_at = std::find(heard.begin(), heard.end(), "main");
+    EXPECT_EQ(std::find(main_at, heard.end(), "viewer"), heard.end()) << "a window taken down heard it";
+    EXPECT_LE(std::count(heard.begin(), heard.end(), "viewer"), 1);
+}
+
 // DoEvents in a tight loop takes a real turn only when the last one is a
 // slice ago; a waiting turn always runs. Every turn lets due appends show.
 TEST_F(WindowServicesTest, BusyTurnsAreSlicedAndWaitingTurnsAreNot) {
@@ -156,6 +192,32 @@ TEST_F(WindowServicesTest, BusyTurnsAreSlicedAndWaitingTurnsAreNot) {
     }
     for (int pumping : services.pumping_seen) EXPECT_EQ(pumping, 1) << "a handler is at work during a turn";
     EXPECT_EQ(window.forced_flushes, 0);
+}
+
+// A wait for work is a turn that sleeps until the work's notification wakes
+// it; a notification that came before the wait leaves nothing to sleep for,
+// and one after the wait wakes nothing. The slice of busy turns is not
+// skipped: the wait's turn always runs.
+TEST_F(WindowServicesTest, WaitingForWorkIsATurnTheWorkEnds) {
+    CountingWindow& window = services.Of(form);
+    WorkSignal work;
+    services.during_turn = [&] { work.Notify(); };
+    services.WaitForWork(work);
+    EXPECT_EQ(services.turns, std::vector<std::string>{"wait"});
+    EXPECT_EQ(services.wakes, 1) << "the notification woke the waiting turn";
+    EXPECT_EQ(window.due_flushes, 1);
+
+    services.during_turn = nullptr;
+    work.Notify();  // came before the next wait
+    services.WaitForWork(work);
+    EXPECT_EQ(services.turns, (std::vector<std::string>{"wait", "busy"}));
+    EXPECT_EQ(services.wakes, 1);
+
+    work.Notify();  // after the wait: remembered for the next, wakes nobody
+    EXPECT_EQ(services.wakes, 1);
+    services.WaitForWork(work);
+    EXPECT_EQ(services.turns.back(), "busy");
+    for (int pumping : services.pumping_seen) EXPECT_EQ(pumping, 1) << "a handler is at work during a turn";
 }
 
 // A box closed by its close box or by Esc answers what declines.

@@ -79,6 +79,13 @@ TEST(GvfsPath, SharesBecomeNetworkPaths) {
         {"/run/user/1000/gvfs/smb-share:server=nas,share=photos/2024/夏", "//nas/photos/2024/夏"},
         {"/run/user/1000/gvfs/smb-share:domain=WG,server=nas.local,share=my%20docs,user=kei/a/", "//nas.local/my docs/a"},
         {"/run/user/1000/gvfs/smb-server:server=nas", "//nas"},
+        // Escapes at both ends of a name, in either case of hex digit, and
+        // what only looks like one.
+        {"/run/user/1000/gvfs/smb-share:server=%6Eas,share=a%2c", "//nas/a,"},
+        {"/run/user/1000/gvfs/smb-share:server=nas,share=%25", "//nas/%"},
+        {"/run/user/1000/gvfs/smb-share:server=nas,share=100%", "//nas/100%"},
+        {"/run/user/1000/gvfs/smb-share:server=nas,share=a%2", "//nas/a%2"},
+        {"/run/user/1000/gvfs/smb-share:server=nas,share=a%zz", "//nas/a%zz"},
         {"/run/user/1000/gvfs/smb-share:share=photos", std::nullopt},
         {"/run/user/1000/gvfs/sftp:host=nas,user=kei/home", std::nullopt},
         {"/run/user/1000/gvfs", std::nullopt},

@@ -4,12 +4,14 @@
 // their orientation tag, refused when over the budget, also on the worker.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QTransform>
 #include <QtEndian>
 
 #include "platform/qt/qt_convert.h"
@@ -61,10 +63,7 @@ TEST(QtPicture, EachScreenDensityGetsTheRenderingMadeForIt) {
 // A JPEG whose stored left half is red and right half blue, tagged with an
 // EXIF orientation (1 as stored, 6 turned a quarter clockwise to be seen
 // upright, 8 a quarter anticlockwise).
-QByteArray TaggedJpeg(QSize stored, int orientation) {
-    QImage image(stored, QImage::Format_RGB32);
-    image.fill(Qt::blue);
-    QPainter(&image).fillRect(0, 0, stored.width() / 2, stored.height(), Qt::red);
+QByteArray TaggedJpeg(const QImage& image, int orientation) {
     QByteArray jpeg;
     QBuffer buffer(&jpeg);
     buffer.open(QIODevice::WriteOnly);
@@ -79,6 +78,13 @@ QByteArray TaggedJpeg(QSize stored, int orientation) {
     segment.append(reinterpret_cast<const char*>(exif), sizeof exif);
     jpeg.insert(2, segment);  // right after the start-of-image marker
     return jpeg;
+}
+
+QByteArray TaggedJpeg(QSize stored, int orientation) {
+    QImage image(stored, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QPainter(&image).fillRect(0, 0, stored.width() / 2, stored.height(), Qt::red);
+    return TaggedJpeg(image, orientation);
 }
 
 std::string WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
@@ -126,18 +132,66 @@ TEST(QtPictureFile, DecodedUprightAndNoLargerThanAskedFor) {
     }
 }
 
+// Four quarters of four colours, each a chequer of 8-pixel squares with
+// white: a picture squeezed along one axis and stretched back, or turned
+// or mirrored the wrong way, differs from it everywhere.
+QImage Quarters(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    const QColor colours[] = {Qt::red, Qt::blue, Qt::darkGreen, Qt::black};
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            const QColor& colour = colours[(y * 2 / size.height()) * 2 + x * 2 / size.width()];
+            image.setPixelColor(x, y, (x / 8 + y / 8) % 2 ? colour : QColor(Qt::white));
+        }
+    }
+    return image;
+}
+
+// The mean difference of two pictures of one size, per colour channel (0..255).
+double MeanDifference(const Picture& a, const Picture& b) {
+    double sum = 0;
+    for (size_t i = 0; i < a.pixels.size(); ++i) {
+        for (int shift : {0, 8, 16}) sum += std::abs(int(a.pixels[i] >> shift & 0xff) - int(b.pixels[i] >> shift & 0xff));
+    }
+    return sum / (3.0 * static_cast<double>(a.pixels.size()));
+}
+
+// A photo taken turned is decoded as the same photo stored upright would
+// be, at every size it is fitted into.
+TEST(QtPictureFile, ATurnedPictureDecodesLikeTheSamePictureStoredUpright) {
+    qt_test::EnsureApplication();
+    QTemporaryDir dir;
+    const QImage stored = Quarters({192, 96});
+    const struct {
+        int orientation;
+        QTransform upright;  // what turns the stored picture to be seen upright
+    } tags[] = {{6, QTransform().rotate(90)}, {8, QTransform().rotate(270)}, {3, QTransform().rotate(180)}};
+    const PixelSize fits[] = {{}, {48, 96}, {40, 40}, {96, 48}, {1000, 1000}};
+    for (const auto& tag : tags) {
+        const std::string turned = WriteFile(dir, QStringLiteral("turned-%1.jpg").arg(tag.orientation), TaggedJpeg(stored, tag.orientation));
+        const std::string upright = WriteFile(dir, QStringLiteral("upright-%1.jpg").arg(tag.orientation),
+                                              TaggedJpeg(stored.transformed(tag.upright), 1));
+        for (const PixelSize fit : fits) {
+            const std::string what = "tag " + std::to_string(tag.orientation) + " in " + std::to_string(fit.width) + "x" +
+                                     std::to_string(fit.height);
+            const std::optional<LoadedPicture> got = DecodePictureFile(turned, fit);
+            const std::optional<LoadedPicture> want = DecodePictureFile(upright, fit);
+            ASSERT_TRUE(got && want) << what;
+            EXPECT_EQ(got->natural, want->natural) << what;
+            ASSERT_EQ((PixelSize{got->picture.width, got->picture.height}), (PixelSize{want->picture.width, want->picture.height}))
+                << what;
+            EXPECT_LT(MeanDifference(got->picture, want->picture), 16.0) << what;
+        }
+    }
+}
+
 // A small JPEG whose frame header is made to declare another size: the
 // decoder reads it as that size, the missing data padded, so a test can
 // have a huge JPEG of a few hundred bytes.
 QByteArray JpegDeclaring(int width, int height, bool progressive) {
     QImage image(16, 16, QImage::Format_RGB32);
     image.fill(Qt::blue);
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setProgressiveScanWrite(progressive);
-    writer.write(image);
+    QByteArray jpeg = qt_test::Encoded(image, "jpeg", 75, progressive);
     const int frame = jpeg.indexOf(progressive ? "\xff\xc2" : "\xff\xc0");
     qToBigEndian<quint16>(height, jpeg.data() + frame + 5);
     qToBigEndian<quint16>(width, jpeg.data() + frame + 7);

@@ -3,7 +3,10 @@
 // run (offscreen unless the environment names another platform) and a way
 // to let the event loop run until something has happened.
 #include <QApplication>
+#include <QBuffer>
 #include <QElapsedTimer>
+#include <QImage>
+#include <QImageWriter>
 #include <functional>
 
 namespace kestrova::qt_test {
@@ -26,6 +29,19 @@ inline bool ProcessUntil(const std::function<bool()>& done, int timeout_ms = 300
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;
+}
+
+// The image as a file of `format` would hold it, in memory; `progressive`
+// for a JPEG written in successive scans.
+inline QByteArray Encoded(const QImage& image, const char* format, int quality, bool progressive = false) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(quality);
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
+    return bytes;
 }
 
 inline void ProcessFor(int ms) {

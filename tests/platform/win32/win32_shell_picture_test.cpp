@@ -7,7 +7,11 @@
 #include <shellapi.h>
 #include <wincodec.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -40,13 +44,17 @@ TEST(CommandLine, ReadsBackAsTheSameArguments) {
 // A width x height picture, red on the left half and blue on the right,
 // written by the system's encoder for the container (in its own pixel
 // format: GIF takes a palette).
-bool WritePicture(const std::wstring& path, const GUID& container, UINT width, UINT height) {
+// The colour of each pixel (0xRRGGBB) comes from colour_at.
+bool WritePicture(const std::wstring& path, const GUID& container, UINT width, UINT height,
+                  const std::function<std::uint32_t(UINT x, UINT y)>& colour_at) {
     std::vector<BYTE> pixels(static_cast<size_t>(width) * height * 3);
     for (UINT y = 0; y < height; ++y) {
         for (UINT x = 0; x < width; ++x) {
             BYTE* p = &pixels[(static_cast<size_t>(y) * width + x) * 3];
-            p[0] = x < width / 2 ? 0 : 255;  // blue
-            p[2] = x < width / 2 ? 255 : 0;  // red
+            const std::uint32_t rgb = colour_at(x, y);
+            p[0] = static_cast<BYTE>(rgb);
+            p[1] = static_cast<BYTE>(rgb >> 8);
+            p[2] = static_cast<BYTE>(rgb >> 16);
         }
     }
     IWICImagingFactory* factory = nullptr;
@@ -83,6 +91,11 @@ bool WritePicture(const std::wstring& path, const GUID& container, UINT width, U
     return ok;
 }
 
+bool WritePicture(const std::wstring& path, const GUID& container, UINT width, UINT height) {
+    return WritePicture(path, container, width, height,
+                        [width](UINT x, UINT) { return x < width / 2 ? 0xFF0000u : 0x0000FFu; });
+}
+
 TEST(Pictures, DecodeAtMostToTheTarget) {
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     struct Case {
@@ -97,13 +110,16 @@ TEST(Pictures, DecodeAtMostToTheTarget) {
         {"wide.png", GUID_ContainerFormatPng, 100, 100, 100, 50},
         {"tall box.jpg", GUID_ContainerFormatJpeg, 1000, 40, 80, 40},
         {"写真.gif", GUID_ContainerFormatGif, 200, 1000, 200, 100},
+        // Names the system keeps for devices, made by another program.
+        {"aux.png", GUID_ContainerFormatPng, 0, 0, 400, 200},
+        {"Com1.jpg", GUID_ContainerFormatJpeg, 0, 0, 400, 200},
     };
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "kestrova-wic-test";
     std::filesystem::create_directories(folder);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::wstring path = (folder / WideFromUtf8(c.name)).wstring();
-        ASSERT_TRUE(WritePicture(path, c.container, 400, 200));
+        ASSERT_TRUE(WritePicture(L"\\\\?\\" + path, c.container, 400, 200));
         const auto decoded = DecodePictureFile(Utf8FromWide(path), PixelSize{c.max_w, c.max_h});
         ASSERT_TRUE(decoded.has_value());
         EXPECT_EQ(decoded->natural, (PixelSize{400, 200}));
@@ -118,8 +134,73 @@ TEST(Pictures, DecodeAtMostToTheTarget) {
         EXPECT_LT(left & 0xFF, 60u);
         EXPECT_GT(right & 0xFF, 200u);
         EXPECT_LT((right >> 16) & 0xFF, 60u);
+        ::DeleteFileW((L"\\\\?\\" + path).c_str());
     }
     EXPECT_FALSE(DecodePictureFile(Utf8FromWide((folder / L"none.png").wstring()), PixelSize{}).has_value());
+    std::filesystem::remove_all(folder);
+    CoUninitialize();
+}
+
+// Four quarters of four colours, each a chequer of 8-pixel squares with
+// white: squeezed along one axis and stretched back, or turned the wrong
+// way, it differs everywhere.
+std::uint32_t QuarterColour(UINT x, UINT y, UINT width, UINT height) {
+    const std::uint32_t colours[] = {0xFF0000, 0x0000FF, 0x008000, 0x000000};
+    const std::uint32_t colour = colours[(y * 2 / height) * 2 + x * 2 / width];
+    return (x / 8 + y / 8) % 2 ? colour : 0xFFFFFF;
+}
+
+// Puts an EXIF orientation tag into a JPEG file, right after its start.
+void TagOrientation(const std::filesystem::path& path, int orientation) {
+    std::string jpeg;
+    {
+        std::ifstream in(path, std::ios::binary);
+        jpeg.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    const unsigned char exif[] = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3,
+                                  0, 1, 0, 0, 0, static_cast<unsigned char>(orientation), 0, 0, 0, 0, 0, 0, 0};
+    jpeg.insert(2, reinterpret_cast<const char*>(exif), sizeof exif);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << jpeg;
+}
+
+double MeanDifference(const Picture& a, const Picture& b) {
+    double sum = 0;
+    for (size_t i = 0; i < a.pixels.size(); ++i) {
+        for (int shift : {0, 8, 16}) sum += std::abs(int(a.pixels[i] >> shift & 0xff) - int(b.pixels[i] >> shift & 0xff));
+    }
+    return sum / (3.0 * static_cast<double>(a.pixels.size()));
+}
+
+// A photo taken turned decodes as the same photo stored upright would, at
+// every size it is fitted into.
+TEST(Pictures, ATurnedPictureDecodesLikeTheSamePictureStoredUpright) {
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "kestrova-wic-turned";
+    std::filesystem::create_directories(folder);
+    const UINT w = 192, h = 96;
+    const std::filesystem::path turned = folder / "turned.jpg";
+    const std::filesystem::path upright = folder / "upright.jpg";
+    ASSERT_TRUE(WritePicture(turned.wstring(), GUID_ContainerFormatJpeg, w, h,
+                             [&](UINT x, UINT y) { return QuarterColour(x, y, w, h); }));
+    TagOrientation(turned, 6);  // turned a quarter clockwise to be seen upright
+    // The upright picture's (x, y) is the stored one's (y, h - 1 - x).
+    ASSERT_TRUE(WritePicture(upright.wstring(), GUID_ContainerFormatJpeg, h, w,
+                             [&](UINT x, UINT y) { return QuarterColour(y, h - 1 - x, w, h); }));
+    const auto probe = DecodePictureFile(Utf8FromWide(turned.wstring()), PixelSize{});
+    ASSERT_TRUE(probe.has_value());
+    if (probe->natural == (PixelSize{192, 96})) {
+        std::filesystem::remove_all(folder);
+        GTEST_SKIP() << "this system's decoder does not read orientation tags";
+    }
+    for (const PixelSize fit : {PixelSize{}, PixelSize{48, 96}, PixelSize{40, 40}, PixelSize{96, 48}}) {
+        SCOPED_TRACE(std::to_string(fit.width) + "x" + std::to_string(fit.height));
+        const auto got = DecodePictureFile(Utf8FromWide(turned.wstring()), fit);
+        const auto want = DecodePictureFile(Utf8FromWide(upright.wstring()), fit);
+        ASSERT_TRUE(got && want);
+        EXPECT_EQ(got->natural, (PixelSize{96, 192}));
+        ASSERT_EQ((PixelSize{got->picture.width, got->picture.height}), (PixelSize{want->picture.width, want->picture.height}));
+        EXPECT_LT(MeanDifference(got->picture, want->picture), 16.0);
+    }
     std::filesystem::remove_all(folder);
     CoUninitialize();
 }

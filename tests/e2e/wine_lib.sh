@@ -1,0 +1,192 @@
+# Shared by the Wine end-to-end scripts; sourced, not run, after e2e_lib.sh.
+# One Wine prefix and server serve a whole test run: a script joins the
+# prefix WINEPREFIX names when it exists (scripts/test.sh makes one) and
+# makes a temporary one only when run on its own. Needs wine64 (or wine),
+# xdotool and python3, and a display (the scripts start Xvfb themselves).
+
+wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+wineserver=$(command -v wineserver || echo "$(dirname "$wine")/wineserver")
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+
+# Joins or makes the prefix; cleanup (the scripts' EXIT trap) undoes it.
+#   wine_session <work folder>
+wine_session() {
+  [ -x "$wine" ] || { echo "SKIP: no Wine"; exit 77; }
+  own_prefix=no
+  if [ -z "${WINEPREFIX:-}" ] || [ ! -f "$WINEPREFIX/system.reg" ]; then
+    export WINEPREFIX="$1/prefix"
+    own_prefix=yes
+    "$wine" wineboot --init >/dev/null 2>&1
+  fi
+  # Windows draw their own frames (there is no window manager here), and
+  # the tables' font "ＭＳ Ｐゴシック" is shown as IPAPGothic.
+  wine_registry <<'REG'
+[HKEY_CURRENT_USER\Software\Wine\AppDefaults\kestrova.exe\X11 Driver]
+"Decorated"="N"
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"ＭＳ Ｐゴシック"="IPAPGothic"
+"ＭＳ ゴシック"="IPAGothic"
+"MS PGothic"="IPAPGothic"
+"MS UI Gothic"="IPAPGothic"
+REG
+}
+
+# Runs the script again under Xvfb when there is no display.
+#   wine_display "$@"
+wine_display() {
+  [ -n "${DISPLAY:-}" ] || exec xvfb-run -a -s "-noreset -screen 0 1600x1000x24" "$0" "$@"
+}
+
+# A test's folder $work: kestrova.exe in $work/win, an empty $work/files, the
+# prefix joined and the probe at hand. At the end the script's own undo (if
+# it defines one) takes back what it put into the prefix.
+#   wine_test <kestrova.exe> <wine_probe.exe>
+wine_test() {
+  work=$(mktemp -d)
+  pid=""
+  trap wine_test_end EXIT
+  wine_session "$work"
+  probe_exe=$2
+  mkdir -p "$work/win" "$work/files"
+  cp "$1" "$work/win/kestrova.exe"
+}
+wine_test_end() {
+  wine_cleanup
+  if declare -F undo >/dev/null; then undo; fi
+  rm -rf "$work"
+}
+
+# Ends what the session started: the program, and a prefix of our own.
+wine_cleanup() {
+  [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null || true
+  if [ "${own_prefix:-no}" = yes ]; then "$wineserver" -k 2>/dev/null || true; fi
+}
+
+# Imports registry text (the body of a .reg file, UTF-8) from stdin.
+wine_registry() {
+  local reg
+  reg=$(mktemp --suffix=.reg)
+  python3 -c '
+import sys
+body = sys.stdin.read().replace("\n", "\r\n")
+head = "Windows Registry Editor Version 5.00\r\n\r\n"
+open(sys.argv[1], "wb").write(b"\xff\xfe" + (head + body).encode("utf-16-le"))
+' "$reg"
+  "$wine" regedit "$reg" >/dev/null 2>&1
+  rm -f "$reg"
+}
+
+# The Windows form of a Linux path, as Wine's drive Z: shows it.
+windows_path() { local p=${1//\//\\}; echo "Z:$p"; }
+# The same with each backslash doubled, as a .reg file writes it.
+reg_path() { local p; p=$(windows_path "$1"); echo "${p//\\/\\\\}"; }
+
+# The probe built beside the program (wine_probe.cpp); arguments in UTF-8.
+probe() { LC_ALL=C.UTF-8 "$wine" "$probe_exe" "$@"; }
+
+# Waits for a window titled $1 (a trailing "*" matches the beginning) to
+# show, or with $2 = gone to go.
+wait_window() {
+  probe wait "$@" || fail "window '$1' ${2:-did not show}"
+}
+
+# Clicks with button $1 (1 left, 2 middle, 3 right) at "x y" ($2).
+click_at() {
+  local button=$1 point=$2
+  xdotool mousemove ${point% *} ${point#* } click "$button"
+}
+
+# Where row $1 of the main window's list lies on the screen.
+row_point() {
+  probe row "$main_title" "$1" || fail "no row $1 in the list"
+}
+
+# Selects every row of the list (the middle button does) and waits until
+# the list shows $1 rows selected.
+select_all() {
+  click_at 2 "$(row_point 1)"
+  for _ in $(seq 1 100); do
+    [ "$(probe selected "$main_title")" = "$1" ] && return 0
+  done
+  fail "the middle button did not select the $1 rows"
+}
+
+# Chooses item $1 (1-based, separators not counted) of the list menu opened
+# by a right click on row $2.
+list_menu() {
+  local item=$1 row=$2
+  click_at 3 "$(row_point "$row")"
+  wait_menu
+  for _ in $(seq 1 "$item"); do xdotool key Down; done
+  xdotool key Return
+}
+
+# Waits until a pop-up menu shows.
+wait_menu() {
+  for _ in $(seq 1 100); do
+    probe windows | grep -q $'\t#32768\t' && return 0
+  done
+  fail "no pop-up menu showed"
+}
+
+# The text of the message box titled "Kestrova" that shows now.
+message_text() {
+  wait_window "Kestrova"
+  probe texts "Kestrova" | awk -F'\t' '$1 == "Static" && $2 != "" { print $2 }'
+}
+
+# Waits until file $1 has $2 lines.
+wait_lines() {
+  local file=$1 count=$2
+  for _ in $(seq 1 300); do
+    [ -f "$file" ] && [ "$(wc -l < "$file")" -ge "$count" ] && return 0
+    sleep 0.1
+  done
+  fail "$file has not $count lines: $(cat "$file" 2>/dev/null)"
+}
+
+# kestrova.exe's settings: row 1 names $2, start mode $3, line 36 is $4,
+# line 18 $5, the pattern $6.
+#   write_settings <Kestrova.ini> <Windows folder> <start mode> [line 36] [line 18] [pattern]
+write_settings() {
+  python3 - "$1" "$2" "$3" "${4:-1,0,3,0,0,0}" "${5:-2000,1,0,0,0,0,3582,4762,4350,5835,1}" "${6:-*.*}" <<'PY'
+import sys
+path, folder, mode, line36, line18, pattern = sys.argv[1:7]
+lines = ['"テスト","%s",1,0' % folder] + ['"","",0,0'] * 15
+lines.append('1,0,0,%s,10335,5880,10215,5202,"%s"' % (mode, pattern))
+lines.append(line18)
+lines += ['"%s"' % pattern] + ['""'] * 15
+lines.append('0,0,0,"",""')
+lines.append(line36)
+open(path, "wb").write(("\r\n".join(lines) + "\r\n").encode("cp932"))
+PY
+}
+
+# Starts kestrova.exe from folder $1 and waits for its main window.
+main_title="ケストロヴァ (Kestrova) ZI22"
+start_program() {
+  "$wine" "$1/kestrova.exe" &
+  pid=$!
+  probe wait "$main_title" || fail "kestrova.exe showed no main window"
+}
+
+# Waits for kestrova.exe to end by itself; $1 names the occasion.
+wait_program_end() {
+  for _ in $(seq 1 600); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$pid" 2>/dev/null && fail "kestrova.exe did not end $1"
+  wait "$pid" || true
+  pid=""
+}
+
+# Closes the main window by its close box and waits for the program to end.
+close_program() {
+  local window
+  window=$(xdotool search --onlyvisible --name "^$main_title\$" | head -n 1)
+  [ -n "$window" ] || fail "no main window to close"
+  python3 "$here/x11_close.py" "$window"
+  wait_program_end "when closed by its close box"
+}

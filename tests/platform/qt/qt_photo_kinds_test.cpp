@@ -1,0 +1,263 @@
+// Today's photo kinds on Linux: WebP and TIFF through Qt's image-format
+// plugins, HEIC and AVIF through libheif. Each is decoded at the size asked
+// for, upright by its orientation (a TIFF's tag, a WebP's EXIF chunk, HEIF's
+// own rotation and mirror), refused when its header claims more than the budget allows, and
+// only its first frame or page is shown.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <functional>
+#include <vector>
+
+#include "platform/qt/qt_picture_decode.h"
+#include "platform/qt/qt_test_support.h"
+#include "support/heif_file.h"
+#include "support/quarter_picture.h"
+#include "support/tiff_bytes.h"
+
+namespace kestrova {
+namespace {
+
+using test::QuarterPicture;
+using test::QuartersOf;
+using test::UprightQuarters;
+
+constexpr int kWidth = 64;
+constexpr int kHeight = 32;
+
+QImage ToQImage(const test::RgbPicture& picture) {
+    return QImage(picture.rgb.data(), picture.width, picture.height, picture.width * 3, QImage::Format_RGB888).copy();
+}
+
+QImage Quarters() { return ToQImage(QuarterPicture(kWidth, kHeight)); }
+
+QByteArray Bytes(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
+
+void Append16(QByteArray& out, quint16 v) { out.append(reinterpret_cast<const char*>(&v), 2); }
+void Append32(QByteArray& out, quint32 v) { out.append(reinterpret_cast<const char*>(&v), 4); }
+
+bool Sideways(int orientation) { return orientation >= 5; }
+
+std::string WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+    QFile file(dir.filePath(name));
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+    return file.fileName().toStdString();
+}
+
+QByteArray Webp(const QImage& image) { return qt_test::Encoded(image, "webp", 100); }  // lossless
+
+void AppendChunk(QByteArray& out, const char* fourcc, const QByteArray& data) {
+    out.append(fourcc, 4);
+    Append32(out, static_cast<quint32>(data.size()));
+    out.append(data);
+    if (data.size() % 2) out.append('\0');
+}
+
+void Append24(QByteArray& out, quint32 v) { out.append(reinterpret_cast<const char*>(&v), 3); }
+
+QByteArray Riff(const QByteArray& body) {
+    QByteArray out("RIFF");
+    Append32(out, static_cast<quint32>(body.size()));
+    return out + body;
+}
+
+QByteArray ExtendedHeader(char flags, QSize canvas) {
+    QByteArray vp8x;
+    vp8x.append(flags);
+    vp8x.append(3, '\0');
+    Append24(vp8x, static_cast<quint32>(canvas.width() - 1));
+    Append24(vp8x, static_cast<quint32>(canvas.height() - 1));
+    return vp8x;
+}
+
+// The quarters as a WebP whose EXIF chunk (big-endian, as cameras write
+// it) gives `orientation`.
+QByteArray TaggedWebp(int orientation) {
+    const QImage quarters = Quarters();
+    QByteArray exif("MM\0\x2a\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0", 19);
+    exif.append(static_cast<char>(orientation));
+    exif.append(6, '\0');
+    QByteArray body("WEBP");
+    AppendChunk(body, "VP8X", ExtendedHeader('\x08', quarters.size()));  // EXIF present
+    body.append(Webp(quarters).mid(12));  // the still picture's bitstream chunk
+    AppendChunk(body, "EXIF", exif);
+    return Riff(body);
+}
+
+// An animated WebP whose frames are the given pictures, each a whole canvas.
+QByteArray AnimatedWebp(const std::vector<QImage>& frames) {
+    QByteArray body("WEBP");
+    AppendChunk(body, "VP8X", ExtendedHeader('\x02', frames.front().size()));  // animation
+    QByteArray anim;
+    Append32(anim, 0xff000000u);  // background
+    Append16(anim, 0);            // loop for ever
+    AppendChunk(body, "ANIM", anim);
+    for (const QImage& frame : frames) {
+        QByteArray anmf;
+        Append24(anmf, 0);
+        Append24(anmf, 0);
+        Append24(anmf, static_cast<quint32>(frame.width() - 1));
+        Append24(anmf, static_cast<quint32>(frame.height() - 1));
+        Append24(anmf, 100);  // milliseconds
+        anmf.append('\0');
+        anmf.append(Webp(frame).mid(12));
+        AppendChunk(body, "ANMF", anmf);
+    }
+    return Riff(body);
+}
+
+// A simple lossy WebP whose frame header is made to claim another size:
+// the header is all that is read before the budget refuses it.
+QByteArray WebpClaiming(int width, int height) {
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QByteArray webp = qt_test::Encoded(image, "webp", 80);
+    const qsizetype start_code = webp.indexOf("\x9d\x01\x2a");
+    qToLittleEndian<quint16>(static_cast<quint16>(width), webp.data() + start_code + 3);
+    qToLittleEndian<quint16>(static_cast<quint16>(height), webp.data() + start_code + 5);
+    return webp;
+}
+
+// A HEIC (HEVC) or AVIF (AV1), carrying the orientation as HEIF's own
+// rotation and mirror boxes.
+void WriteHeif(const std::string& path, const QImage& picture, heif_compression_format format, int orientation) {
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+    EXPECT_EQ(test::WriteHeifFile(path, rgb.constBits(), rgb.width(), rgb.height(), static_cast<int>(rgb.bytesPerLine()),
+                                  {format, 90, orientation, false}),
+              "")
+        << path;
+}
+
+PixelSize SizeOf(const Picture& picture) { return {picture.width, picture.height}; }
+
+struct Kind {
+    const char* name;
+    std::function<std::string(const QTemporaryDir&, int orientation)> write;
+};
+
+std::vector<Kind> Kinds() {
+    auto heif = [](heif_compression_format format, const char* ending) {
+        return [format, ending](const QTemporaryDir& dir, int orientation) {
+            const std::string path = dir.filePath(QStringLiteral("o%1.%2").arg(orientation).arg(ending)).toStdString();
+            WriteHeif(path, Quarters(), format, orientation);
+            return path;
+        };
+    };
+    return {
+        {"webp",
+         [](const QTemporaryDir& dir, int orientation) {
+             return WriteFile(dir, QStringLiteral("o%1.webp").arg(orientation), TaggedWebp(orientation));
+         }},
+        {"tiff",
+         [](const QTemporaryDir& dir, int orientation) {
+             return WriteFile(dir, QStringLiteral("o%1.tif").arg(orientation),
+                              Bytes(test::TiffBytes({QuarterPicture(kWidth, kHeight)}, orientation)));
+         }},
+        {"heic", heif(heif_compression_HEVC, "heic")},
+        {"avif", heif(heif_compression_AV1, "avif")},
+    };
+}
+
+TEST(QtPhotoKinds, DecodedUprightAndNoLargerThanAskedFor) {
+    qt_test::EnsureApplication();
+    QTemporaryDir dir;
+    for (const Kind& kind : Kinds()) {
+        for (int orientation = 1; orientation <= 8; ++orientation) {
+            const std::string path = kind.write(dir, orientation);
+            const PixelSize natural = Sideways(orientation) ? PixelSize{32, 64} : PixelSize{64, 32};
+            struct Fit {
+                PixelSize box, decoded;
+            };
+            const Fit fits[] = {
+                {{}, natural},                                  // the whole picture
+                {{1000, 1000}, natural},                        // never enlarged
+                {{16, 16}, {natural.width / 4, natural.height / 4}},  // reduced upright, aspect kept
+            };
+            for (const Fit& fit : fits) {
+                const std::string what = std::string(kind.name) + " orientation " + std::to_string(orientation) + " in " +
+                                         std::to_string(fit.box.width) + "x" + std::to_string(fit.box.height);
+                const std::optional<LoadedPicture> loaded = DecodePictureFile(path, fit.box);
+                ASSERT_TRUE(loaded.has_value()) << what;
+                EXPECT_EQ(loaded->natural, natural) << what;
+                EXPECT_EQ(SizeOf(loaded->picture), fit.decoded) << what;
+                EXPECT_EQ(QuartersOf(loaded->picture), UprightQuarters(orientation)) << what;
+            }
+        }
+    }
+}
+
+TEST(QtPhotoKinds, ThePhotosKeptForWindowsAreUprightHereToo) {
+    qt_test::EnsureApplication();
+    for (const char* name : {"quarters-6.webp", "quarters-6.heic", "quarters-6.avif"}) {
+        const std::optional<LoadedPicture> loaded = DecodePictureFile(std::string(KESTROVA_TEST_PHOTOS "/") + name, {16, 16});
+        ASSERT_TRUE(loaded.has_value()) << name;
+        EXPECT_EQ(loaded->natural, (PixelSize{32, 64})) << name;
+        EXPECT_EQ(QuartersOf(loaded->picture), UprightQuarters(6)) << name;
+    }
+}
+
+TEST(QtPhotoKinds, OnlyTheFirstFrameOrPageIsShown) {
+    qt_test::EnsureApplication();
+    QTemporaryDir dir;
+    QImage second(kWidth, kHeight, QImage::Format_RGB32);
+    second.fill(Qt::white);
+    const test::RgbPicture white{kWidth, kHeight, std::vector<std::uint8_t>(kWidth * kHeight * 3, 255)};
+    const std::string tiff = WriteFile(dir, "pages.tiff", Bytes(test::TiffBytes({QuarterPicture(kWidth, kHeight), white}, 0)));
+    const std::string webp = WriteFile(dir, "frames.webp", AnimatedWebp({Quarters(), second}));
+    ASSERT_EQ(QImageReader(QString::fromStdString(tiff)).imageCount(), 2) << "the TIFF has two pages";
+    ASSERT_EQ(QImageReader(QString::fromStdString(webp)).imageCount(), 2) << "the WebP has two frames";
+    for (const std::string& path : {tiff, webp}) {
+        const std::optional<LoadedPicture> loaded = DecodePictureFile(path, {32, 32});
+        ASSERT_TRUE(loaded.has_value()) << path;
+        EXPECT_EQ(SizeOf(loaded->picture), (PixelSize{32, 16})) << path;
+        EXPECT_EQ(QuartersOf(loaded->picture), "RGBY") << path;
+    }
+}
+
+TEST(QtPhotoKinds, WhatClaimsMoreThanTheBudgetIsRefused) {
+    qt_test::EnsureApplication();
+    QTemporaryDir dir;
+    // 12000 x 12000 is 576 MB of pixels, three times the budget, and none of
+    // these decoders reduces by itself: fitting it to a screen does not help.
+    // Qt's own limit is lifted above that, so the refusal is ours.
+    const int qt_limit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(1024);
+    const std::string heic = dir.filePath("small.heic").toStdString();
+    WriteHeif(heic, Quarters(), heif_compression_HEVC, 1);
+    QFile heic_file(QString::fromStdString(heic));
+    heic_file.open(QIODevice::ReadOnly);
+    QByteArray heic_bytes = heic_file.readAll();
+    // The images' spatial extents (the picture's and its coded tile's): the
+    // size libheif reports before decoding.
+    for (qsizetype ispe = heic_bytes.indexOf("ispe"); ispe > 0; ispe = heic_bytes.indexOf("ispe", ispe + 1)) {
+        qToBigEndian<quint32>(12000, heic_bytes.data() + ispe + 8);
+        qToBigEndian<quint32>(12000, heic_bytes.data() + ispe + 12);
+    }
+    struct Case {
+        std::string path;
+        std::optional<PixelSize> decoded;
+    } cases[] = {
+        {WriteFile(dir, "claims.webp", WebpClaiming(12000, 12000)), std::nullopt},
+        {WriteFile(dir, "claims.heic", heic_bytes), std::nullopt},
+        // A whole, valid TIFF of that size: only the budget stands between
+        // it and the decoder. One of 4000 x 4000 (64 MB) is within it.
+        {WriteFile(dir, "huge.tif", Bytes(test::GreyTiledTiffBytes(12000, 12000))), std::nullopt},
+        {WriteFile(dir, "large.tif", Bytes(test::GreyTiledTiffBytes(4000, 4000))), PixelSize{1080, 1080}},
+    };
+    for (const Case& c : cases) {
+        const std::optional<LoadedPicture> loaded = DecodePictureFile(c.path, {1920, 1080});
+        ASSERT_EQ(loaded.has_value(), c.decoded.has_value()) << c.path;
+        if (loaded) {
+            EXPECT_EQ(SizeOf(loaded->picture), *c.decoded) << c.path;
+        }
+    }
+    EXPECT_EQ(QImageReader(QString::fromStdString(cases[0].path)).size(), QSize(12000, 12000)) << "what the WebP claims is read";
+    QImageReader::setAllocationLimit(qt_limit);
+}
+
+}  // namespace
+}  // namespace kestrova
