@@ -5,9 +5,9 @@
 
 #include <functional>
 #include <memory>
-#include <semaphore>
 
 #include "listing/folder_scan.h"
+#include "support/gates.h"
 #include "listing_fixture.h"
 
 namespace kestrova {
@@ -215,7 +215,7 @@ TEST_F(ReadAheadTest, AnInterruptWhileAFolderDoesNotAnswerEndsTheRefreshAtOnce) 
     for (const bool as_if_slow : {false, true}) {
         SCOPED_TRACE(as_if_slow ? "as on a slow share" : "as on a local disk");
         // Shared with the reading threads, which outlive the refresh.
-        auto gate = std::make_shared<std::binary_semaphore>(0);
+        auto gate = std::make_shared<testing::Gate>();
         FolderReading reading{true, as_if_slow};
         reading.before_opening = [gate](const std::string& path) {
             if (path.ends_with("slow")) gate->acquire();
