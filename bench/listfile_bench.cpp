@@ -15,18 +15,17 @@
 // scans one tree of files of five types, once with each icon mode.
 // --list-only, --large-only and --icons-only run one part, for profiling.
 #include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "bench_support.h"
 #include "core/program.h"
 #include "listing/file_rows.h"
 #include "listing/list_file.h"
@@ -37,12 +36,11 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Seconds;
 constexpr int kRows = 100000;
 constexpr int kRuns = 5;
 constexpr const char* kExtensions[] = {".txt", ".jpg", ".mp4", ".pdf", ""};
-
-double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
 template <typename Work>
 double Best(Work work) {
@@ -81,26 +79,13 @@ void FillRows(kestrova::Program& p) {
     }
 }
 
-std::size_t ReadAndSplit(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
-    std::vector<std::string_view> lines;
-    const std::string_view text(bytes);
-    for (size_t start = 0, end; start < text.size(); start = end + 2) {
-        end = text.find("\r\n", start);
-        if (end == std::string_view::npos) end = text.size();
-        lines.push_back(text.substr(start, end - start));
-    }
-    return lines.size();
-}
-
 void MeasureListFile(const std::string& folder) {
     Bench bench(folder);
     kestrova::Program& p = bench.p;
     FillRows(p);
     kestrova::SaveListFile(p);
     std::size_t lines = 0;
-    const double raw_s = Best([&] { lines = ReadAndSplit(p.state.ListFilePath); });
+    const double raw_s = Best([&] { lines = bench::ReadAndSplit(p.state.ListFilePath); });
     double save_s = 1e9;
     for (int run = 0; run < kRuns; ++run) {
         FillRows(p);
@@ -129,40 +114,8 @@ void MeasureListFile(const std::string& folder) {
 
 constexpr int kLargeRows = 2000000;
 
-// A figure of /proc/self/status, in megabytes.
-double StatusMegabytes(const char* key) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(key, 0) == 0) return std::stod(line.substr(std::string(key).size())) / 1024.0;
-    }
-    return 0;
-}
-
-// Runs work in a child process, so what it holds is measured from a small
-// start and given back at its end; its first output line is returned.
-template <typename Work>
-std::string InChild(Work work) {
-    int pipe_fds[2];
-    if (::pipe(pipe_fds) != 0) return "";
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(pipe_fds[0]);
-        const std::string line = work();
-        if (::write(pipe_fds[1], line.data(), line.size()) < 0) std::perror("write");
-        ::_exit(0);
-    }
-    ::close(pipe_fds[1]);
-    std::string out;
-    char buffer[512];
-    for (ssize_t n; (n = ::read(pipe_fds[0], buffer, sizeof buffer)) > 0;) out.append(buffer, static_cast<size_t>(n));
-    ::close(pipe_fds[0]);
-    ::waitpid(child, nullptr, 0);
-    return out;
-}
-
 void MeasureLargeList(const std::string& folder) {
-    InChild([&] {
+    bench::InChild([&] {
         Bench bench(folder);
         kestrova::ListView& list = bench.p.Form1.ListView1;
         for (int i = 0; i < kLargeRows; ++i) {
@@ -180,15 +133,15 @@ void MeasureLargeList(const std::string& folder) {
     const std::string path = folder + "/Kestrova.csv";
     const double file_mb = static_cast<double>(std::filesystem::file_size(path)) / (1024.0 * 1024.0);
     std::size_t lines = 0;
-    const double raw_s = Best([&] { lines = ReadAndSplit(path); });
-    const std::string result = InChild([&] {
+    const double raw_s = Best([&] { lines = bench::ReadAndSplit(path); });
+    const std::string result = bench::InChild([&] {
         Bench bench(folder);
-        const double start_mb = StatusMegabytes("VmRSS:");
+        const double start_mb = bench::StatusMegabytes("VmRSS:");
         const auto t0 = Clock::now();
         kestrova::LoadListFile(bench.p);
         const double load_s = Seconds(t0);
-        const double rows_mb = StatusMegabytes("VmRSS:") - start_mb;
-        const double peak_mb = StatusMegabytes("VmHWM:") - start_mb;
+        const double rows_mb = bench::StatusMegabytes("VmRSS:") - start_mb;
+        const double peak_mb = bench::StatusMegabytes("VmHWM:") - start_mb;
         char line[256];
         std::snprintf(line, sizeof line, "%d %.3f %.0f %.0f %zu", bench.p.Form1.ListView1.Count(), load_s, rows_mb, peak_mb,
                       bench.services.MessageBoxes().size());

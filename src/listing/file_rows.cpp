@@ -98,7 +98,7 @@ void AddFileRow(ScanContext& ctx, std::string_view name, const FolderOfRows& fol
     p.services.DoEvents();
 }
 
-int SimpleIcon(const std::string& size_text, int plain_image) {
+int SimpleIcon(std::string_view size_text, int plain_image) {
     return !size_text.empty() && size_text.back() == '*' ? kSameSizeImage : plain_image;
 }
 

@@ -31,7 +31,7 @@ FolderOfRows MakeFolderOfRows(Program& p, const std::string& display_folder, int
 void AddFileRow(ScanContext& ctx, std::string_view name, const FolderOfRows& folder, double size, const LocalTime& modified);
 // A row's image with simple icons: the same-size image when the size text
 // ends in the mark, otherwise plain_image (scanned or loaded).
-int SimpleIcon(const std::string& size_text, int plain_image);
+int SimpleIcon(std::string_view size_text, int plain_image);
 void UpdateRowSummary(Program& p);
 // The status line without its time stamp: interrupt mark, file count, total
 // bytes and, with the size check on, the same-size hits.

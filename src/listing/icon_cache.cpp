@@ -125,14 +125,14 @@ std::unique_ptr<IconCache> OpenIconCacheWhenUsed(Program& p) {
     return cache;
 }
 
-int GetRowIcon(Program& p, IconCache& cache, const std::string& folder, std::string_view IconFileName) {
+int GetRowIcon(Program& p, IconCache& cache, std::string_view folder, std::string_view IconFileName) {
     const std::string_view extension = FileExtension(IconFileName);
     const std::int32_t cached = ExtractedPerFile(extension) ? 0 : cache.Find(extension);
     p.services.DoEvents();
     if (cached > 0) return cached;
     ImageList& images = p.Form1.ImageList1;
     cache.Append(extension, images.Count() + 1);
-    const std::string IconFilePath = WithTrailingSeparator(folder).append(IconFileName);
+    const std::string IconFilePath = WithTrailingSeparator(std::string(folder)).append(IconFileName);
     images.Add(cache.Shared(p.services.AssociatedIcon(IconFilePath)));
     return images.Count();
 }

@@ -87,6 +87,6 @@ std::unique_ptr<IconCache> OpenIconCacheWhenUsed(Program& p);
 // added to the list's image list. Files of the excluded extensions
 // (programs, icons, links, cursors, data) are extracted every time, as their
 // icons may differ file by file.
-int GetRowIcon(Program& p, IconCache& cache, const std::string& folder, std::string_view IconFileName);
+int GetRowIcon(Program& p, IconCache& cache, std::string_view folder, std::string_view IconFileName);
 
 }  // namespace kestrova

@@ -1,5 +1,7 @@
 #include "list_file.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <memory>
 #include <new>
@@ -12,6 +14,7 @@
 #include "list_summary.h"
 #include "platform/text/codepage.h"
 #include "platform/text/file_text_stream.h"
+#include "platform/text/file_text_writer.h"
 #include "platform/system/files.h"
 #include "platform/text/textformat.h"
 #include "settings/unreadable_file.h"
@@ -20,24 +23,22 @@
 namespace kestrova {
 namespace {
 
-// A row line is rarely longer; reserving it spares regrowing a large text.
-constexpr size_t kTypicalLineBytes = 128;
-
 void ResetIconList(Program& p) {
     p.Form1.ListView1.SetSmallIcons(nullptr);
     PrepareIconList(p);
 }
 
-std::string FormatListFile(Program& p) {
+// The header and a line per row, handed on a piece at a time.
+bool ProduceListText(Program& p, FileTextWriter& out) {
     const ListView& list = p.Form1.ListView1;
-    std::string out;
-    out.reserve(static_cast<size_t>(list.Count() + 1) * kTypicalLineBytes);
-    AppendListLine(out, {p.Form1.Label2.Caption(), "", "", "", ""});
+    AppendListLine(out.Text(), {p.Form1.Label2.Caption(), "", "", "", ""});
+    std::array<std::string, kListFields> scratch;
+    auto cell = [&](std::int32_t i, int column) { return list.CellText(i, column, scratch[static_cast<size_t>(column)]); };
     for (std::int32_t i = 1; i <= list.Count(); ++i) {
-        AppendListLine(out, {list.RowText(i), list.SubItem(i, 1), list.SubItem(i, 2), list.SubItem(i, 3),
-                             list.SubItem(i, 4)});
+        AppendListLine(out.Text(), {cell(i, 0), cell(i, 1), cell(i, 2), cell(i, 3), cell(i, 4)});
+        if (!out.PieceDone()) return false;
     }
-    return out;
+    return true;
 }
 
 void ShowLoadCount(Program& p) { p.Form3.Label3.SetCaption(FormatNumber(p.state.TotalFileCount, "###0")); }
@@ -53,15 +54,28 @@ void CountLoadedRow(Program& p) {
     }
 }
 
-ListRow LoadedRow(Program& p, IconCache* icon_cache, ListFields&& fields) {
-    ListRow row;
-    row.text = std::move(fields[0]);
-    for (int k = 0; k < kSubItemCount; ++k) row.sub[static_cast<size_t>(k)] = std::move(fields[static_cast<size_t>(k + 1)]);
+void AddLoadedRow(Program& p, IconCache* icon_cache, const ListFieldViews& fields) {
+    ListView& list = p.Form1.ListView1;
+    const std::string_view name = fields[0], folder = fields[1], size_text = fields[2];
+    int icon = 0;
     if (IsOn(p.state.ShowIcons)) {
-        row.icon = icon_cache ? GetRowIcon(p, *icon_cache, row.sub[0], row.text)
-                              : SimpleIcon(row.sub[1], kLoadedImage);
+        icon = icon_cache ? GetRowIcon(p, *icon_cache, folder, name) : SimpleIcon(size_text, kLoadedImage);
     }
-    return row;
+    list.AddRow(name, {list.EncodeSubItem(folder), list.EncodeSubItem(size_text), list.EncodeSubItem(fields[3]),
+                       list.EncodeSubItem(fields[4])},
+                icon);
+}
+
+// Room for the rows a file of this size can hold at most, so that a list of
+// millions is not copied again and again as it grows. Room that no row
+// takes is never touched, and costs the system nothing.
+void ReserveRowsFor(ListView& list, std::int64_t file_bytes) {
+    constexpr std::int64_t kMostRows = std::int64_t{1} << 26;
+    try {
+        list.ReserveRows(static_cast<size_t>(list.Count() + std::min(file_bytes / kShortestRowLine, kMostRows)));
+    } catch (const std::exception&) {
+        // Without the room the rows just grow their way there.
+    }
 }
 
 void AddInterruptedRow(Program& p) {
@@ -75,7 +89,6 @@ void AddInterruptedRow(Program& p) {
 // The rows of the text; false when the user interrupted.
 bool LoadRows(Program& p, ListFileReader& reader, IconCache* icon_cache) {
     SharedState& s = p.state;
-    ListView& list = p.Form1.ListView1;
     for (;;) {
         if (reader.AtEnd()) {
             ShowLoadCount(p);
@@ -88,8 +101,7 @@ bool LoadRows(Program& p, ListFileReader& reader, IconCache* icon_cache) {
         }
         // The setting is read for every line, as it may change while the
         // event loop runs.
-        ListFields fields = IsOn(s.QuoteHandling) ? reader.ReadQuotedRow() : reader.ReadRow();
-        list.AddRow(LoadedRow(p, icon_cache, std::move(fields)));
+        AddLoadedRow(p, icon_cache, IsOn(s.QuoteHandling) ? reader.NextQuotedRow() : reader.NextRow());
         CountLoadedRow(p);
     }
 }
@@ -120,7 +132,9 @@ std::optional<FailedSave> SaveListFile(Program& p) {
         ResetIconList(p);
         const ListSummary written = SummaryOfRows(p.Form1.ListView1, s);
         std::string error;
-        if (WriteFileAtomically(s.ListFilePath, EncodeFileText(FormatListFile(p)), error)) {
+        const bool saved = WriteFileTextAtomically(
+            s.ListFilePath, [&p](FileTextWriter& out) { return ProduceListText(p, out); }, error);
+        if (saved) {
             s.ListOnDisk = written;
         } else {
             failed = FailedSave{s.ListFilePath, error};
@@ -144,6 +158,7 @@ void LoadListFile(Program& p) {
         ReportUnreadableFile(p, s.ListFilePath, reason);
     };
     if (!file.Open(s.ListFilePath)) return unread(file.Error());
+    ReserveRowsFor(p.Form1.ListView1, FileLength(s.ListFilePath).value_or(0));
     bool complete = false;
     try {
         ListFileReader reader(file);

@@ -5,18 +5,28 @@
 namespace kestrova {
 namespace {
 
-// The last quote-counting state; quotes beyond it change nothing.
-constexpr int kLastQuoteState = 2 * kListFields + 1;
-
 // Cuts an overlong field at a character boundary.
-void Cap(std::string& field) {
-    if (field.size() <= kMaxListFieldBytes) return;
+std::string_view Capped(std::string_view field) {
+    if (field.size() <= kMaxListFieldBytes) return field;
     size_t end = kMaxListFieldBytes;
     while (end > 0 && (static_cast<unsigned char>(field[end]) & 0xC0) == 0x80) --end;
-    field.resize(end);
+    return field.substr(0, end);
 }
 
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+// Where the line ends: at the first CR or LF outside quotes. Quotes take
+// turns opening and closing, so a doubled quote closes and opens again.
+size_t QuotedLineEnd(std::string_view text) {
+    size_t end = 0;
+    for (;;) {
+        while (end < text.size() && text[end] != '"' && !IsLineEnd(text[end])) ++end;
+        if (end >= text.size() || text[end] != '"') return end;
+        const size_t close = text.find('"', end + 1);
+        if (close == std::string_view::npos) return text.size();
+        end = close + 1;
+    }
+}
 
 }  // namespace
 
@@ -30,48 +40,75 @@ void AppendListLine(std::string& out, std::initializer_list<std::string_view> fi
     out += "\r\n";
 }
 
-ListFields ParseQuotedLine(std::string_view line) {
-    ListFields fields;
-    int state = 0;
-    // Characters past the cap are dropped as they come, so a huge damaged
-    // line costs no more memory than a capped field.
-    auto append = [&fields, &state](char c) {
-        std::string& field = fields[static_cast<size_t>(state / 2)];
-        if (field.size() <= kMaxListFieldBytes) field += c;
-    };
-    for (size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        const bool in_field = state % 2 == 1 && state < kLastQuoteState;
-        if (c == '"') {
-            if (in_field && i + 1 < line.size() && line[i + 1] == '"') {
-                append('"');
-                ++i;
-            } else if (state < kLastQuoteState) {
-                ++state;
-            }
-        } else if (in_field) {
-            append(c);
+// Field k is what lies between the (2k-1)-th and the 2k-th quote, where a
+// doubled quote inside it counts as one quote of the text; the quotes after
+// the fifth field change nothing.
+void ParseQuotedLine(std::string_view line, ListFieldViews& fields, ListFields& scratch) {
+    fields = {};
+    size_t pos = 0;
+    for (size_t k = 0; k < fields.size(); ++k) {
+        const size_t open = line.find('"', pos);
+        if (open == std::string_view::npos) return;
+        pos = open + 1;
+        size_t close = line.find('"', pos);
+        const bool doubled = close != std::string_view::npos && close + 1 < line.size() && line[close + 1] == '"';
+        if (!doubled) {
+            fields[k] = Capped(line.substr(pos, close == std::string_view::npos ? std::string_view::npos : close - pos));
+            if (close == std::string_view::npos) return;
+            pos = close + 1;
+            continue;
         }
+        // Past the cap nothing more is kept, so a huge damaged line costs no
+        // more memory than a capped field.
+        std::string& field = scratch[k];
+        field.clear();
+        auto append = [&field](std::string_view part) {
+            if (field.size() <= kMaxListFieldBytes) field.append(part.substr(0, kMaxListFieldBytes + 1 - field.size()));
+        };
+        for (;;) {
+            append(line.substr(pos, close == std::string_view::npos ? std::string_view::npos : close - pos));
+            if (close == std::string_view::npos) {
+                pos = line.size();
+                break;
+            }
+            pos = close + 1;
+            if (pos >= line.size() || line[pos] != '"') break;
+            append("\"");
+            close = line.find('"', ++pos);
+        }
+        fields[k] = Capped(field);
     }
-    for (std::string& field : fields) Cap(field);
+}
+
+ListFields ParseQuotedLine(std::string_view line) {
+    ListFieldViews views;
+    ListFields scratch;
+    ParseQuotedLine(line, views, scratch);
+    ListFields fields;
+    for (size_t k = 0; k < fields.size(); ++k) fields[k] = views[k];
     return fields;
 }
 
-ListFields ListFileReader::ReadHeader() { return ReadRow(); }
+ListFields ListFileReader::Copied(const ListFieldViews& views) {
+    ListFields fields;
+    for (size_t k = 0; k < fields.size(); ++k) fields[k] = views[k];
+    return fields;
+}
 
 bool ListFileReader::LoadMore() {
+    if (exhausted_) return false;
+    exhausted_ = true;
     if (!file_) return false;
     text_.erase(0, pos_);
     pos_ = 0;
     // Growing by at least what is held keeps a row that spans much of a
     // damaged file from being read again for every piece.
     const size_t wanted = text_.size() * 2;
-    bool loaded = false;
     while (file_->ReadMore(text_)) {
-        loaded = true;
+        exhausted_ = false;
         if (text_.size() >= wanted) break;
     }
-    return loaded;
+    return !exhausted_;
 }
 
 bool ListFileReader::AtEnd() {
@@ -82,41 +119,33 @@ bool ListFileReader::AtEnd() {
 }
 
 template <typename Read>
-ListFields ListFileReader::ReadWhole(Read read) {
+const ListFieldViews& ListFileReader::ReadWhole(Read read) {
     for (;;) {
-        auto [fields, used] = read(std::string_view(text_).substr(pos_));
-        if (pos_ + used < text_.size() || !LoadMore()) {
+        const size_t used = read(std::string_view(text_).substr(pos_));
+        if (pos_ + used < text_.size() || exhausted_) {
             pos_ += used;
-            return std::move(fields);
+            return views_;
         }
+        // Whether or not more came, the text moved, and the views with it.
+        LoadMore();
     }
 }
 
-ListFields ListFileReader::ReadRow() {
-    return ReadWhole([](std::string_view rest) {
-        ListFields fields;
+const ListFieldViews& ListFileReader::NextRow() {
+    return ReadWhole([this](std::string_view rest) {
         FieldReader reader(rest);
-        for (std::string& field : fields) {
-            reader.Read(field);
-            Cap(field);
-        }
-        return std::pair{std::move(fields), reader.Position()};
+        for (size_t k = 0; k < views_.size(); ++k) views_[k] = Capped(reader.NextView(scratch_[k]).value_or(std::string_view()));
+        return reader.Position();
     });
 }
 
-ListFields ListFileReader::ReadQuotedRow() {
-    return ReadWhole([](std::string_view rest) {
-        // Quotes toggle in and out of a field; a doubled quote toggles twice.
-        bool quoted = false;
-        size_t end = 0;
-        while (end < rest.size() && (quoted || !IsLineEnd(rest[end]))) {
-            if (rest[end] == '"') quoted = !quoted;
-            ++end;
-        }
-        const std::string_view line = rest.substr(0, end);
+const ListFieldViews& ListFileReader::NextQuotedRow() {
+    return ReadWhole([this](std::string_view rest) {
+        size_t end = QuotedLineEnd(rest);
+        ParseQuotedLine(rest.substr(0, end), views_, scratch_);
         if (end < rest.size() && rest[end] == '\r') ++end;
         if (end < rest.size() && rest[end] == '\n') ++end;
-        return std::pair{ParseQuotedLine(line), end};
+        return end;
     });
 }
 

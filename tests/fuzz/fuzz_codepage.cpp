@@ -1,13 +1,17 @@
 // Any text through the file encoding and back: what the program writes it
-// reads back byte for byte (also bytes that are not UTF-8), and what it
-// decodes from a code-page-932 file is always well-formed UTF-8.
+// reads back byte for byte (also bytes that are not UTF-8), what it decodes
+// from a code-page-932 file is always well-formed UTF-8, and the tables
+// encode a text exactly when the system's conversion of the whole text
+// reads back as the text, to the same bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "platform/text/codepage.h"
+#include "platform/text/cp932_table.h"
 #include "fuzz/fuzz_check.h"
 
 namespace {
@@ -51,6 +55,13 @@ bool WellFormedUtf8(const std::string& s) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     Check(kestrova::DecodeFileText(kestrova::EncodeFileText(text)) == text, "a written text came back changed");
+
+    const std::optional<std::string> system = kestrova::Utf8ToCp932(text);
+    const bool system_fits = system && kestrova::Cp932ToUtf8(*system) == text;
+    std::string by_table = "x";
+    const bool table_fits = kestrova::AppendUtf8AsCp932(text, by_table);
+    Check(table_fits == system_fits, "the tables and the system disagree on whether a text fits");
+    Check(by_table == (table_fits ? "x" + *system : "x"), "the tables encode a text differently");
 
     const std::string decoded = kestrova::Cp932ToUtf8(text);
     Check(WellFormedUtf8(decoded), "decoding gave malformed UTF-8");

@@ -39,7 +39,7 @@ TEST(FileRowCells, SizesAndTimesGoInAsTheirTexts) {
     std::string scratch;
     auto same_as_text = [&](const std::optional<Cell>& cell, const std::string& text) {
         if (!cell) return true;  // the text itself is kept instead
-        const Cell encoded = EncodeCell(text, pool, scratch);
+        const Cell encoded = EncodeCell(text, pool);
         return CellText(*cell, pool, scratch) == text && encoded.kind == cell->kind && encoded.payload == cell->payload;
     };
     int as_numbers = 0;

@@ -7,6 +7,7 @@
 #include "listing_fixture.h"
 #include "platform/text/codepage.h"
 #include "platform/text/file_text_stream.h"
+#include "platform/text/file_text_writer.h"
 #include "platform/model/user_input.h"
 
 namespace kestrova {
@@ -61,6 +62,37 @@ TEST_F(ListFileTest, SaveThenLoadKeepsEveryRowAndItsOrder) {
         EXPECT_EQ(Rows(), rows);
         EXPECT_TRUE(list().Sorted());
         list().Clear();
+    }
+}
+
+// A list larger than a piece of the writer: the file is byte for byte the
+// whole text encoded at once, also when the one name code page 932 lacks
+// comes after pieces have been written, and it loads back row for row.
+TEST_F(ListFileTest, LargeListsAreSavedAsTheWholeTextWouldBe) {
+    for (const int unconvertible_at : {-1, 7000}) {
+        SCOPED_TRACE(unconvertible_at < 0 ? "code page 932" : "UTF-8");
+        std::vector<ListFields> rows;
+        for (int i = 0; i < 8000; ++i) {
+            const std::string name = i == unconvertible_at ? "한국어.txt" : "写真 \"" + std::to_string(i) + "\".jpg";
+            rows.push_back({name, "/pics/フォルダ" + std::to_string(i % 7), Padded(std::to_string(i) + (i % 3 ? " " : "*")),
+                            "2007/11/23 01:08:15", i % 2 ? "01" : "16"});
+        }
+        std::string text;
+        AppendListLine(text, {"", "", "", "", ""});
+        for (const ListFields& f : rows) AppendListLine(text, {f[0], f[1], f[2], f[3], f[4]});
+        ASSERT_GT(text.size(), 2 * FileTextWriter::kDefaultPieceBytes);
+        state().SortKey = kSortByModified;  // one time for all: the order stays
+        AddRows(rows);
+        SaveListFile(p());
+        const std::string bytes = dir.Read("Kestrova.csv");
+        EXPECT_EQ(bytes, EncodeFileText(text));
+        EXPECT_EQ(bytes.compare(0, 3, "\xEF\xBB\xBF") == 0, unconvertible_at >= 0);
+        for (bool quote_counting : {false, true}) {
+            state().QuoteHandling = quote_counting ? 1 : 0;
+            LoadListFile(p());
+            EXPECT_EQ(Rows(), rows) << (quote_counting ? "quote-counting reader" : "standard reader");
+            list().Clear();
+        }
     }
 }
 

@@ -1,7 +1,10 @@
 #include "platform/text/codepage.h"
+#include "platform/text/cp932_table.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -77,6 +80,26 @@ TEST(Codepage, FastDecodingAgreesWithIconvOnEveryCharacter) {
             const std::string bytes{static_cast<char>(lead), static_cast<char>(trail)};
             EXPECT_EQ(Cp932ToUtf8(bytes + "\xFD"), Cp932ToUtf8(bytes) + kFffd) << lead << " " << trail;
         }
+    }
+}
+
+// The tables must encode exactly what the system's own conversion encodes
+// so that it reads back, to the same bytes: the files stay as they were.
+TEST(Codepage, TableEncodingAgreesWithTheSystemOnEveryCharacter) {
+    for (char32_t cp = 0x80; cp < 0x10000; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+        std::string utf8;
+        if (cp < 0x800) {
+            utf8 = {static_cast<char>(0xC0 | cp >> 6), static_cast<char>(0x80 | (cp & 0x3F))};
+        } else {
+            utf8 = {static_cast<char>(0xE0 | cp >> 12), static_cast<char>(0x80 | (cp >> 6 & 0x3F)),
+                    static_cast<char>(0x80 | (cp & 0x3F))};
+        }
+        const std::optional<std::string> system = Utf8ToCp932(utf8);
+        const bool fits = system && Cp932ToUtf8(*system) == utf8;
+        std::string by_table = "a";
+        ASSERT_EQ(AppendUtf8AsCp932(utf8, by_table), fits) << std::hex << static_cast<std::uint32_t>(cp);
+        ASSERT_EQ(by_table, fits ? "a" + *system : "a") << std::hex << static_cast<std::uint32_t>(cp);
     }
 }
 

@@ -114,6 +114,32 @@ TEST(SaveRecovery, SavesAreNamedSoTheNextStartCanTellTheirStage) {
     }
 }
 
+// A save written a piece at a time is under way for a while; a start
+// meanwhile (here the same process, as a start with a reused id would be)
+// must neither delete its temporary nor take the part written so far for
+// a whole last save, with the file there or not.
+TEST(SaveRecovery, ASaveUnderWayIsNoLeftover) {
+    for (const bool file_there : {true, false}) {
+        SCOPED_TRACE(file_there ? "over a file" : "no file yet");
+        TempDir dir;
+        if (file_there) dir.Write("Kestrova.csv", "old");
+        const std::string path = dir / "Kestrova.csv";
+        AtomicFileWriter save;
+        std::string error;
+        ASSERT_TRUE(save.Open(path, error)) << error;
+        ASSERT_TRUE(save.Write("first piece, ", error)) << error;
+        const SaveRecovery recovery = RecoverInterruptedSaves(path);
+        EXPECT_EQ(recovery.removed, 0);
+        EXPECT_FALSE(recovery.put_back);
+        EXPECT_TRUE(dir.Exists(BaseName(TemporaryPath(path, CurrentProcessId()))));
+        EXPECT_EQ(dir.Exists("Kestrova.csv"), file_there);
+        if (file_there) EXPECT_EQ(dir.Read("Kestrova.csv"), "old");
+        ASSERT_TRUE(save.Write("last piece", error)) << error;
+        ASSERT_TRUE(save.Commit(error)) << error;
+        EXPECT_EQ(Contents(dir), (std::map<std::string, std::string>{{"Kestrova.csv", "first piece, last piece"}}));
+    }
+}
+
 TEST(SaveRecovery, ASaveLeavesOnlyTheFile) {
     TempDir dir;
     std::string error;

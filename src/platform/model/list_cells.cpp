@@ -1,7 +1,10 @@
 #include "list_cells.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+
+#include "platform/system/free_memory.h"
 
 namespace kestrova {
 namespace {
@@ -87,20 +90,26 @@ bool ParseDigits(std::string_view text, Cell& cell) {
     return true;
 }
 
+// Only the text FormatPadded gives: blanks, the number grouped as "#,##0"
+// (a comma before every third digit from the right, no leading zero), and
+// the mark.
 bool ParsePadded(std::string_view text, Cell& cell) {
     if (text.size() < 2 || text.size() > kMaxPaddedWidth || !IsMark(text.back())) return false;
-    size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
+    size_t start = 0;
+    while (start + 1 < text.size() && text[start] == ' ') ++start;
+    const std::string_view number = text.substr(start, text.size() - 1 - start);
+    if (number.empty() || !IsDigit(number[0]) || (number[0] == '0' && number.size() > 1)) return false;
     std::uint64_t value = 0;
-    bool any = false;
-    for (; i + 1 < text.size(); ++i) {
-        const char c = text[i];
-        if (c == ',') continue;  // grouping is checked by the round trip
+    for (size_t i = 0; i < number.size(); ++i) {
+        const char c = number[i];
+        const bool comma_place = (number.size() - i) % 4 == 0;
+        if (comma_place) {
+            if (c != ',') return false;
+            continue;
+        }
         if (!IsDigit(c) || value >= kMaxPaddedValue / 10) return false;
         value = value * 10 + static_cast<std::uint64_t>(c - '0');
-        any = true;
     }
-    if (!any) return false;
     cell = {CellKind::Padded, (value << 13) | (text.size() << 8) | static_cast<unsigned char>(text.back())};
     return true;
 }
@@ -128,36 +137,65 @@ bool ParseDateTime(std::string_view text, Cell& cell) {
 
 }  // namespace
 
+char* TextArena::NewBlock() {
+    if (spare_blocks_ == 0) {
+        constexpr size_t kMostChunkBlocks = 32;
+        const size_t blocks = next_chunk_blocks_;
+        next_chunk_blocks_ = std::min(2 * next_chunk_blocks_, kMostChunkBlocks);
+        const size_t bytes = blocks * kBlockSize;
+        // A chunk of several blocks starts on a large page, so that all of it
+        // can be one; the room before that start is never touched.
+        const size_t slack = blocks > 1 ? kLargePageBytes : 0;
+        memory_.push_back(std::make_unique_for_overwrite<char[]>(bytes + slack));
+        spare_ = memory_.back().get();
+        if (slack > 0) {
+            const auto address = reinterpret_cast<std::uintptr_t>(spare_);
+            spare_ += (kLargePageBytes - address % kLargePageBytes) % kLargePageBytes;
+            PreferLargePages(spare_, bytes);
+        }
+        spare_blocks_ = blocks;
+    }
+    char* block = spare_;
+    spare_ += kBlockSize;
+    --spare_blocks_;
+    return block;
+}
+
 TextArena::Ref TextArena::Add(std::string_view text) {
     if (text.empty()) return {};
     auto ref = [](size_t block, size_t offset, std::uint64_t size) {
         return Ref{static_cast<std::uint64_t>(block) << 40 | static_cast<std::uint64_t>(offset) << 20 | size};
     };
     if (text.size() >= kOwnBlockFrom) {
-        blocks_.push_back(std::make_unique_for_overwrite<char[]>(text.size()));
+        memory_.push_back(std::make_unique_for_overwrite<char[]>(text.size()));
+        blocks_.push_back(memory_.back().get());
         own_sizes_.resize(blocks_.size());
         own_sizes_.back() = static_cast<std::uint32_t>(text.size());
-        std::memcpy(blocks_.back().get(), text.data(), text.size());
+        std::memcpy(blocks_.back(), text.data(), text.size());
         return ref(blocks_.size() - 1, 0, kOwnSize);
     }
     if (current_capacity_ - current_used_ < text.size()) {
-        blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));
+        blocks_.push_back(NewBlock());
         current_ = static_cast<std::uint32_t>(blocks_.size() - 1);
         current_used_ = 0;
         current_capacity_ = kBlockSize;
     }
     const Ref added = ref(current_, current_used_, text.size());
-    std::memcpy(blocks_[current_].get() + current_used_, text.data(), text.size());
+    std::memcpy(blocks_[current_] + current_used_, text.data(), text.size());
     current_used_ += text.size();
     return added;
 }
 
 void TextArena::Clear() {
     blocks_.clear();
+    memory_.clear();
     own_sizes_.clear();
     current_ = 0;
     current_used_ = 0;
     current_capacity_ = 0;
+    spare_ = nullptr;
+    spare_blocks_ = 0;
+    next_chunk_blocks_ = 1;
 }
 
 std::uint32_t TextPool::Intern(std::string_view text) {
@@ -177,11 +215,12 @@ void TextPool::Clear() {
     last_ = 0;
 }
 
-Cell EncodeCell(std::string_view text, TextPool& pool, std::string& scratch) {
+// Each parser takes only the texts its format gives back exactly, so a
+// million cells are not formatted again to be compared.
+Cell EncodeCell(std::string_view text, TextPool& pool) {
     if (text.empty()) return {};
     Cell cell;
-    const bool parsed = ParseDigits(text, cell) || ParseDateTime(text, cell) || ParsePadded(text, cell);
-    if (parsed && CellText(cell, pool, scratch) == text) return cell;
+    if (ParseDigits(text, cell) || ParseDateTime(text, cell) || ParsePadded(text, cell)) return cell;
     return {CellKind::Pooled, pool.Intern(text)};
 }
 

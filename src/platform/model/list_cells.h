@@ -34,7 +34,7 @@ public:
     Ref Add(std::string_view text);
     std::string_view View(Ref ref) const {
         const std::uint32_t size = ref.Size(*this);
-        return size == 0 ? std::string_view() : std::string_view(blocks_[ref.Block()].get() + ref.Offset(), size);
+        return size == 0 ? std::string_view() : std::string_view(blocks_[ref.Block()] + ref.Offset(), size);
     }
     void Clear();
 
@@ -42,11 +42,20 @@ private:
     static constexpr std::uint64_t kSizeMask = (std::uint64_t{1} << 20) - 1;
     static constexpr std::uint32_t kOwnSize = static_cast<std::uint32_t>(kSizeMask);
 
-    std::vector<std::unique_ptr<char[]>> blocks_;
+    // A shared block, cut from the last chunk of memory. Chunks grow with
+    // the arena, so a small list takes one block and a large one takes
+    // chunks that can be backed by large pages.
+    char* NewBlock();
+
+    std::vector<char*> blocks_;
+    std::vector<std::unique_ptr<char[]>> memory_;  // chunks, and own blocks
     std::vector<std::uint32_t> own_sizes_;  // by block; used for own blocks only
     std::uint32_t current_ = 0;  // block being filled
     size_t current_used_ = 0;
     size_t current_capacity_ = 0;
+    char* spare_ = nullptr;  // blocks of the last chunk not yet handed out
+    size_t spare_blocks_ = 0;
+    size_t next_chunk_blocks_ = 1;
 };
 
 // Each distinct text once; an id names it.
@@ -78,8 +87,8 @@ struct Cell {
     std::uint64_t payload = 0;
 };
 
-// scratch is working space, so encoding a row allocates nothing.
-Cell EncodeCell(std::string_view text, TextPool& pool, std::string& scratch);
+// The cell a text is kept as.
+Cell EncodeCell(std::string_view text, TextPool& pool);
 
 // The cell EncodeCell gives the text of a value without making the text:
 // `value` with "#,##0" grouping right-aligned in `width` characters, the last

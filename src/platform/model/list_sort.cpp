@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <string>
 
 namespace kestrova {
@@ -174,17 +175,41 @@ std::uint32_t ColumnShape(const RowStore& rows, size_t count, int column) {
     return shape;
 }
 
-// Every cell of the column has one shape: its numbers (or its pool ranks)
-// are the order. An empty text precedes every other.
-std::vector<std::int32_t> SortByCellKeys(const RowStore& rows, size_t count, int column, bool descending, bool pooled) {
-    const std::vector<std::uint32_t> ranks = pooled ? PoolRanks(rows.Pool()) : std::vector<std::uint32_t>();
-    std::vector<Keyed> items(count);
-    for (size_t i = 0; i < count; ++i) {
-        const Cell cell = rows.SubCell(i, column);
-        std::uint64_t key = 0;
-        if (cell.kind != CellKind::Empty) key = 1 + (pooled ? ranks[static_cast<size_t>(cell.payload)] : CellOrderKey(cell));
-        items[i] = {descending ? ~key : key, static_cast<std::int32_t>(i)};
+// Where every cell of the column has one shape, its numbers (or its pool
+// ranks) are the order. An empty text precedes every other.
+class CellKeys {
+public:
+    CellKeys(const RowStore& rows, int column, bool descending, bool pooled)
+        : rows_(rows), column_(column), descending_(descending), pooled_(pooled) {
+        if (pooled) ranks_ = PoolRanks(rows.Pool());
     }
+    std::uint64_t operator()(size_t i) const {
+        const Cell cell = rows_.SubCell(i, column_);
+        std::uint64_t key = 0;
+        if (cell.kind != CellKind::Empty) key = 1 + (pooled_ ? ranks_[static_cast<size_t>(cell.payload)] : CellOrderKey(cell));
+        return descending_ ? ~key : key;
+    }
+
+private:
+    const RowStore& rows_;
+    int column_;
+    bool descending_;
+    bool pooled_;
+    std::vector<std::uint32_t> ranks_;
+};
+
+// The column's one shape, when it has one, and whether its cells are pooled.
+std::optional<bool> PooledIfOneShape(const RowStore& rows, size_t count, int column) {
+    if (column == 0) return std::nullopt;
+    const std::uint32_t shape = ColumnShape(rows, count, column);
+    if (shape == kMixedShapes) return std::nullopt;
+    return (shape & 0xFF) == static_cast<std::uint32_t>(CellKind::Pooled);
+}
+
+std::vector<std::int32_t> SortByCellKeys(const RowStore& rows, size_t count, int column, bool descending, bool pooled) {
+    const CellKeys key(rows, column, descending, pooled);
+    std::vector<Keyed> items(count);
+    for (size_t i = 0; i < count; ++i) items[i] = {key(i), static_cast<std::int32_t>(i)};
     std::vector<Keyed> tmp(count);
     RadixSort(items.data(), count, tmp.data());
     return Indexes(items);
@@ -238,14 +263,34 @@ int CompareListText(std::string_view a, std::string_view b) {
 
 std::vector<std::int32_t> SortedRowOrder(const RowStore& rows, size_t count, int column, bool descending) {
     count = std::min(count, rows.Size());
-    if (column > 0) {
-        const std::uint32_t shape = ColumnShape(rows, count, column);
-        if (shape != kMixedShapes) {
-            const bool pooled = (shape & 0xFF) == static_cast<std::uint32_t>(CellKind::Pooled);
-            return SortByCellKeys(rows, count, column, descending, pooled);
-        }
+    if (const std::optional<bool> pooled = PooledIfOneShape(rows, count, column)) {
+        return SortByCellKeys(rows, count, column, descending, *pooled);
     }
     return SortByTexts(rows, count, column, descending);
+}
+
+bool RowsInOrder(const RowStore& rows, size_t count, int column, bool descending) {
+    count = std::min(count, rows.Size());
+    if (const std::optional<bool> pooled = PooledIfOneShape(rows, count, column)) {
+        const CellKeys key(rows, column, descending, *pooled);
+        for (size_t i = 1; i < count; ++i) {
+            if (key(i - 1) > key(i)) return false;
+        }
+        return true;
+    }
+    // Two rooms by turns, so the last text stays valid beside the next.
+    std::string rooms[2];
+    auto text = [&](size_t i) {
+        return column == 0 ? rows.Name(i) : CellText(rows.SubCell(i, column), rows.Pool(), rooms[i % 2]);
+    };
+    std::string_view last = count > 0 ? text(0) : std::string_view();
+    for (size_t i = 1; i < count; ++i) {
+        const std::string_view next = text(i);
+        const int c = CompareListText(last, next);
+        if (descending ? c < 0 : c > 0) return false;
+        last = next;
+    }
+    return true;
 }
 
 }  // namespace kestrova

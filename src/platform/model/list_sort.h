@@ -15,5 +15,10 @@ int CompareListText(std::string_view a, std::string_view b);
 
 // The first count rows in sorted order, as their current indexes.
 std::vector<std::int32_t> SortedRowOrder(const RowStore& rows, size_t count, int column, bool descending);
+// Whether that order leaves the rows where they are. One pass, which stops
+// at the first pair out of order and holds nothing: a list loaded from its
+// file comes in the order it was saved in, which is mostly the order its
+// sort gives.
+bool RowsInOrder(const RowStore& rows, size_t count, int column, bool descending);
 
 }  // namespace kestrova

@@ -186,6 +186,10 @@ void ListView::Materialize(std::int32_t* display_index1) const {
     if (pending_count_ == 0) return;
     const auto n = static_cast<size_t>(pending_count_);
     pending_count_ = 0;
+    if (RowsInOrder(rows_, n, pending_key_, pending_order_ == 1)) {
+        if (view_) view_->RowsReset();
+        return;
+    }
     std::vector<std::int32_t> order = SortedRowOrder(rows_, n, pending_key_, pending_order_ == 1);
     // Where a row held by its old place went; two rows at most are asked
     // for, so a search beats a table of a million places kept around.

@@ -126,6 +126,8 @@ public:
     // readers below hand out copies of their texts, and a view reads them in
     // place through the display readers further down.
     std::int32_t Count() const { return static_cast<std::int32_t>(rows_.Size()); }
+    // Room for this many rows in all (see RowStore::Reserve).
+    void ReserveRows(size_t rows) { rows_.Reserve(rows); }
     std::int32_t AddRow(std::string text, int icon = 0);
     // Adds a row with its sub-items in one step.
     std::int32_t AddRow(const ListRow& row);

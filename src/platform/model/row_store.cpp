@@ -1,5 +1,7 @@
 #include "row_store.h"
 
+#include "platform/system/free_memory.h"
+
 namespace kestrova {
 namespace {
 
@@ -9,12 +11,18 @@ constexpr size_t kCompactFrom = size_t{4} << 20;
 
 }  // namespace
 
+void RowStore::Reserve(size_t rows) {
+    if (rows <= rows_.capacity()) return;
+    rows_.reserve(rows);
+    PreferLargePages(rows_.data(), rows_.capacity() * sizeof(Stored));
+}
+
 void RowStore::Append(const ListRow& row) {
     Stored stored;
     stored.name = names_.Add(row.text);
     stored.icon = row.icon;
     stored.selected = row.selected ? 1 : 0;
-    for (int k = 1; k <= kSubItemCount; ++k) stored.SetSub(k, EncodeCell(row.sub[static_cast<size_t>(k - 1)], pool_, scratch_));
+    for (int k = 1; k <= kSubItemCount; ++k) stored.SetSub(k, EncodeCell(row.sub[static_cast<size_t>(k - 1)], pool_));
     live_name_bytes_ += row.text.size();
     rows_.push_back(stored);
 }
@@ -45,7 +53,7 @@ std::string_view RowStore::Text(size_t i, int column, std::string& scratch) cons
 void RowStore::SetText(size_t i, int column, std::string_view text) {
     Stored& row = rows_[i];
     if (column != 0) {
-        row.SetSub(column, EncodeCell(text, pool_, scratch_));
+        row.SetSub(column, EncodeCell(text, pool_));
         return;
     }
     const std::uint32_t old_size = row.name.Size(names_);

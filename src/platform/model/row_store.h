@@ -24,12 +24,15 @@ struct ListRow {
 class RowStore {
 public:
     size_t Size() const { return rows_.size(); }
+    // Room for this many rows in all, so a list that is known to grow large
+    // is not copied on its way there.
+    void Reserve(size_t rows);
     void Append(const ListRow& row);
     // A row whose sub-items are encoded already (see Encode), so adding it
     // makes and parses no texts.
     void Append(std::string_view name, const std::array<Cell, kSubItemCount>& sub, int icon);
     // The cell a sub-item of this text would get.
-    Cell Encode(std::string_view text) { return EncodeCell(text, pool_, scratch_); }
+    Cell Encode(std::string_view text) { return EncodeCell(text, pool_); }
     void Clear();
 
     // column 0 is the row text, 1..4 the sub-items. The view is valid until
@@ -76,7 +79,6 @@ private:
     // Bytes of names no row refers to any more (renamed or removed rows).
     size_t dead_name_bytes_ = 0;
     size_t live_name_bytes_ = 0;
-    std::string scratch_;
 };
 
 }  // namespace kestrova

@@ -57,7 +57,7 @@ private:
     int fd_;
 };
 
-bool WriteAll(int fd, const std::string& bytes, int& err) {
+bool WriteAll(int fd, std::string_view bytes, int& err) {
     const char* p = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
@@ -445,9 +445,21 @@ bool RefusesReplacing(const std::string& path, std::string& error) {
     return true;
 }
 
+// Written data starts on its way to the disk after this much, so that the
+// flush at the end finds little left to wait for: a large list is then on
+// the disk about when its last piece is written.
+constexpr std::uint64_t kSendToDiskEvery = std::uint64_t{8} << 20;
+
+bool Failed(AtomicFileWriter& writer, int err, std::string& error) {
+    writer.Abandon();
+    error = ErrorText(err);
+    return false;
+}
+
 }  // namespace
 
-bool WriteFileAtomically(const std::string& requested, const std::string& bytes, std::string& error) {
+bool AtomicFileWriter::Open(const std::string& requested, std::string& error) {
+    Abandon();
     // The temporary file must lie beside the real file for the rename to
     // replace it, and renaming over a link would turn a shared file into a
     // private copy.
@@ -456,48 +468,75 @@ bool WriteFileAtomically(const std::string& requested, const std::string& bytes,
     const std::string& path = *resolved;
     if (RefusesReplacing(path, error)) return false;
     const std::string temp = TemporaryPath(path, ::getpid(), SaveStage::Writing);
-    const std::string written = TemporaryPath(path, ::getpid(), SaveStage::Written);
     int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
-    int raw = ::open(temp.c_str(), flags, 0644);
-    if (raw < 0 && errno == EEXIST) {
+    int fd = ::open(temp.c_str(), flags, 0644);
+    if (fd < 0 && errno == EEXIST) {
         // Left over from an earlier run that had the same process id.
         ::unlink(temp.c_str());
-        raw = ::open(temp.c_str(), flags, 0644);
+        fd = ::open(temp.c_str(), flags, 0644);
     }
-    if (raw < 0) {
+    if (fd < 0) {
         error = ErrorText(errno);
         return false;
     }
-    Fd fd(raw);
+    path_ = path;
+    temporary_ = temp;
+    handle_ = fd;
+    unsent_ = 0;
     // Held until the file is in place, under both names, so a start running
     // meanwhile can tell this temporary from one a killed save left behind.
-    ::flock(fd.get(), LOCK_EX);
-    const std::string* current = &temp;
-    auto fail = [&](int err) {
-        ::unlink(current->c_str());
-        if (fd.get() >= 0) fd.Close();
-        error = ErrorText(err);
-        return false;
-    };
-
+    ::flock(fd, LOCK_EX);
     // Keep the permissions of the file being replaced, so a file the user
     // made private stays private.
     struct stat old;
-    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd.get(), old.st_mode & 07777);
+    if (::stat(path_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
+    return true;
+}
 
+bool AtomicFileWriter::Write(std::string_view bytes, std::string& error) {
+    if (handle_ < 0) return Failed(*this, EBADF, error);
+    const int fd = static_cast<int>(handle_);
     int err = 0;
-    if (!WriteAll(fd.get(), bytes, err)) return fail(err);
-    if (::fsync(fd.get()) != 0) return fail(errno);
-    // Whole on the disk: from now on its name says so.
-    if (::rename(temp.c_str(), written.c_str()) != 0) return fail(errno);
-    current = &written;
-    if (::rename(written.c_str(), path.c_str()) != 0) return fail(errno);
-    fd.Close();  // the data is on disk already (fsync above)
+    if (!WriteAll(fd, bytes, err)) return Failed(*this, err, error);
+    unsent_ += bytes.size();
+    if (unsent_ >= kSendToDiskEvery) {
+        // Only starts the writing; 0 and 0 mean the whole file.
+        ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+        unsent_ = 0;
+    }
+    return true;
+}
 
+bool AtomicFileWriter::Rewind(std::string& error) {
+    if (handle_ < 0) return Failed(*this, EBADF, error);
+    const int fd = static_cast<int>(handle_);
+    if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0) return Failed(*this, errno, error);
+    return true;
+}
+
+bool AtomicFileWriter::Commit(std::string& error) {
+    if (handle_ < 0) return Failed(*this, EBADF, error);
+    const int fd = static_cast<int>(handle_);
+    if (::fsync(fd) != 0) return Failed(*this, errno, error);
+    // Whole on the disk: from now on its name says so.
+    const std::string written = TemporaryPath(path_, ::getpid(), SaveStage::Written);
+    if (::rename(temporary_.c_str(), written.c_str()) != 0) return Failed(*this, errno, error);
+    temporary_ = written;
+    if (::rename(written.c_str(), path_.c_str()) != 0) return Failed(*this, errno, error);
+    temporary_.clear();
+    ::close(fd);  // the data is on disk already (fsync above)
+    handle_ = -1;
     // Make the renames themselves durable; failing here loses nothing already done.
-    Fd folder(::open(ParentFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Fd folder(::open(ParentFolder(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() >= 0) ::fsync(folder.get());
     return true;
+}
+
+void AtomicFileWriter::Abandon() {
+    if (handle_ >= 0) ::close(static_cast<int>(handle_));
+    handle_ = -1;
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    temporary_.clear();
 }
 
 namespace {

@@ -129,6 +129,11 @@ std::optional<std::string> ReadUpTo(std::size_t size_hint, std::size_t max_bytes
     return data;
 }
 
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error) {
+    AtomicFileWriter file;
+    return file.Open(path, error) && file.Write(bytes, error) && file.Commit(error);
+}
+
 std::string NotAFileText() { return ErrorText(ENOTSUP); }
 
 void FileWriteStream::Write(const void* bytes, std::size_t size) {

@@ -240,17 +240,43 @@ std::optional<std::string> ReadUpTo(std::size_t size_hint, std::size_t max_bytes
 // The path a chain of symbolic links ends at (which need not exist yet), or
 // the path itself when it is no link; nullopt with the error text on a loop.
 std::optional<std::string> FollowLinks(const std::string& path, std::string& error);
-// Writes a whole file atomically. The bytes go to a temporary file in the
-// same folder under a name that says it is being written; once they are on
-// the disk it is renamed to a name that says it is whole, and that one is
-// renamed over the file in one step. So the file is always there, old or
-// new, and a save killed at any moment leaves at worst a temporary whose
-// name tells the next start what it holds (see RecoverInterruptedSaves).
-// Through a symbolic link the file it points at is replaced, so a shared
-// file stays shared. Nothing is written, and the system's text says why,
-// when the name holds a folder or anything else that is no file, or a file
-// that may not be written (read-only).
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error);
+// A file replaced atomically, written a piece at a time. The pieces go to a
+// temporary file in the same folder under a name that says it is being
+// written; Commit puts it on the disk, renames it to a name that says it is
+// whole, and renames that one over the file in one step. So the file is
+// always there, old or new, and a save killed at any moment leaves at worst
+// a temporary whose name tells the next start what it holds (see
+// RecoverInterruptedSaves). Through a symbolic link the file it points at is
+// replaced, so a shared file stays shared. Open writes nothing, and gives
+// the system's text why, when the name holds a folder or anything else that
+// is no file, or a file that may not be written (read-only). Given up
+// without Commit (or when a step fails), the temporary goes and the old file
+// stays as it was.
+class AtomicFileWriter {
+public:
+    AtomicFileWriter() = default;
+    ~AtomicFileWriter() { Abandon(); }
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    // Each step is false with the system's text once one has failed.
+    bool Open(const std::string& path, std::string& error);
+    bool Write(std::string_view bytes, std::string& error);
+    // Empties what was written, to write the file again from its start.
+    bool Rewind(std::string& error);
+    bool Commit(std::string& error);
+    void Abandon();
+
+private:
+    std::string path_;       // the file replaced, links followed
+    std::string temporary_;  // the temporary's name now; empty when nothing is under way
+    std::intptr_t handle_ = -1;
+    // Bytes written whose way to the disk has not been started yet.
+    std::uint64_t unsent_ = 0;
+};
+
+// Writes a whole file with an AtomicFileWriter.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error);
 
 // The temporary file a save by process `pid` uses for `path` in each stage,
 // and back: which save's temporary of `path` the name `name` is, if any.

@@ -99,14 +99,9 @@ std::string Cp932ToUtf8(const std::string& bytes) {
 }
 
 std::string EncodeFileText(const std::string& utf8) {
-    // Some characters have a one-way mapping (U+301C and U+FF5E share 0x8160,
-    // the yen sign becomes a backslash); those must not be written as code
-    // page 932 or they would come back different.
-    if (auto cp932 = Utf8ToCp932(utf8)) {
-        if (Cp932ToUtf8(*cp932) == utf8) return *std::move(cp932);
-    }
     std::string out;
     out.reserve(kBom.size() + utf8.size());
+    if (AppendUtf8AsCp932(utf8, out)) return out;
     out.append(kBom);
     out.append(utf8);
     return out;

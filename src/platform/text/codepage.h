@@ -14,7 +14,9 @@ std::optional<std::string> Utf8ToCp932(const std::string& utf8);
 std::string Cp932ToUtf8(const std::string& bytes);
 
 // For a file written by the program: code page 932 when every character fits,
-// otherwise UTF-8 with a byte-order mark so nothing is lost.
+// otherwise UTF-8 with a byte-order mark so nothing is lost. Some characters
+// have a one-way mapping (U+301C and U+FF5E share 0x8160, the yen sign
+// becomes a backslash); those do not fit, or they would come back different.
 std::string EncodeFileText(const std::string& utf8);
 // Reverse of EncodeFileText: a leading UTF-8 byte-order mark selects UTF-8.
 std::string DecodeFileText(const std::string& bytes);

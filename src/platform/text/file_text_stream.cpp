@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "codepage.h"
+#include "cp932_table.h"
 
 namespace kestrova {
 namespace {
@@ -33,10 +34,13 @@ bool FileTextStream::ReadChunk() {
 }
 
 void FileTextStream::Decode(std::size_t bytes, std::string& out) {
+    const std::string_view piece(pending_.data(), bytes);
+    // Straight into what the caller holds: a piece is a megabyte, and a
+    // copy of it each time would cost the allocator's fresh pages.
     if (utf8_) {
-        out.append(pending_, 0, bytes);
-    } else {
-        out += Cp932ToUtf8(pending_.substr(0, bytes));
+        out.append(piece);
+    } else if (!AppendCp932AsUtf8(piece, out, true)) {
+        out += Cp932ToUtf8(std::string(piece));  // the system has no code page 932
     }
     pending_.erase(0, bytes);
     searched_ = 0;

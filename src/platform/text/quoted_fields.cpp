@@ -36,23 +36,41 @@ void FieldReader::ConsumeSeparator() {
 }
 
 std::optional<std::string> FieldReader::Next() {
+    std::string scratch;
+    const std::optional<std::string_view> field = NextView(scratch);
+    if (!field) return std::nullopt;
+    return std::string(*field);
+}
+
+std::optional<std::string_view> FieldReader::NextView(std::string& scratch) {
     while (pos_ < text_.size() && IsBlank(text_[pos_])) ++pos_;
     if (pos_ >= text_.size()) return std::nullopt;
-    std::string field;
+    std::string_view field;
     if (text_[pos_] == '"') {
         ++pos_;
-        for (;;) {
-            const size_t close = text_.find('"', pos_);
-            if (close == std::string_view::npos) {
-                field.append(text_.substr(pos_));
-                pos_ = text_.size();
-                break;
-            }
-            field.append(text_.substr(pos_, close - pos_));
+        const size_t close = text_.find('"', pos_);
+        if (close == std::string_view::npos) {
+            field = text_.substr(pos_);
+            pos_ = text_.size();
+        } else if (close + 1 >= text_.size() || text_[close + 1] != '"') {
+            field = text_.substr(pos_, close - pos_);
             pos_ = close + 1;
-            if (pos_ >= text_.size() || text_[pos_] != '"') break;
-            field += '"';  // a doubled quote inside the field
-            ++pos_;
+        } else {
+            scratch.clear();
+            for (;;) {
+                const size_t next = text_.find('"', pos_);
+                if (next == std::string_view::npos) {
+                    scratch.append(text_.substr(pos_));
+                    pos_ = text_.size();
+                    break;
+                }
+                scratch.append(text_.substr(pos_, next - pos_));
+                pos_ = next + 1;
+                if (pos_ >= text_.size() || text_[pos_] != '"') break;
+                scratch += '"';  // a doubled quote inside the field
+                ++pos_;
+            }
+            field = scratch;
         }
         while (pos_ < text_.size() && text_[pos_] != ',' && !IsLineEnd(text_[pos_])) ++pos_;
     } else {
@@ -60,7 +78,7 @@ std::optional<std::string> FieldReader::Next() {
         while (pos_ < text_.size() && text_[pos_] != ',' && !IsLineEnd(text_[pos_])) ++pos_;
         size_t end = pos_;
         while (end > start && IsBlank(text_[end - 1])) --end;
-        field.assign(text_.substr(start, end - start));
+        field = text_.substr(start, end - start);
     }
     ConsumeSeparator();
     return field;

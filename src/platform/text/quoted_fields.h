@@ -28,6 +28,9 @@ public:
 
     // The next field's text, or nullopt at the end of the text.
     std::optional<std::string> Next();
+    // The same without a copy: a view into the text, or into scratch for a
+    // field that holds a doubled quote. Valid while both are.
+    std::optional<std::string_view> NextView(std::string& scratch);
 
     // Reads the next field into a target; on a failed read (end of text, or a
     // value that is not a number within the target's range) the field is

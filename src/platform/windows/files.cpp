@@ -421,61 +421,98 @@ bool RefusesReplacing(const std::wstring& path, DWORD attributes, std::string& e
     return true;
 }
 
+bool Failed(AtomicFileWriter& writer, DWORD code, std::string& error) {
+    writer.Abandon();
+    error = WindowsErrorText(code);
+    return false;
+}
+
 }  // namespace
 
-bool WriteFileAtomically(const std::string& requested, const std::string& bytes, std::string& error) {
+bool AtomicFileWriter::Open(const std::string& requested, std::string& error) {
+    Abandon();
     // The temporary file must lie beside the real file for the replacement
     // to be a rename, and replacing a link would turn a shared file into a
     // private copy.
     const std::optional<std::string> resolved = FollowLinks(requested, error);
     if (!resolved) return false;
-    const std::wstring path = LongPath(*resolved);
-    const DWORD old_attributes = ::GetFileAttributesW(path.c_str());
-    if (RefusesReplacing(path, old_attributes, error)) return false;
-    const long pid = static_cast<long>(::GetCurrentProcessId());
-    const std::wstring temp = LongPath(TemporaryPath(*resolved, pid, SaveStage::Writing));
-    const std::wstring written = LongPath(TemporaryPath(*resolved, pid, SaveStage::Written));
+    const DWORD old_attributes = ::GetFileAttributesW(LongPath(*resolved).c_str());
+    if (RefusesReplacing(LongPath(*resolved), old_attributes, error)) return false;
+    const std::string temp = TemporaryPath(*resolved, static_cast<long>(::GetCurrentProcessId()), SaveStage::Writing);
+    const std::wstring wide_temp = LongPath(temp);
     const DWORD kept = old_attributes == INVALID_FILE_ATTRIBUTES ? 0 : old_attributes & kKeptAttributes;
     // Opened without sharing until it is complete, so a start running
     // meanwhile cannot take it for one a killed save left behind.
     auto create = [&] {
-        return ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, kept ? kept : FILE_ATTRIBUTE_NORMAL,
-                             nullptr);
+        return ::CreateFileW(wide_temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             kept ? kept : FILE_ATTRIBUTE_NORMAL, nullptr);
     };
     HANDLE raw = create();
     if (raw == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_FILE_EXISTS) {
-        ::DeleteFileW(temp.c_str());  // left over from a run with the same process id
+        ::DeleteFileW(wide_temp.c_str());  // left over from a run with the same process id
         raw = create();
     }
     if (raw == INVALID_HANDLE_VALUE) {
         error = LastErrorText();
         return false;
     }
-    Handle file(raw);
-    const std::wstring* current = &temp;
-    auto fail = [&](DWORD code) {
-        if (file.ok()) file.Close();
-        ::DeleteFileW(current->c_str());
-        error = WindowsErrorText(code);
-        return false;
-    };
+    path_ = *resolved;
+    temporary_ = temp;
+    handle_ = reinterpret_cast<std::intptr_t>(raw);
+    return true;
+}
+
+bool AtomicFileWriter::Write(std::string_view bytes, std::string& error) {
+    if (handle_ == -1) return Failed(*this, ERROR_INVALID_HANDLE, error);
     for (std::size_t done = 0; done < bytes.size();) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-        DWORD written_now = 0;
-        if (!::WriteFile(file.get(), bytes.data() + done, chunk, &written_now, nullptr)) return fail(::GetLastError());
-        done += written_now;
+        DWORD written = 0;
+        if (!::WriteFile(reinterpret_cast<HANDLE>(handle_), bytes.data() + done, chunk, &written, nullptr)) {
+            return Failed(*this, ::GetLastError(), error);
+        }
+        done += written;
     }
-    if (!::FlushFileBuffers(file.get())) return fail(::GetLastError());
-    if (!file.Close()) return fail(::GetLastError());
+    return true;
+}
+
+bool AtomicFileWriter::Rewind(std::string& error) {
+    if (handle_ == -1) return Failed(*this, ERROR_INVALID_HANDLE, error);
+    const HANDLE file = reinterpret_cast<HANDLE>(handle_);
+    LARGE_INTEGER start{};
+    if (!::SetFilePointerEx(file, start, nullptr, FILE_BEGIN) || !::SetEndOfFile(file)) {
+        return Failed(*this, ::GetLastError(), error);
+    }
+    return true;
+}
+
+bool AtomicFileWriter::Commit(std::string& error) {
+    if (handle_ == -1) return Failed(*this, ERROR_INVALID_HANDLE, error);
+    const HANDLE file = reinterpret_cast<HANDLE>(handle_);
+    if (!::FlushFileBuffers(file)) return Failed(*this, ::GetLastError(), error);
+    handle_ = -1;
+    if (!::CloseHandle(file)) return Failed(*this, ::GetLastError(), error);
 
     // Whole on the disk: from now on its name says so. Then the one step
     // that replaces the file: a rename over it, which NTFS (and Wine) do at
     // once, where ReplaceFileW goes through a moment without the file.
     constexpr DWORD kMove = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    if (!::MoveFileExW(temp.c_str(), written.c_str(), kMove)) return fail(::GetLastError());
-    current = &written;
-    if (!::MoveFileExW(written.c_str(), path.c_str(), kMove)) return fail(::GetLastError());
+    const std::string written = TemporaryPath(path_, static_cast<long>(::GetCurrentProcessId()), SaveStage::Written);
+    if (!::MoveFileExW(LongPath(temporary_).c_str(), LongPath(written).c_str(), kMove)) {
+        return Failed(*this, ::GetLastError(), error);
+    }
+    temporary_ = written;
+    if (!::MoveFileExW(LongPath(written).c_str(), LongPath(path_).c_str(), kMove)) {
+        return Failed(*this, ::GetLastError(), error);
+    }
+    temporary_.clear();
     return true;
+}
+
+void AtomicFileWriter::Abandon() {
+    if (handle_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    handle_ = -1;
+    if (!temporary_.empty()) ::DeleteFileW(LongPath(temporary_).c_str());
+    temporary_.clear();
 }
 
 long CurrentProcessId() { return static_cast<long>(::GetCurrentProcessId()); }
