@@ -1,5 +1,5 @@
-// Today's photo kinds on Linux: WebP and TIFF through Qt's image-format
-// plugins, HEIC and AVIF through libheif. Each is decoded at the size asked
+// Today's photo kinds on Linux: WebP through libwebp, TIFF through Qt's
+// image-format plugins, HEIC and AVIF through libheif. Each is decoded at the size asked
 // for, upright by its orientation (a TIFF's tag, a WebP's EXIF chunk, HEIF's
 // own rotation and mirror), refused when its header claims more than the budget allows, and
 // only its first frame or page is shown.
