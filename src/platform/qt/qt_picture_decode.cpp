@@ -9,6 +9,7 @@
 #include "platform/pictures/jpeg_header.h"
 #include "platform/pictures/webp_header.h"
 #include "qt_convert.h"
+#include "webp_decode.h"
 
 namespace kestrova {
 namespace {
@@ -79,6 +80,11 @@ LoadedPicture Finished(QImage image, QImageIOHandler::Transformations turn, Pixe
 
 std::optional<LoadedPicture> DecodePictureFile(const std::string& path, PixelSize fit) {
     if (IsHeifFile(path)) return DecodeHeifFile(path, fit);
+    if (IsWebpFile(path)) return DecodeWebpFile(path, fit);
+    return DecodeWithQtReader(path, fit);
+}
+
+std::optional<LoadedPicture> DecodeWithQtReader(const std::string& path, PixelSize fit) {
     QImageReader reader(ToQString(path));
     // The reader's sizes are the stored ones; the orientation tag turns the
     // picture after it is read.

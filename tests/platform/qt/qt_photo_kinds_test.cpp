@@ -1,5 +1,5 @@
-// Today's photo kinds on Linux: WebP and TIFF through Qt's image-format
-// plugins, HEIC and AVIF through libheif. Each is decoded at the size asked
+// Today's photo kinds on Linux: WebP through libwebp, TIFF through Qt's
+// image-format plugins, HEIC and AVIF through libheif. Each is decoded at the size asked
 // for, upright by its orientation (a TIFF's tag, a WebP's EXIF chunk, HEIF's
 // own rotation and mirror), refused when its header claims more than the budget allows, and
 // only its first frame or page is shown.
@@ -20,6 +20,7 @@
 #include "support/heif_file.h"
 #include "support/quarter_picture.h"
 #include "support/tiff_bytes.h"
+#include "webp_bytes.h"
 
 namespace kestrova {
 namespace {
@@ -27,6 +28,7 @@ namespace {
 using test::QuarterPicture;
 using test::QuartersOf;
 using test::UprightQuarters;
+using webp_test::AnimatedWebp;
 
 constexpr int kWidth = 64;
 constexpr int kHeight = 32;
@@ -39,9 +41,6 @@ QImage Quarters() { return ToQImage(QuarterPicture(kWidth, kHeight)); }
 
 QByteArray Bytes(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
 
-void Append16(QByteArray& out, quint16 v) { out.append(reinterpret_cast<const char*>(&v), 2); }
-void Append32(QByteArray& out, quint32 v) { out.append(reinterpret_cast<const char*>(&v), 4); }
-
 bool Sideways(int orientation) { return orientation >= 5; }
 
 std::string WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
@@ -51,77 +50,22 @@ std::string WriteFile(const QTemporaryDir& dir, const QString& name, const QByte
     return file.fileName().toStdString();
 }
 
-QByteArray Webp(const QImage& image) { return qt_test::Encoded(image, "webp", 100); }  // lossless
+// The quarters as a WebP whose EXIF chunk gives `orientation`.
+QByteArray TaggedWebp(int orientation) { return webp_test::TaggedWebp(Quarters(), orientation); }
 
-void AppendChunk(QByteArray& out, const char* fourcc, const QByteArray& data) {
-    out.append(fourcc, 4);
-    Append32(out, static_cast<quint32>(data.size()));
-    out.append(data);
-    if (data.size() % 2) out.append('\0');
-}
-
-void Append24(QByteArray& out, quint32 v) { out.append(reinterpret_cast<const char*>(&v), 3); }
-
-QByteArray Riff(const QByteArray& body) {
-    QByteArray out("RIFF");
-    Append32(out, static_cast<quint32>(body.size()));
-    return out + body;
-}
-
-QByteArray ExtendedHeader(char flags, QSize canvas) {
-    QByteArray vp8x;
-    vp8x.append(flags);
-    vp8x.append(3, '\0');
-    Append24(vp8x, static_cast<quint32>(canvas.width() - 1));
-    Append24(vp8x, static_cast<quint32>(canvas.height() - 1));
-    return vp8x;
-}
-
-// The quarters as a WebP whose EXIF chunk (big-endian, as cameras write
-// it) gives `orientation`.
-QByteArray TaggedWebp(int orientation) {
-    const QImage quarters = Quarters();
-    QByteArray exif("MM\0\x2a\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0", 19);
-    exif.append(static_cast<char>(orientation));
-    exif.append(6, '\0');
-    QByteArray body("WEBP");
-    AppendChunk(body, "VP8X", ExtendedHeader('\x08', quarters.size()));  // EXIF present
-    body.append(Webp(quarters).mid(12));  // the still picture's bitstream chunk
-    AppendChunk(body, "EXIF", exif);
-    return Riff(body);
-}
-
-// An animated WebP whose frames are the given pictures, each a whole canvas.
-QByteArray AnimatedWebp(const std::vector<QImage>& frames) {
-    QByteArray body("WEBP");
-    AppendChunk(body, "VP8X", ExtendedHeader('\x02', frames.front().size()));  // animation
-    QByteArray anim;
-    Append32(anim, 0xff000000u);  // background
-    Append16(anim, 0);            // loop for ever
-    AppendChunk(body, "ANIM", anim);
-    for (const QImage& frame : frames) {
-        QByteArray anmf;
-        Append24(anmf, 0);
-        Append24(anmf, 0);
-        Append24(anmf, static_cast<quint32>(frame.width() - 1));
-        Append24(anmf, static_cast<quint32>(frame.height() - 1));
-        Append24(anmf, 100);  // milliseconds
-        anmf.append('\0');
-        anmf.append(Webp(frame).mid(12));
-        AppendChunk(body, "ANMF", anmf);
-    }
-    return Riff(body);
-}
-
-// A simple lossy WebP whose frame header is made to claim another size:
-// the header is all that is read before the budget refuses it.
+// A simple lossless WebP whose bitstream header is made to claim another
+// size: the header is all that is read before the budget refuses it.
+// (Lossless, because its decoder holds the whole frame whatever size it is
+// drawn at; a lossy frame is reduced row by row as it is decoded.)
 QByteArray WebpClaiming(int width, int height) {
     QImage image(16, 16, QImage::Format_RGB32);
     image.fill(Qt::blue);
-    QByteArray webp = qt_test::Encoded(image, "webp", 80);
-    const qsizetype start_code = webp.indexOf("\x9d\x01\x2a");
-    qToLittleEndian<quint16>(static_cast<quint16>(width), webp.data() + start_code + 3);
-    qToLittleEndian<quint16>(static_cast<quint16>(height), webp.data() + start_code + 5);
+    QByteArray webp = webp_test::Webp(image);
+    // After "VP8L", its size and the signature byte: 14 bits each of width
+    // and height less one, then the alpha and version bits, kept.
+    char* header = webp.data() + webp.indexOf("VP8L") + 9;
+    const quint32 kept = qFromLittleEndian<quint32>(header) & 0xf0000000u;
+    qToLittleEndian<quint32>(kept | static_cast<quint32>(width - 1) | static_cast<quint32>(height - 1) << 14, header);
     return webp;
 }
 
@@ -332,7 +276,8 @@ TEST(QtPhotoKinds, WhatClaimsMoreThanTheBudgetIsRefused) {
     qt_test::EnsureApplication();
     QTemporaryDir dir;
     // 12000 x 12000 is 576 MB of pixels, three times the budget, and none of
-    // these decoders reduces by itself: fitting it to a screen does not help.
+    // these decoders (lossless WebP among them) reduces before it holds the
+    // whole picture: fitting it to a screen does not help.
     // Qt's own limit is lifted above that, so the refusal is ours.
     const int qt_limit = QImageReader::allocationLimit();
     QImageReader::setAllocationLimit(1024);
