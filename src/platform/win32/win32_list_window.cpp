@@ -300,18 +300,22 @@ void ListWindow::GetDisplayInfo(LVITEMW& item) {
     }
 }
 
+// What changed is taken from the notice, what the row is now from the
+// control: Wine's owner-data list tells of a row it picks again as losing
+// its focus and then gaining it with a stale old state, and by the notices
+// alone the row would end without the focus it has.
 void ListWindow::UserItemChanged(const NMLISTVIEW& change) {
     if (!(change.uChanged & LVIF_STATE) || !AcceptsUserPick()) return;
     const UINT diff = change.uOldState ^ change.uNewState;
-    if (diff & LVIS_SELECTED) {
-        const bool on = (change.uNewState & LVIS_SELECTED) != 0;
+    if (change.iItem < 0) {
         // Item -1 is every row.
-        if (change.iItem < 0) UserSelected(0, ReportedRows() - 1, on);
-        else UserSelected(change.iItem, change.iItem, on);
+        if (diff & LVIS_SELECTED) UserSelected(0, ReportedRows() - 1, (change.uNewState & LVIS_SELECTED) != 0);
+    } else if (diff & (LVIS_SELECTED | LVIS_FOCUSED)) {
+        const auto state = SendMessageW(hwnd_, LVM_GETITEMSTATE, static_cast<WPARAM>(change.iItem), LVIS_SELECTED);
+        UserSelected(change.iItem, change.iItem, (state & LVIS_SELECTED) != 0);
     }
-    if (diff & LVIS_FOCUSED) {
-        if ((change.uNewState & LVIS_FOCUSED) && change.iItem >= 0) UserMovedCurrent(change.iItem);
-        else if (!(change.uNewState & LVIS_FOCUSED)) UserMovedCurrent(-1);
+    if ((change.uOldState | change.uNewState) & LVIS_FOCUSED) {
+        UserMovedCurrent(static_cast<int>(SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED)));
     }
 }
 

@@ -165,6 +165,36 @@ TEST_F(Win32ListTest, MousePressReachesTheProgramBeforeTheSelectionMoves) {
     }
 }
 
+// The main window's handler picks the row under a left press itself, and
+// the control's own handling of the press then picks it again: the row must
+// stay the current one, so a double click opens it. Wine tells of that
+// second pick as the row losing its focus and then gaining it with a stale
+// old state.
+TEST_F(Win32ListTest, RowPickedByTheHandlerStaysCurrentThroughTheControlsClick) {
+    Fill(20);
+    form.list.MouseDown = [&](int button, int, int x, int y) {
+        if (button != kLeftButton) return;
+        form.list.SetAllSelected(false);
+        const std::int32_t row = form.list.HitTest(x, y);
+        form.list.SetSelected(row, true);
+        form.list.SetSelectedItem(row);
+    };
+    std::int32_t opened = -1;
+    form.list.DblClick = [&] { opened = form.list.SelectedItem(); };
+    const LPARAM at = PointOfRow(hwnd, 4);
+    for (const UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
+        PostMessageW(hwnd, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
+    }
+    for (int i = 0; i < 5; ++i) {
+        services.DoEvents();
+        Sleep(10);
+    }
+    EXPECT_EQ(form.list.SelectedItem(), 5);
+    EXPECT_EQ(opened, 5);
+    EXPECT_TRUE(form.list.Selected(5));
+    EXPECT_EQ(ControlSelectedCount(), 1);
+}
+
 TEST_F(Win32ListTest, HeaderClickSortsAndTheControlShowsTheNewOrder) {
     Fill(3);
     form.list.SetSelected(1, true);  // 写真1.jpg
