@@ -21,6 +21,9 @@ wine_work() {
   own_prefix=no
   dpi_changed=no
   trap wine_work_end EXIT
+  # A step that fails without a word of its own still says which it was.
+  set -o errtrace
+  trap 'echo "FAIL: $BASH_COMMAND (exit $?)" >&2' ERR
   # The registry files appear only once the server first saves; the drive
   # is there as soon as the prefix is.
   if [ "${1:-}" = own ] || [ -z "${WINEPREFIX:-}" ] || [ ! -d "$WINEPREFIX/drive_c" ]; then
@@ -90,7 +93,13 @@ body = sys.stdin.read().replace("\n", "\r\n")
 head = "Windows Registry Editor Version 5.00\r\n\r\n"
 open(sys.argv[1], "wb").write(b"\xff\xfe" + (head + body).encode("utf-16-le"))
 ' "$reg"
-  "$wine" regedit "$reg" >/dev/null 2>&1
+  # A Wine process started while the last one's desktop shuts down may
+  # fail at its start; a second try meets a settled session.
+  local tries=0
+  until "$wine" regedit "$reg" >/dev/null 2>&1; do
+    tries=$((tries + 1))
+    [ "$tries" -lt 3 ] || { rm -f "$reg"; fail "regedit did not import the test's registry entries"; }
+  done
   rm -f "$reg"
 }
 
