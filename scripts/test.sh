@@ -12,7 +12,7 @@ jobs=$(nproc)
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$jobs"
-(cd build && ctest --output-on-failure -j "$jobs")
+(cd build && ctest --output-on-failure --timeout 600 -j "$jobs")
 # The refresh against a plain walk of the same tree, so a slower refresh
 # shows in every log. It only prints; timings never fail the run.
 build/bench/refresh --files 10000 || echo "refresh benchmark did not run"
@@ -55,7 +55,7 @@ mkdir -p "$WINEPREFIX"
 cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTROVA_LINUX_PROGRAM="$PWD/build/bin/kestrova"
 cmake --build build-win -j "$jobs"
-(cd build-win && xvfb-run -a -s "-noreset -screen 0 1600x1000x24" ctest --output-on-failure -j "$jobs")
+(cd build-win && xvfb-run -a -s "-noreset -screen 0 1600x1000x24" ctest --output-on-failure --timeout 600 -j "$jobs")
 stop_wine
 trap - EXIT
 
@@ -72,4 +72,4 @@ export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTROVA_SANITIZE=ON
 cmake --build build-asan -j "$jobs"
-(cd build-asan && ctest --output-on-failure -j "$jobs")
+(cd build-asan && ctest --output-on-failure --timeout 600 -j "$jobs")

@@ -75,6 +75,10 @@ struct FolderReading {
     // Ahead, called on a reading thread before each folder is opened, with
     // its path: a test holds a folder there, as a share that does not answer.
     std::function<void(const std::string& path)> before_opening;
+    // Ahead, called on a reading thread once a folder is listed and before
+    // its files' status is looked up, with its path: a test removes a file
+    // there, as another program may at that moment.
+    std::function<void(const std::string& path)> after_listing;
 };
 
 }  // namespace kestrova

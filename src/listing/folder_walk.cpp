@@ -73,6 +73,7 @@ FolderWalk::Listed OpenAndList(const FolderHandle* parent, const std::string& na
     std::size_t requests = 1;
     if (handle.is_open()) {
         listed.listing = ListFolder(handle, attributes, "*", EntryStatus::Later);
+        if (reading && reading->after_listing) reading->after_listing(path);
         listed.handle = std::make_shared<FolderHandle>(std::move(handle));
         // Reading the folder, and one status call for each entry not left
         // for later.

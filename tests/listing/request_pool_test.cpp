@@ -3,14 +3,13 @@
 // opens, never on a clock.
 #include <gtest/gtest.h>
 
-#include <latch>
 #include <memory>
 #include <mutex>
-#include <semaphore>
 #include <string>
 #include <vector>
 
 #include "listing/request_pool.h"
+#include "support/gates.h"
 
 namespace kestrova {
 namespace {
@@ -28,9 +27,9 @@ struct Log {
 TEST(RequestPool, JobsStartInTheOrderQueuedAndAWaitedForJobGoesFirst) {
     RequestPool pool(1, 1);
     Log log;
-    std::binary_semaphore started(0);
-    std::binary_semaphore gate(0);
-    std::latch all_done(5);
+    testing::Gate started;
+    testing::Gate gate;
+    testing::Countdown all_done(5);
     pool.Submit([&] {
         started.release();
         gate.acquire();  // holds the one worker while the others queue
@@ -63,8 +62,8 @@ TEST(RequestPool, GrowsOnlyWhileRequestsAreSlowAndUpToItsMost) {
     for (const bool slow : {false, true}) {
         SCOPED_TRACE(slow ? "slow jobs" : "fast jobs");
         RequestPool pool(1, 3);
-        std::binary_semaphore gate(0);
-        std::latch all_done(12);
+        testing::Gate gate;
+        testing::Countdown all_done(12);
         // The first job holds the worker until every job is queued, so work
         // waits whenever a job ends.
         pool.Submit([&] {
@@ -87,7 +86,7 @@ TEST(RequestPool, GrowsOnlyWhileRequestsAreSlowAndUpToItsMost) {
 
 TEST(RequestPool, OneFastJobAmongSlowOnesKeepsRequestsCountedFast) {
     RequestPool pool(1, 4);
-    std::latch all_done(12);
+    testing::Countdown all_done(12);
     for (int i = 0; i < 12; ++i) {
         pool.Submit([&, i] {
             all_done.count_down();
@@ -112,9 +111,9 @@ TEST(RequestPool, AbandoningWaitsForNoJobAndDropsTheQueuedOnes) {
     auto pool = std::make_unique<RequestPool>(1, 1);
     // The job under way stands for a request a share never answers; the
     // test opens its gate only after the pool is gone.
-    auto gate = std::make_shared<std::binary_semaphore>(0);
-    auto finished = std::make_shared<std::binary_semaphore>(0);
-    auto started = std::make_shared<std::binary_semaphore>(0);
+    auto gate = std::make_shared<testing::Gate>();
+    auto finished = std::make_shared<testing::Gate>();
+    auto started = std::make_shared<testing::Gate>();
     pool->Submit([gate, finished, started] {
         started->release();
         gate->acquire();

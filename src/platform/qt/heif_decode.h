@@ -17,6 +17,11 @@ bool IsHeifFile(const std::string& path);
 // The picture at FitInside(natural upright size, fit); nullopt when the file
 // cannot be decoded (also when this system's libheif lacks the codec) or the
 // decode would pass the budget.
+// Decoded as the codec hands the planes over and reduced from them, so the
+// whole picture is never held as 32-bit pixels.
 std::optional<LoadedPicture> DecodeHeifFile(const std::string& path, PixelSize fit);
+// The same, the planes converted whole by libheif first: for colour codings
+// the reduction does not know, and a baseline to measure against.
+std::optional<LoadedPicture> DecodeHeifFileInterleaved(const std::string& path, PixelSize fit);
 
 }  // namespace kestrova

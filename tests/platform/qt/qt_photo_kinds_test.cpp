@@ -9,9 +9,12 @@
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
+#include "platform/qt/heif_decode.h"
 #include "platform/qt/qt_picture_decode.h"
 #include "platform/qt/qt_test_support.h"
 #include "support/heif_file.h"
@@ -187,6 +190,113 @@ TEST(QtPhotoKinds, DecodedUprightAndNoLargerThanAskedFor) {
                 EXPECT_EQ(QuartersOf(loaded->picture), UprightQuarters(orientation)) << what;
             }
         }
+    }
+}
+
+// The largest difference of one channel between two pictures of one size.
+int WorstChannel(const Picture& a, const Picture& b) {
+    int worst = 0;
+    for (size_t i = 0; i < a.pixels.size(); ++i) {
+        for (int shift : {0, 8, 16, 24}) {
+            worst = std::max(worst, std::abs(static_cast<int>(a.pixels[i] >> shift & 0xff) -
+                                             static_cast<int>(b.pixels[i] >> shift & 0xff)));
+        }
+    }
+    return worst;
+}
+
+// HEIC and AVIF are reduced straight from the codec's planes; they must
+// read as libheif's own conversion reads them, whole and reduced, at each
+// sampling, depth and turn.
+TEST(QtPhotoKinds, HeifPlanesReadAsLibheifConvertsThem) {
+    qt_test::EnsureApplication();
+    QTemporaryDir dir;
+    QImage colours(48, 40, QImage::Format_RGB32);
+    for (int y = 0; y < colours.height(); ++y) {
+        for (int x = 0; x < colours.width(); ++x) colours.setPixel(x, y, qRgb(x * 5, y * 6, 255 - x * 2 - y * 3));
+    }
+    const QImage rgb = colours.convertToFormat(QImage::Format_RGB888);
+    struct Case {
+        const char* name;
+        test::HeifSettings settings;
+    };
+    const Case cases[] = {
+        {"420.heic", {heif_compression_HEVC, 90, 1, false, "420"}},
+        {"444.heic", {heif_compression_HEVC, 90, 1, false, "444"}},
+        {"422.heic", {heif_compression_HEVC, 90, 1, false, "422"}},
+        {"420.avif", {heif_compression_AV1, 90, 1, false, "420"}},
+        {"444.avif", {heif_compression_AV1, 90, 1, false, "444"}},
+        {"turned.heic", {heif_compression_HEVC, 90, 6, false, "420"}},
+        {"mirrored.avif", {heif_compression_AV1, 90, 5, false, "420"}},
+        {"10-bit.heic", {heif_compression_HEVC, 90, 1, false, "420", 10}},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir.filePath(c.name).toStdString();
+        ASSERT_EQ(test::WriteHeifFile(path, rgb.constBits(), rgb.width(), rgb.height(), static_cast<int>(rgb.bytesPerLine()),
+                                      c.settings),
+                  "")
+            << c.name;
+        for (const PixelSize fit : {PixelSize{}, PixelSize{24, 24}}) {
+            const std::string what = std::string(c.name) + (fit.Empty() ? " whole" : " reduced");
+            const std::optional<LoadedPicture> planes = DecodeHeifFile(path, fit);
+            const std::optional<LoadedPicture> converted = DecodeHeifFileInterleaved(path, fit);
+            ASSERT_TRUE(planes.has_value() && converted.has_value()) << what;
+            ASSERT_EQ(planes->natural, converted->natural) << what;
+            ASSERT_EQ(SizeOf(planes->picture), SizeOf(converted->picture)) << what;
+            // Whole, only the colour's rounding and where subsampled colour
+            // is sited part them; reduced, also the two ways of averaging.
+            const int worst = WorstChannel(planes->picture, converted->picture);
+            EXPECT_LE(worst, fit.Empty() ? 2 : 3) << what << ": a channel differs by " << worst;
+        }
+    }
+}
+
+// A HEIC's colour box says how its planes make colour: libheif 1.15 reads
+// no colour description from the HEVC stream and converts a HEIC as
+// full-range BT.601 whatever the box says, so a camera's limited-range or
+// BT.709 photo would come out washed out or tinted. (An AVIF's planes come
+// from libheif already in the coding its box gives.) One flat colour, coded
+// as luma 164 and colour difference 144 and 40 (libheif's encoder takes it
+// through full-range BT.601 RGB, where it lies inside the gamut and comes
+// back unchanged), the box then set to each coding; each reads as a colour
+// at least 9 apart from the others.
+TEST(QtPhotoKinds, HeifColourBoxSaysHowThePlanesMakeColour) {
+    qt_test::EnsureApplication();
+    QTemporaryDir dir;
+    struct Case {
+        const char* name;
+        int matrix;
+        bool full_range;
+        QRgb want;
+    };
+    const Case cases[] = {
+        {"601-full.heic", 6, true, qRgb(41, 221, 192)},
+        {"601-limited.heic", 6, false, qRgb(32, 238, 205)},
+        {"709-limited.heic", 1, false, qRgb(15, 216, 206)},
+        {"709-full.heic", 1, true, qRgb(25, 202, 194)},
+        {"2020-full.heic", 9, true, qRgb(34, 212, 194)},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir.filePath(c.name).toStdString();
+        ASSERT_EQ(test::WriteFlatYcbcrHeif(path, heif_compression_HEVC, 164, 144, 40), "") << c.name;
+        QFile file(QString::fromStdString(path));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite)) << c.name;
+        QByteArray bytes = file.readAll();
+        // colr, nclx, then primaries, transfer and matrix (16 bits each)
+        // and the range flag in the top bit of the next byte.
+        const qsizetype box = bytes.indexOf("colrnclx");
+        ASSERT_GT(box, 0) << c.name << ": no colour box";
+        qToBigEndian<quint16>(static_cast<quint16>(c.matrix), bytes.data() + box + 12);
+        bytes[box + 14] = static_cast<char>(c.full_range ? 0x80 : 0);
+        file.seek(0);
+        file.write(bytes);
+        file.close();
+        const std::optional<LoadedPicture> loaded = DecodeHeifFile(path, {});
+        ASSERT_TRUE(loaded.has_value()) << c.name;
+        const QRgb seen = loaded->picture.pixels.at(0);
+        EXPECT_NEAR(qRed(seen), qRed(c.want), 3) << c.name;
+        EXPECT_NEAR(qGreen(seen), qGreen(c.want), 3) << c.name;
+        EXPECT_NEAR(qBlue(seen), qBlue(c.want), 3) << c.name;
     }
 }
 

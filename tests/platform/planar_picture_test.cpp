@@ -1,0 +1,179 @@
+// Pictures made from luma and colour-difference planes, as HEVC and AV1
+// decoders hand them over: the colour each coding means, subsampled colour,
+// reduction to the drawn size and alpha.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+#include <optional>
+#include <vector>
+
+#include "platform/pictures/planar_picture.h"
+
+namespace kestrova {
+namespace {
+
+// A plane that owns its samples, rows padded the way decoders pad them.
+class OwnedPlane {
+public:
+    OwnedPlane(int width, int height, std::initializer_list<int> samples, int bits = 8)
+        : width_(width), height_(height), bits_(bits), stride_((width * (bits > 8 ? 2 : 1) + 15) / 16 * 16) {
+        bytes_.assign(static_cast<size_t>(stride_) * static_cast<size_t>(height), 0xee);
+        auto next = samples.begin();
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const int v = next == samples.end() ? samples.end()[-1] : *next++;
+                std::uint8_t* at = bytes_.data() + static_cast<size_t>(y) * static_cast<size_t>(stride_);
+                if (bits > 8) {
+                    const auto word = static_cast<std::uint16_t>(v);
+                    std::memcpy(at + static_cast<size_t>(x) * 2, &word, 2);
+                } else {
+                    at[x] = static_cast<std::uint8_t>(v);
+                }
+            }
+        }
+    }
+    SamplePlane View() const { return {bytes_.data(), stride_, width_, height_, bits_}; }
+
+private:
+    int width_, height_, bits_;
+    std::ptrdiff_t stride_;
+    std::vector<std::uint8_t> bytes_;
+};
+
+struct Rgba {
+    int r, g, b, a;
+};
+
+Rgba At(const Picture& p, int x, int y) {
+    const std::uint32_t v = p.pixels[static_cast<size_t>(y) * static_cast<size_t>(p.width) + static_cast<size_t>(x)];
+    return {static_cast<int>(v >> 16 & 0xff), static_cast<int>(v >> 8 & 0xff), static_cast<int>(v & 0xff),
+            static_cast<int>(v >> 24)};
+}
+
+void ExpectNear(const Rgba& seen, const Rgba& want, int tolerance, const char* what) {
+    EXPECT_LE(std::abs(seen.r - want.r), tolerance) << what << " red " << seen.r << " not " << want.r;
+    EXPECT_LE(std::abs(seen.g - want.g), tolerance) << what << " green " << seen.g << " not " << want.g;
+    EXPECT_LE(std::abs(seen.b - want.b), tolerance) << what << " blue " << seen.b << " not " << want.b;
+    EXPECT_LE(std::abs(seen.a - want.a), tolerance) << what << " alpha " << seen.a << " not " << want.a;
+}
+
+// One pixel of one colour through each coding.
+TEST(PlanarPictureTest, EachCodingGivesItsColour) {
+    struct Case {
+        const char* what;
+        int matrix;
+        bool full_range;
+        int bits;
+        int y, cb, cr;
+        Rgba want;
+    };
+    const Case cases[] = {
+        {"BT.601 red", 6, true, 8, 76, 85, 255, {254, 0, 0, 255}},
+        {"BT.601 limited white", 6, false, 8, 235, 128, 128, {255, 255, 255, 255}},
+        {"BT.601 limited black", 6, false, 8, 16, 128, 128, {0, 0, 0, 255}},
+        {"BT.601 limited grey", 6, false, 8, 126, 128, 128, {128, 128, 128, 255}},
+        {"unspecified reads as BT.601", 2, true, 8, 76, 85, 255, {254, 0, 0, 255}},
+        {"BT.709 green", 1, true, 8, 182, 30, 12, {0, 255, 0, 255}},
+        {"BT.2020 blue", 9, true, 8, 15, 255, 118, {0, 0, 255, 255}},
+        {"planes of green, blue and red", 0, true, 8, 40, 200, 90, {90, 40, 200, 255}},
+        {"10-bit grey", 6, true, 10, 512, 512, 512, {128, 128, 128, 255}},
+        {"10-bit limited white", 6, false, 10, 940, 512, 512, {255, 255, 255, 255}},
+    };
+    for (const Case& c : cases) {
+        const OwnedPlane y(1, 1, {c.y}, c.bits), cb(1, 1, {c.cb}, c.bits), cr(1, 1, {c.cr}, c.bits);
+        PlanarPicture planes{y.View(), cb.View(), cr.View(), {}, *ColourMatrixOf(c.matrix), c.full_range};
+        const Picture p = ReducedFromPlanes(planes, {1, 1});
+        ASSERT_EQ(p.width, 1) << c.what;
+        ExpectNear(At(p, 0, 0), c.want, 2, c.what);
+    }
+}
+
+TEST(PlanarPictureTest, MatricesThatAreNotPlainAreLeftAlone) {
+    for (int code : {8, 10, 11, 12, 13, 14, 16}) EXPECT_FALSE(ColourMatrixOf(code).has_value()) << code;
+    for (int code : {0, 1, 2, 5, 6, 9}) EXPECT_TRUE(ColourMatrixOf(code).has_value()) << code;
+}
+
+// 4:2:0 at an odd size: the colour of each 2 x 2 block, the last column
+// and row of colour covering one luma sample.
+TEST(PlanarPictureTest, HalvedColourCoversItsBlockAtOddSizes) {
+    const OwnedPlane y(3, 3, {128});
+    // Red, blue / green-ish, grey.
+    const OwnedPlane cb(2, 2, {85, 255, 44, 128});
+    const OwnedPlane cr(2, 2, {255, 107, 21, 128});
+    const PlanarPicture planes{y.View(), cb.View(), cr.View(), {}, *ColourMatrixOf(6), true};
+    const Picture p = ReducedFromPlanes(planes, {3, 3});
+    ASSERT_EQ(p.width, 3);
+    ASSERT_EQ(p.height, 3);
+    for (int yy = 0; yy < 2; ++yy) {
+        for (int xx = 0; xx < 2; ++xx) {
+            EXPECT_EQ(At(p, xx, yy).r, At(p, 0, 0).r);
+            EXPECT_EQ(At(p, xx, yy).b, At(p, 0, 0).b);
+        }
+    }
+    EXPECT_GT(At(p, 0, 0).r, 200);
+    EXPECT_GT(At(p, 2, 0).b, 200);
+    EXPECT_GT(At(p, 0, 2).g, At(p, 0, 2).r);
+    EXPECT_EQ(At(p, 2, 2).r, 128);
+    EXPECT_EQ(At(p, 2, 2).g, 128);
+}
+
+// Every drawn pixel the mean of what it covers, also where the spans are
+// uneven (5 columns into 2).
+TEST(PlanarPictureTest, ReducedPixelIsTheMeanOfWhatItCovers) {
+    const OwnedPlane y(5, 2, {0, 255, 0, 255, 0,  //
+                              255, 0, 255, 0, 255});
+    const OwnedPlane c(5, 2, {128});
+    const PlanarPicture planes{y.View(), c.View(), c.View(), {}, *ColourMatrixOf(6), true};
+    const Picture p = ReducedFromPlanes(planes, {2, 1});
+    ASSERT_EQ(p.width, 2);
+    ASSERT_EQ(p.height, 1);
+    // Columns 0-1 and 2-4 of both rows: 510 / 4 and 765 / 6.
+    EXPECT_NEAR(At(p, 0, 0).g, 128, 1);
+    EXPECT_NEAR(At(p, 1, 0).g, 128, 1);
+    const OwnedPlane bright(4, 1, {0, 0, 200, 200});
+    const PlanarPicture grey{bright.View(), {}, {}, {}, {}, true};
+    const Picture halves = ReducedFromPlanes(grey, {2, 1});
+    ASSERT_EQ(halves.width, 2);
+    ExpectNear(At(halves, 0, 0), {0, 0, 0, 255}, 0, "dark half");
+    ExpectNear(At(halves, 1, 0), {200, 200, 200, 255}, 0, "bright half");
+}
+
+// What is transparent lends no colour to the pixel it is reduced into.
+TEST(PlanarPictureTest, TransparentSamplesLendNoColour) {
+    const OwnedPlane y(2, 1, {76, 150});  // red beside green
+    const OwnedPlane cb(2, 1, {85, 44});
+    const OwnedPlane cr(2, 1, {255, 21});
+    const OwnedPlane alpha(2, 1, {255, 0});
+    const PlanarPicture planes{y.View(), cb.View(), cr.View(), alpha.View(), *ColourMatrixOf(6), true};
+    const Picture p = ReducedFromPlanes(planes, {1, 1});
+    ASSERT_EQ(p.width, 1);
+    ExpectNear(At(p, 0, 0), {254, 0, 0, 128}, 2, "half-covered red");
+    const OwnedPlane clear(2, 1, {0});
+    const PlanarPicture none{y.View(), cb.View(), cr.View(), clear.View(), *ColourMatrixOf(6), true};
+    EXPECT_EQ(ReducedFromPlanes(none, {1, 1}).pixels.at(0), 0u);
+}
+
+TEST(PlanarPictureTest, PlanesThatDoNotAddUpGiveNothing) {
+    const OwnedPlane y(4, 4, {128}), half(2, 2, {128}), third(1, 1, {128}), narrow(4, 2, {128});
+    struct Case {
+        const char* what;
+        PlanarPicture planes;
+        PixelSize size;
+    };
+    const Case cases[] = {
+        {"larger than the planes", {y.View(), half.View(), half.View(), {}, {}, true}, {5, 4}},
+        {"empty size", {y.View(), half.View(), half.View(), {}, {}, true}, {0, 4}},
+        {"colour a third of luma", {y.View(), third.View(), third.View(), {}, {}, true}, {4, 4}},
+        {"blue without red", {y.View(), half.View(), {}, {}, {}, true}, {4, 4}},
+        {"two colour planes apart", {y.View(), half.View(), narrow.View(), {}, {}, true}, {4, 4}},
+        {"alpha not at luma size", {y.View(), half.View(), half.View(), half.View(), {}, true}, {4, 4}},
+        {"no luma", {{}, half.View(), half.View(), {}, {}, true}, {1, 1}},
+    };
+    for (const Case& c : cases) EXPECT_TRUE(ReducedFromPlanes(c.planes, c.size).Empty()) << c.what;
+}
+
+}  // namespace
+}  // namespace kestrova
