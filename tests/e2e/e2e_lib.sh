@@ -27,28 +27,3 @@ wait_for_end() {
   kill -0 "$program" 2>/dev/null && fail "$name did not end"
   wait "$program" || true
 }
-
-# Puts the Wine that runs Windows programs here into $wine and its server
-# into $wineserver, or skips the test (exit 77) without one.
-find_wine() {
-  wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
-  [ -x "$wine" ] || { echo "SKIP: no Wine"; exit 77; }
-  wineserver="$(dirname "$wine")/wineserver"
-}
-
-# A work folder ($work) with a Wine prefix of its own, whose server is
-# stopped, with the program ($pid, when set) and the folder, at the exit.
-# $1 is the signal that stops the program (TERM unless said).
-make_wine_work() {
-  stop_signal=${1:-TERM}
-  work=$(mktemp -d)
-  pid=""
-  trap stop_wine_work EXIT
-  export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-}
-
-stop_wine_work() {
-  [ -n "$pid" ] && kill -"$stop_signal" "$pid" 2>/dev/null || true
-  WINEPREFIX="$work/prefix" "$wineserver" -k 2>/dev/null || true
-  rm -rf "$work"
-}

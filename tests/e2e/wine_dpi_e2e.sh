@@ -17,16 +17,17 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 source "$here/e2e_lib.sh"
-source "$here/windows_e2e_lib.sh"
+source "$here/wine_lib.sh"
 source "$here/stripes_lib.sh"
-start_wine_work
-make_wine_prefix
+# A prefix of its own, made on this screen: Wine keeps the screen it finds
+# when its server starts, and the test run's prefix is made without one.
+wine_work own
 mkdir -p "$work/win"
 cp "$exe" "$work/win/kestrova.exe"
 prepare_stripes "$work" "$work/win/Kestrova.ini" "Z:${work//\//\\}\\pics"
 
 for dpi in 96 144; do
-  set_wine_dpi "$dpi"
+  wine_dpi "$dpi"
   "$wine" "$work/win/kestrova.exe" &
   pid=$!
   check_stripes_shown "kestrova.exe at $dpi dpi" "$pid" kestrova.exe "$work/shot-$dpi.png"

@@ -27,14 +27,7 @@ fi
 source "$here/e2e_lib.sh"
 source "$here/wine_lib.sh"
 
-work=$(mktemp -d)
-pid=""
-cleanup() {
-  wine_cleanup
-  rm -rf "$work"
-}
-trap cleanup EXIT
-wine_session "$work"
+wine_work
 
 # The tree: fixed sizes and times, so both lists hold the same rows.
 mkdir -p "$work/files/sub" "$work/win" "$work/linux"

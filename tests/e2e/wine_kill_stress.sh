@@ -24,11 +24,10 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 source "$here/e2e_lib.sh"
-find_wine
+source "$here/wine_lib.sh"
 
-make_wine_work KILL
-
-"$wine" wineboot --init >/dev/null 2>&1
+# A prefix of its own: the checks below wait for its server to end.
+wine_work own
 "$wineserver" -w
 mkdir "$work/app"
 cp "$exe" "$work/app/kestrova.exe"

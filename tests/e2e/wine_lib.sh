@@ -1,20 +1,33 @@
 # Shared by the Wine end-to-end scripts; sourced, not run, after e2e_lib.sh.
 # One Wine prefix and server serve a whole test run: a script joins the
-# prefix WINEPREFIX names when it exists (scripts/test.sh makes one) and
-# makes a temporary one only when run on its own. Needs wine64 (or wine),
-# xdotool and python3, and a display (the scripts start Xvfb themselves).
+# prefix WINEPREFIX names when it exists (scripts/test.sh makes one, its
+# server persistent) and makes a temporary one only when run on its own.
+# Needs wine64 (or wine), xdotool and python3, and a display (the scripts
+# start Xvfb themselves).
 
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
 wineserver=$(command -v wineserver || echo "$(dirname "$wine")/wineserver")
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 
-# Joins or makes the prefix; cleanup (the scripts' EXIT trap) undoes it.
-#   wine_session <work folder>
-wine_session() {
+# Makes the script's temporary folder $work and joins the test run's prefix
+# or, with "own" or outside a test run, makes one in $work. At the exit the
+# program $pid is killed, what the script put into a joined prefix is taken
+# back (its function undo, and the screen's scaling) and the folder goes.
+#   wine_work [own]
+wine_work() {
   [ -x "$wine" ] || { echo "SKIP: no Wine"; exit 77; }
+  work=$(mktemp -d)
+  pid=""
   own_prefix=no
-  if [ -z "${WINEPREFIX:-}" ] || [ ! -f "$WINEPREFIX/system.reg" ]; then
-    export WINEPREFIX="$1/prefix"
+  dpi_changed=no
+  trap wine_work_end EXIT
+  # A step that fails without a word of its own still says which it was.
+  set -o errtrace
+  trap 'echo "FAIL: $BASH_COMMAND (exit $?)" >&2' ERR
+  # The registry files appear only once the server first saves; the drive
+  # is there as soon as the prefix is.
+  if [ "${1:-}" = own ] || [ -z "${WINEPREFIX:-}" ] || [ ! -d "$WINEPREFIX/drive_c" ]; then
+    export WINEPREFIX="$work/prefix"
     own_prefix=yes
     "$wine" wineboot --init >/dev/null 2>&1
   fi
@@ -23,6 +36,7 @@ wine_session() {
   wine_registry <<'REG'
 [HKEY_CURRENT_USER\Software\Wine\AppDefaults\kestrova.exe\X11 Driver]
 "Decorated"="N"
+"Managed"="N"
 
 [HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
 "ＭＳ Ｐゴシック"="IPAPGothic"
@@ -32,35 +46,41 @@ wine_session() {
 REG
 }
 
+wine_work_end() {
+  if [ -n "${pid:-}" ]; then
+    kill -KILL "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  fi
+  if [ "$own_prefix" = yes ]; then
+    "$wineserver" -k 2>/dev/null || true
+  else
+    if declare -F undo >/dev/null; then undo; fi
+    if [ "$dpi_changed" = yes ]; then wine_dpi 96; fi
+  fi
+  rm -rf "$work"
+}
+
+# The screen's scaling as Windows keeps it, for the programs started from
+# now on: dots per inch, 96 at 100 %, 144 at 150 %.
+wine_dpi() {
+  printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"LogPixels"=dword:%08x\n' "$1" | wine_registry
+  [ "$1" = 96 ] || dpi_changed=yes
+}
+
 # Runs the script again under Xvfb when there is no display.
 #   wine_display "$@"
 wine_display() {
   [ -n "${DISPLAY:-}" ] || exec xvfb-run -a -s "-noreset -screen 0 1600x1000x24" "$0" "$@"
 }
 
-# A test's folder $work: kestrova.exe in $work/win, an empty $work/files, the
-# prefix joined and the probe at hand. At the end the script's own undo (if
-# it defines one) takes back what it put into the prefix.
+# A test's folder $work: kestrova.exe in $work/win, an empty $work/files,
+# the prefix joined and the probe at hand.
 #   wine_test <kestrova.exe> <wine_probe.exe>
 wine_test() {
-  work=$(mktemp -d)
-  pid=""
-  trap wine_test_end EXIT
-  wine_session "$work"
+  wine_work
   probe_exe=$2
   mkdir -p "$work/win" "$work/files"
   cp "$1" "$work/win/kestrova.exe"
-}
-wine_test_end() {
-  wine_cleanup
-  if declare -F undo >/dev/null; then undo; fi
-  rm -rf "$work"
-}
-
-# Ends what the session started: the program, and a prefix of our own.
-wine_cleanup() {
-  [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null || true
-  if [ "${own_prefix:-no}" = yes ]; then "$wineserver" -k 2>/dev/null || true; fi
 }
 
 # Imports registry text (the body of a .reg file, UTF-8) from stdin.
@@ -73,7 +93,13 @@ body = sys.stdin.read().replace("\n", "\r\n")
 head = "Windows Registry Editor Version 5.00\r\n\r\n"
 open(sys.argv[1], "wb").write(b"\xff\xfe" + (head + body).encode("utf-16-le"))
 ' "$reg"
-  "$wine" regedit "$reg" >/dev/null 2>&1
+  # A Wine process started while the last one's desktop shuts down may
+  # fail at its start; a second try meets a settled session.
+  local tries=0
+  until "$wine" regedit "$reg" >/dev/null 2>&1; do
+    tries=$((tries + 1))
+    [ "$tries" -lt 3 ] || { rm -f "$reg"; fail "regedit did not import the test's registry entries"; }
+  done
   rm -f "$reg"
 }
 
@@ -102,14 +128,23 @@ row_point() {
   probe row "$main_title" "$1" || fail "no row $1 in the list"
 }
 
-# Selects every row of the list (the middle button does) and waits until
-# the list shows $1 rows selected.
+# Selects every row of the list and waits until the list shows all $1
+# selected. The middle button selects every row or none, by what was
+# selected before, so it may take a second press.
 select_all() {
-  click_at 2 "$(row_point 1)"
-  for _ in $(seq 1 100); do
-    [ "$(probe selected "$main_title")" = "$1" ] && return 0
+  local want=$1 count
+  count=$(probe selected "$main_title")
+  for _ in 1 2; do
+    [ "$count" = "$want" ] && return 0
+    click_at 2 "$(row_point 1)"
+    # From none it can only go to all; from some, to all or none.
+    if [ "$count" = 0 ]; then
+      count=$(probe selection "$main_title" "$want") || break
+    else
+      count=$(probe selection "$main_title" "$want" 0) || break
+    fi
   done
-  fail "the middle button did not select the $1 rows"
+  [ "$count" = "$want" ] || fail "the middle button did not select the $want rows"
 }
 
 # Chooses item $1 (1-based, separators not counted) of the list menu opened
@@ -117,17 +152,10 @@ select_all() {
 list_menu() {
   local item=$1 row=$2
   click_at 3 "$(row_point "$row")"
-  wait_menu
+  probe menu || fail "no pop-up menu showed"
   for _ in $(seq 1 "$item"); do xdotool key Down; done
   xdotool key Return
-}
-
-# Waits until a pop-up menu shows.
-wait_menu() {
-  for _ in $(seq 1 100); do
-    probe windows | grep -q $'\t#32768\t' && return 0
-  done
-  fail "no pop-up menu showed"
+  probe menu gone || fail "the pop-up menu stayed"
 }
 
 # The text of the message box titled "Kestrova" that shows now.
@@ -136,10 +164,17 @@ message_text() {
   probe texts "Kestrova" | awk -F'\t' '$1 == "Static" && $2 != "" { print $2 }'
 }
 
+# Answers the message box titled "Kestrova" with its default button and
+# waits for it to go.
+answer_message() {
+  xdotool key Return
+  probe wait Kestrova gone || fail "the message stayed"
+}
+
 # Waits until file $1 has $2 lines.
 wait_lines() {
   local file=$1 count=$2
-  for _ in $(seq 1 300); do
+  for _ in $(seq 1 600); do
     [ -f "$file" ] && [ "$(wc -l < "$file")" -ge "$count" ] && return 0
     sleep 0.1
   done
@@ -163,12 +198,17 @@ open(path, "wb").write(("\r\n".join(lines) + "\r\n").encode("cp932"))
 PY
 }
 
-# Starts kestrova.exe from folder $1 and waits for its main window.
+# Starts kestrova.exe from folder $1 and waits for its main window. With
+# $2, a start that refreshes: it waits on until the start is over, when
+# the $2 rows found are selected (a click before would land in the refresh).
 main_title="ケストロヴァ (Kestrova) ZI22"
 start_program() {
   "$wine" "$1/kestrova.exe" &
   pid=$!
   probe wait "$main_title" || fail "kestrova.exe showed no main window"
+  if [ -n "${2:-}" ]; then
+    probe selection "$main_title" "$2" >/dev/null || fail "the start did not end with its $2 rows selected"
+  fi
 }
 
 # Waits for kestrova.exe to end by itself; $1 names the occasion.
@@ -185,7 +225,7 @@ wait_program_end() {
 # Closes the main window by its close box and waits for the program to end.
 close_program() {
   local window
-  window=$(xdotool search --onlyvisible --name "^$main_title\$" | head -n 1)
+  window=$(xdotool search --onlyvisible --name "^ケストロヴァ \\(Kestrova\\) ZI22\$" | head -n 1)
   [ -n "$window" ] || fail "no main window to close"
   python3 "$here/x11_close.py" "$window"
   wait_program_end "when closed by its close box"

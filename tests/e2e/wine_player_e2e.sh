@@ -46,14 +46,13 @@ part_line() { echo "$(windows_path "$work/win/mplayerc.exe") \"$files\\$1\" /pla
 case "$mode" in
   menu)
     write_settings "$work/win/Kestrova.ini" "$files" 1 1,0,3,0,0,0 "" '*.avi'
-    start_program "$work/win"
+    start_program "$work/win" 2
     select_all 2
     list_menu 4 1
     text=$(message_text)
     [ "$text" = "$(windows_path "$work/win/mplayerc.exe") が見つかりません。開く(実行)できませんでした。" ] ||
       fail "the message without any player reads: $text"
-    xdotool key Return
-    probe wait Kestrova gone || fail "the message stayed"
+    answer_message
     wait_window "$main_title"
     echo "no player at all: the message names mplayerc.exe beside the program"
 

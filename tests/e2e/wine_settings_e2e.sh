@@ -30,21 +30,16 @@ type_text "Videos"
 click_screen 2500 735
 type_text 'C:\windows'
 
-# Row 3's folder from the browser: its first drive.
+# Row 3's folder from the browser: the first drive under the computer,
+# picked in its tree by the keys, and "OK" by Return.
 click_screen 2500 975
 click_at 1 "$(probe control "$screen" 参照)"
-for _ in $(seq 1 100); do
-  browser=$(probe windows | awk -F'\t' '$2 == "#32770" { print $3; exit }')
-  [ -n "$browser" ] && break
-done
-[ -n "$browser" ] || fail "the folder browser did not open"
-IFS=, read -r x y w h <<<"$browser"
-xdotool mousemove $((x + w / 2)) $((y + h / 2)) key Down
+browser="Browse for Folder"
+wait_window "$browser"
+click_at 1 "$(probe kind "$browser" SysTreeView32)"
+xdotool key Home Down
 xdotool key Return
-probe wait "$screen" || fail "the settings screen went"
-for _ in $(seq 1 100); do
-  probe windows | grep -q $'\t#32770\t' || break
-done
+wait_window "$browser" gone
 
 # "繰り返し" at 5880,3600; the display time at 5800,4320.
 click_screen 5960 3690

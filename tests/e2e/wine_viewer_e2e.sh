@@ -16,14 +16,8 @@ wine_display "$@"
 
 mode=$3
 dpi=$4
-set_dpi() {
-  printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"LogPixels"=dword:%08x\n' "$1" | wine_registry
-}
-undo() {
-  if [ "$dpi" != 96 ]; then set_dpi 96; fi
-}
 wine_test "$1" "$2"
-[ "$dpi" = 96 ] || set_dpi "$dpi"
+wine_dpi "$dpi"
 
 # Pictures of two kinds and sizes, one of them as large as the screen, and
 # a file that is no picture.
@@ -46,7 +40,7 @@ case "$mode" in
     ;;
   window)
     write_settings "$work/win/Kestrova.ini" "$files" 1 0,0,30,0,0,0 "$(line18 0)"
-    start_program "$work/win"
+    start_program "$work/win" 3
     select_all 3
     list_menu 5 1
     wait_window "Pem View"

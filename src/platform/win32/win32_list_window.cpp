@@ -35,7 +35,6 @@ ListWindow::ListWindow(ListView& list, HWND parent, UINT id, const LoopState& lo
                             0, 0, 1, 1, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), ProgramInstance(),
                             nullptr);
     if (!hwnd_) return;
-    header_ = ListView_GetHeader(hwnd_);
     ListView_SetExtendedListViewStyle(hwnd_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     dpi_ = WindowDpi(hwnd_);
 }
@@ -107,15 +106,20 @@ void ListWindow::InsertColumns(int first0, int last0) {
         lvc.cx = TwipsToPixels(column.width, Dpi());
         lvc.pszText = text.data();
         lvc.iSubItem = i;
-        SendMessageW(hwnd_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&lvc));
+        if (SendMessageW(hwnd_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&lvc)) >= 0) {
+            ++columns_shown_;
+        }
     }
 }
 
+// The control's header may not exist yet (Wine makes it when the list first
+// shows), so the count of columns is kept here rather than asked of it.
 void ListWindow::ShowColumns() {
     const int count = ReportedColumns();
-    int shown = header_ ? Header_GetItemCount(header_) : count;
-    while (shown > count) SendMessageW(hwnd_, LVM_DELETECOLUMN, static_cast<WPARAM>(--shown), 0);
-    if (shown < count) InsertColumns(shown, count - 1);
+    while (columns_shown_ > count && SendMessageW(hwnd_, LVM_DELETECOLUMN, static_cast<WPARAM>(columns_shown_ - 1), 0)) {
+        --columns_shown_;
+    }
+    if (columns_shown_ < count) InsertColumns(columns_shown_, count - 1);
     for (int i = 0; i < count; ++i) {
         std::wstring text = WideFromUtf8(List().Column(i + 1).text);
         LVCOLUMNW lvc{};
@@ -135,15 +139,16 @@ void ListWindow::UserColumnWidths() {
 }
 
 void ListWindow::ShowSortIndicator() {
-    if (!header_) return;
-    const int count = Header_GetItemCount(header_);
+    HWND header = ListView_GetHeader(hwnd_);
+    if (!header) return;
+    const int count = Header_GetItemCount(header);
     for (int i = 0; i < count; ++i) {
         HDITEMW item{};
         item.mask = HDI_FORMAT;
-        Header_GetItem(header_, i, &item);
+        Header_GetItem(header, i, &item);
         item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
         if (List().Sorted() && i == List().SortKey()) item.fmt |= List().SortOrder() == 1 ? HDF_SORTDOWN : HDF_SORTUP;
-        Header_SetItem(header_, i, &item);
+        Header_SetItem(header, i, &item);
     }
 }
 
@@ -295,18 +300,22 @@ void ListWindow::GetDisplayInfo(LVITEMW& item) {
     }
 }
 
+// What changed is taken from the notice, what the row is now from the
+// control: Wine's owner-data list tells of a row it picks again as losing
+// its focus and then gaining it with a stale old state, and by the notices
+// alone the row would end without the focus it has.
 void ListWindow::UserItemChanged(const NMLISTVIEW& change) {
     if (!(change.uChanged & LVIF_STATE) || !AcceptsUserPick()) return;
     const UINT diff = change.uOldState ^ change.uNewState;
-    if (diff & LVIS_SELECTED) {
-        const bool on = (change.uNewState & LVIS_SELECTED) != 0;
+    if (change.iItem < 0) {
         // Item -1 is every row.
-        if (change.iItem < 0) UserSelected(0, ReportedRows() - 1, on);
-        else UserSelected(change.iItem, change.iItem, on);
+        if (diff & LVIS_SELECTED) UserSelected(0, ReportedRows() - 1, (change.uNewState & LVIS_SELECTED) != 0);
+    } else if (diff & (LVIS_SELECTED | LVIS_FOCUSED)) {
+        const auto state = SendMessageW(hwnd_, LVM_GETITEMSTATE, static_cast<WPARAM>(change.iItem), LVIS_SELECTED);
+        UserSelected(change.iItem, change.iItem, (state & LVIS_SELECTED) != 0);
     }
-    if (diff & LVIS_FOCUSED) {
-        if ((change.uNewState & LVIS_FOCUSED) && change.iItem >= 0) UserMovedCurrent(change.iItem);
-        else if (!(change.uNewState & LVIS_FOCUSED)) UserMovedCurrent(-1);
+    if ((change.uOldState | change.uNewState) & LVIS_FOCUSED) {
+        UserMovedCurrent(static_cast<int>(SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED)));
     }
 }
 
@@ -403,8 +412,9 @@ bool ListWindow::ControlMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
             return wparam != VK_SPACE;
         case WM_NOTIFY: {
             const auto* header = reinterpret_cast<const NMHDR*>(lparam);
-            if (header->hwndFrom == header_ && (header->code == HDN_ENDTRACKW || header->code == HDN_ITEMCHANGEDW ||
-                                                header->code == HDN_ENDTRACKA || header->code == HDN_ITEMCHANGEDA)) {
+            const bool width_set = header->code == HDN_ENDTRACKW || header->code == HDN_ITEMCHANGEDW ||
+                                   header->code == HDN_ENDTRACKA || header->code == HDN_ITEMCHANGEDA;
+            if (width_set && header->hwndFrom == ListView_GetHeader(hwnd)) {
                 DefSubclassProc(hwnd, message, wparam, lparam);
                 UserColumnWidths();
                 return true;

@@ -65,7 +65,7 @@ private:
     void RebuildImages();
 
     HWND hwnd_ = nullptr;
-    HWND header_ = nullptr;
+    int columns_shown_ = 0;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
     bool flush_scheduled_ = false;
     // The row whose in-place edit the program asked for (displayed index, 1-based).
