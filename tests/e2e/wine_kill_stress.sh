@@ -54,23 +54,34 @@ main_window() {
   xdotool search --onlyvisible --name "^ケストロヴァ \(Kestrova\) ZI22$" 2>/dev/null | head -n 1 || true
 }
 
+# A start that ends by itself leaves no trace once the work folder is gone:
+# its exit code, what it printed and the files it started from are kept.
+ended_at_start() {
+  local code=0 kept
+  wait "$pid" || code=$?
+  pid=""
+  kept=$(mktemp -d "${TMPDIR:-/tmp}/kestrova-kill-stress-XXXXXX")
+  cp -r "$work/app" "$work/program.log" "$kept/" 2>/dev/null || true
+  fail "the program ended at its start with exit code $code; its files and output are kept in $kept"
+}
+
 # Starts the program, waits for its window, then until it is idle: a long
 # list keeps it busy for a while after its window shows, and a close sent
 # then waits in the queue.
 start() {
-  "$wine" "$work/app/kestrova.exe" &
+  "$wine" "$work/app/kestrova.exe" 2>>"$work/program.log" &
   pid=$!
   window=""
   for _ in $(seq 1 3000); do
     window=$(main_window)
     [ -n "$window" ] && break
-    kill -0 "$pid" 2>/dev/null || fail "the program ended at its start"
+    kill -0 "$pid" 2>/dev/null || ended_at_start
     sleep 0.1
   done
   [ -n "$window" ] || fail "no main window after five minutes"
   local last="" now same=0
   while [ "$same" -lt 4 ]; do
-    now=$(cut -d' ' -f14,15 "/proc/$pid/stat" 2>/dev/null) || fail "the program ended at its start"
+    now=$(cut -d' ' -f14,15 "/proc/$pid/stat" 2>/dev/null) || ended_at_start
     if [ "$now" = "$last" ]; then same=$((same + 1)); else same=0; fi
     last=$now
     sleep 0.25
