@@ -18,12 +18,15 @@
 #include "platform/qt/qt_picture_decode.h"
 #include "platform/qt/qt_test_support.h"
 #include "support/heif_file.h"
+#include "support/picture_comparison.h"
 #include "support/quarter_picture.h"
 #include "support/tiff_bytes.h"
 #include "webp_bytes.h"
 
 namespace kestrova {
 namespace {
+
+using testing::SizeOf;
 
 using test::QuarterPicture;
 using test::QuartersOf;
@@ -79,7 +82,6 @@ void WriteHeif(const std::string& path, const QImage& picture, heif_compression_
         << path;
 }
 
-PixelSize SizeOf(const Picture& picture) { return {picture.width, picture.height}; }
 
 struct Kind {
     const char* name;
@@ -137,18 +139,6 @@ TEST(QtPhotoKinds, DecodedUprightAndNoLargerThanAskedFor) {
     }
 }
 
-// The largest difference of one channel between two pictures of one size.
-int WorstChannel(const Picture& a, const Picture& b) {
-    int worst = 0;
-    for (size_t i = 0; i < a.pixels.size(); ++i) {
-        for (int shift : {0, 8, 16, 24}) {
-            worst = std::max(worst, std::abs(static_cast<int>(a.pixels[i] >> shift & 0xff) -
-                                             static_cast<int>(b.pixels[i] >> shift & 0xff)));
-        }
-    }
-    return worst;
-}
-
 // HEIC and AVIF are reduced straight from the codec's planes; they must
 // read as libheif's own conversion reads them, whole and reduced, at each
 // sampling, depth and turn.
@@ -184,13 +174,9 @@ TEST(QtPhotoKinds, HeifPlanesReadAsLibheifConvertsThem) {
             const std::string what = std::string(c.name) + (fit.Empty() ? " whole" : " reduced");
             const std::optional<LoadedPicture> planes = DecodeHeifFile(path, fit);
             const std::optional<LoadedPicture> converted = DecodeHeifFileInterleaved(path, fit);
-            ASSERT_TRUE(planes.has_value() && converted.has_value()) << what;
-            ASSERT_EQ(planes->natural, converted->natural) << what;
-            ASSERT_EQ(SizeOf(planes->picture), SizeOf(converted->picture)) << what;
             // Whole, only the colour's rounding and where subsampled colour
             // is sited part them; reduced, also the two ways of averaging.
-            const int worst = WorstChannel(planes->picture, converted->picture);
-            EXPECT_LE(worst, fit.Empty() ? 2 : 3) << what << ": a channel differs by " << worst;
+            testing::ExpectSameDecode(planes, converted, fit.Empty() ? 2 : 3, what);
         }
     }
 }

@@ -14,12 +14,15 @@
 #include "platform/qt/qt_picture_decode.h"
 #include "platform/qt/webp_decode.h"
 #include "qt_test_support.h"
+#include "support/picture_comparison.h"
 #include "webp_bytes.h"
 
 namespace kestrova {
 namespace {
 
 using namespace webp_test;
+
+using testing::SizeOf;
 
 std::string WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
     QFile file(dir.filePath(name));
@@ -42,20 +45,6 @@ QImage Gradient(int width, int height, bool alpha) {
     return image;
 }
 
-PixelSize SizeOf(const Picture& picture) { return {picture.width, picture.height}; }
-
-// The largest difference of one channel (alpha included) between two
-// pictures of one size.
-int WorstChannel(const Picture& a, const Picture& b) {
-    int worst = 0;
-    for (size_t i = 0; i < a.pixels.size(); ++i) {
-        for (int shift : {0, 8, 16, 24}) {
-            worst = std::max(worst, std::abs(static_cast<int>(a.pixels[i] >> shift & 0xff) -
-                                             static_cast<int>(b.pixels[i] >> shift & 0xff)));
-        }
-    }
-    return worst;
-}
 
 TEST(WebpDecode, ReducedWhileDecodingAsQtScalesTheWholePicture) {
     qt_test::EnsureApplication();
@@ -80,13 +69,9 @@ TEST(WebpDecode, ReducedWhileDecodingAsQtScalesTheWholePicture) {
             const std::string what = std::string(c.name) + " in " + std::to_string(fit.width) + "x" + std::to_string(fit.height);
             const std::optional<LoadedPicture> reduced = DecodePictureFile(path, fit);
             const std::optional<LoadedPicture> scaled = DecodeWithQtReader(path, fit);
-            ASSERT_TRUE(reduced.has_value() && scaled.has_value()) << what;
-            EXPECT_EQ(reduced->natural, scaled->natural) << what;
-            ASSERT_EQ(SizeOf(reduced->picture), SizeOf(scaled->picture)) << what;
             // Whole, both are libwebp's own pixels; reduced, two ways of
             // averaging part them.
-            const int worst = WorstChannel(reduced->picture, scaled->picture);
-            EXPECT_LE(worst, fit.Empty() ? 0 : 6) << what << ": a channel differs by " << worst;
+            testing::ExpectSameDecode(reduced, scaled, fit.Empty() ? 0 : 6, what);
         }
     }
 }

@@ -13,11 +13,14 @@
 
 #include "platform/windows/wide_text.h"
 #include "platform/win32/win32_wic.h"
+#include "support/picture_comparison.h"
 #include "support/quarter_picture.h"
 #include "support/tiff_bytes.h"
 
 namespace kestrova {
 namespace {
+
+using testing::SizeOf;
 
 class PhotoKinds : public ::testing::Test {
 protected:
@@ -39,7 +42,6 @@ protected:
     std::filesystem::path folder_;
 };
 
-PixelSize SizeOf(const Picture& picture) { return {picture.width, picture.height}; }
 
 TEST_F(PhotoKinds, TiffReducedAndUprightByItsTag) {
     for (int orientation = 1; orientation <= 8; ++orientation) {
