@@ -25,14 +25,40 @@ struct HeifSettings {
     int bits = 8;
 };
 
-// rgb: rows of width x 8-bit RGB, `stride` bytes apart. Returns the
-// encoder's error text, empty when the file was written.
-inline std::string WriteHeifFile(const std::string& path, const std::uint8_t* rgb, int width, int height, int stride,
-                                 const HeifSettings& settings) {
+// What one encode holds, released however it ends.
+struct HeifEncoding {
     heif_context* context = heif_context_alloc();
     heif_encoder* encoder = nullptr;
     heif_image* image = nullptr;
     heif_encoding_options* options = heif_encoding_options_alloc();
+
+    HeifEncoding() = default;
+    HeifEncoding(const HeifEncoding&) = delete;
+    HeifEncoding& operator=(const HeifEncoding&) = delete;
+    ~HeifEncoding() {
+        heif_encoding_options_free(options);
+        if (image) heif_image_release(image);
+        if (encoder) heif_encoder_release(encoder);
+        heif_context_free(context);
+    }
+
+    // Writes the file unless a step before failed; returns the error text,
+    // empty when the file was written.
+    std::string WriteTo(heif_error error, const std::string& path) {
+        if (error.code == heif_error_Ok) error = heif_context_write_to_file(context, path.c_str());
+        return error.code == heif_error_Ok ? "" : error.message;
+    }
+};
+
+// rgb: rows of width x 8-bit RGB, `stride` bytes apart. Returns the
+// encoder's error text, empty when the file was written.
+inline std::string WriteHeifFile(const std::string& path, const std::uint8_t* rgb, int width, int height, int stride,
+                                 const HeifSettings& settings) {
+    HeifEncoding encoding;
+    heif_context* const context = encoding.context;
+    heif_encoder*& encoder = encoding.encoder;
+    heif_image*& image = encoding.image;
+    heif_encoding_options* const options = encoding.options;
     heif_error error = heif_context_get_encoder_for_format(context, settings.format, &encoder);
     if (error.code == heif_error_Ok) {
         heif_encoder_set_lossy_quality(encoder, settings.quality);
@@ -64,13 +90,7 @@ inline std::string WriteHeifFile(const std::string& path, const std::uint8_t* rg
         options->image_orientation = static_cast<heif_orientation>(settings.orientation);
         error = heif_context_encode_image(context, image, encoder, options, nullptr);
     }
-    if (error.code == heif_error_Ok) error = heif_context_write_to_file(context, path.c_str());
-    const std::string message = error.code == heif_error_Ok ? "" : error.message;
-    heif_encoding_options_free(options);
-    if (image) heif_image_release(image);
-    if (encoder) heif_encoder_release(encoder);
-    heif_context_free(context);
-    return message;
+    return encoding.WriteTo(error, path);
 }
 
 // One flat colour given as luma and colour difference, 4:4:4, coded as it
@@ -79,10 +99,11 @@ inline std::string WriteHeifFile(const std::string& path, const std::uint8_t* rg
 // full-range BT.601, whatever the samples mean: a test sets the box after.
 inline std::string WriteFlatYcbcrHeif(const std::string& path, heif_compression_format format, int y, int cb, int cr) {
     constexpr int kSide = 16;
-    heif_context* context = heif_context_alloc();
-    heif_encoder* encoder = nullptr;
-    heif_image* image = nullptr;
-    heif_encoding_options* options = heif_encoding_options_alloc();
+    HeifEncoding encoding;
+    heif_context* const context = encoding.context;
+    heif_encoder*& encoder = encoding.encoder;
+    heif_image*& image = encoding.image;
+    heif_encoding_options* const options = encoding.options;
     options->macOS_compatibility_workaround_no_nclx_profile = 0;
     heif_error error = heif_context_get_encoder_for_format(context, format, &encoder);
     if (error.code == heif_error_Ok) {
@@ -105,13 +126,7 @@ inline std::string WriteFlatYcbcrHeif(const std::string& path, heif_compression_
         heif_nclx_color_profile_free(nclx);
         error = heif_context_encode_image(context, image, encoder, options, nullptr);
     }
-    if (error.code == heif_error_Ok) error = heif_context_write_to_file(context, path.c_str());
-    const std::string message = error.code == heif_error_Ok ? "" : error.message;
-    heif_encoding_options_free(options);
-    if (image) heif_image_release(image);
-    if (encoder) heif_encoder_release(encoder);
-    heif_context_free(context);
-    return message;
+    return encoding.WriteTo(error, path);
 }
 
 }  // namespace kestrova::test
