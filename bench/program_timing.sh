@@ -58,14 +58,26 @@ start_program() {  # start_program PROGRAM TREE MODE
   mkdir -p "$home"
   cp "$1" "$home/kestrova"
   write_settings "$home" "$2" "$3"
+  # The watcher sleeps until the display reports a change: one that asked
+  # every few milliseconds (a new xdotool each time) took a third of a
+  # processor from the program it timed.
+  local watch=$work/await-title.out probe_pid
+  python3 "$probe" await-title Kestrova 3600 >"$watch" &
+  probe_pid=$!
+  until [ -s "$watch" ]; do sleep 0.01; done
   started=$(now)
   "$home/kestrova" >/dev/null 2>&1 &
   pid=$!
-  # Found by its title (a search by process is many times slower).
-  until window=$(xdotool search --onlyvisible --name "Kestrova" 2>/dev/null | head -1) && [ -n "$window" ]; do
-    kill -0 "$pid" 2>/dev/null || { echo "the program ended before its window showed" >&2; exit 1; }
-    sleep 0.003
+  while kill -0 "$probe_pid" 2>/dev/null; do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      kill "$probe_pid" 2>/dev/null || true
+      echo "the program ended before its window showed" >&2
+      exit 1
+    fi
+    wait -n "$probe_pid" "$pid" 2>/dev/null || true
   done
+  window=$(sed -n 2p "$watch")
+  [ -n "$window" ] || { echo "the program's window did not show" >&2; exit 1; }
 }
 
 # Closes the program as its close box does and waits for it to end.

@@ -5,6 +5,10 @@ benchmark scripts (no window manager needed; Xlib and XTest through ctypes):
   x11_probe.py wait-title SUBSTRING [TIMEOUT_S]
       waits until a shown top-level window's title holds SUBSTRING; prints
       its id and the seconds waited, or exits 1 at the timeout
+  x11_probe.py await-title SUBSTRING [TIMEOUT_S]
+      prints "ready" once it watches the display, then sleeps until a
+      window whose title holds SUBSTRING is shown and prints its id: for
+      timing a program's start, which a polling watcher would slow down
   x11_probe.py wait-no-title SUBSTRING [TIMEOUT_S]
       waits until no shown window's title holds SUBSTRING
   x11_probe.py repaints TITLE [PROBES]
@@ -19,6 +23,7 @@ benchmark scripts (no window manager needed; Xlib and XTest through ctypes):
 """
 import ctypes
 import ctypes.util
+import select
 import struct
 import sys
 import time
@@ -55,6 +60,10 @@ xlib.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes
 xlib.XTranslateCoordinates.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
                                        ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int),
                                        ctypes.POINTER(ctypes.c_ulong)]
+xlib.XSelectInput.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_long]
+xlib.XPending.argtypes = [ctypes.c_void_p]
+xlib.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
+xlib.XConnectionNumber.argtypes = [ctypes.c_void_p]
 xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.c_int, ctypes.c_ulong]
 xtst.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
 
@@ -192,6 +201,40 @@ def wait_title(display, holding, timeout):
     return 1
 
 
+PROPERTY_CHANGE_MASK = 1 << 22
+SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
+CREATE_NOTIFY = 16
+EVENT_WINDOW_OFFSET = 40  # XCreateWindowEvent.window on a 64-bit Xlib
+
+
+def await_title(display, holding, timeout):
+    """Like wait_title, but asleep between the display's events rather than
+    asking it every few milliseconds: the program timed gets the processor
+    to itself."""
+    xlib.XSelectInput(display.d, display.root, SUBSTRUCTURE_NOTIFY_MASK)
+    xlib.XSync(display.d, 0)
+    print("ready", flush=True)
+    deadline = time.monotonic() + timeout
+    event = ctypes.create_string_buffer(192)
+    while True:
+        found = display.find(holding=holding)
+        if found:
+            print(found[0], flush=True)
+            return 0
+        while not xlib.XPending(display.d):
+            left = deadline - time.monotonic()
+            if left <= 0:
+                return 1
+            select.select([xlib.XConnectionNumber(display.d)], [], [], left)
+        while xlib.XPending(display.d):
+            xlib.XNextEvent(display.d, event)
+            # A title set after the window was created is a property change
+            # on that window, which the root does not hear of.
+            if struct.unpack_from("i", event, 0)[0] == CREATE_NOTIFY:
+                window = struct.unpack_from("L", event, EVENT_WINDOW_OFFSET)[0]
+                xlib.XSelectInput(display.d, window, PROPERTY_CHANGE_MASK)
+
+
 def wait_no_title(display, holding, timeout):
     start = time.monotonic()
     while time.monotonic() - start < timeout:
@@ -260,6 +303,8 @@ def main():
     command = sys.argv[1]
     if command == "wait-title":
         return wait_title(display, sys.argv[2], float(sys.argv[3]) if len(sys.argv) > 3 else 10)
+    if command == "await-title":
+        return await_title(display, sys.argv[2], float(sys.argv[3]) if len(sys.argv) > 3 else 10)
     if command == "wait-no-title":
         return wait_no_title(display, sys.argv[2], float(sys.argv[3]) if len(sys.argv) > 3 else 10)
     if command == "repaints":
