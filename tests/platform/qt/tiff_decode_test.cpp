@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -152,6 +153,37 @@ TEST(TiffDecode, TheOrientationTagTurnsTheReducedPicture) {
             ExpectPixels(loaded, Expected(picture, orientation), 1, what);
         }
     }
+}
+
+// libtiff's RGBA reading takes no 32-bit samples; Qt's reader does, and
+// shows such a TIFF in libtiff's place.
+TEST(TiffDecode, WhatLibtiffsRgbaReadingLeavesQtsReaderShows) {
+    qt_test::EnsureApplication();
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("float.tif").toStdString();
+    {
+        const std::unique_ptr<TIFF, void (*)(TIFF*)> tif(TIFFOpen(path.c_str(), "w"), TIFFClose);
+        ASSERT_TRUE(tif);
+        TIFFSetField(tif.get(), TIFFTAG_IMAGEWIDTH, 8);
+        TIFFSetField(tif.get(), TIFFTAG_IMAGELENGTH, 4);
+        TIFFSetField(tif.get(), TIFFTAG_BITSPERSAMPLE, 32);
+        TIFFSetField(tif.get(), TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_IEEEFP);
+        TIFFSetField(tif.get(), TIFFTAG_SAMPLESPERPIXEL, 3);
+        TIFFSetField(tif.get(), TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+        TIFFSetField(tif.get(), TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        TIFFSetField(tif.get(), TIFFTAG_ROWSPERSTRIP, 4);
+        // Red on the left, blue on the right.
+        std::vector<float> row(8 * 3, 0.0f);
+        for (int x = 0; x < 8; ++x) row[static_cast<size_t>(x) * 3 + (x < 4 ? 0 : 2)] = 1.0f;
+        for (std::uint32_t y = 0; y < 4; ++y) ASSERT_EQ(TIFFWriteScanline(tif.get(), row.data(), y, 0), 1);
+    }
+    EXPECT_TRUE(DecodeTiffFile(path, {}).unknown_kind);
+    const std::optional<LoadedPicture> loaded = DecodePictureFile(path, {4, 4});
+    ASSERT_TRUE(loaded.has_value());
+    EXPECT_EQ(loaded->natural, (PixelSize{8, 4}));
+    ASSERT_EQ(loaded->picture.width, 4);
+    EXPECT_EQ(loaded->picture.pixels.front() & 0xffffffu, 0xff0000u);
+    EXPECT_EQ(loaded->picture.pixels.back() & 0xffffffu, 0x0000ffu);
 }
 
 QByteArray ReadBytes(const std::string& path) {
