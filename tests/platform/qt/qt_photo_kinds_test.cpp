@@ -1,7 +1,8 @@
 // Today's photo kinds on Linux: WebP through libwebp, TIFF through libtiff,
-// HEIC and AVIF through libheif. Each is decoded at the size asked for, upright by its orientation (a TIFF's tag, a WebP's EXIF chunk, HEIF's
-// own rotation and mirror), refused when its header claims more than the budget allows, and
-// only its first frame or page is shown.
+// HEIC and AVIF through libheif. Each is decoded at the size asked for,
+// upright by its orientation (a TIFF's tag, a WebP's EXIF chunk, HEIF's own
+// rotation and mirror), refused when its header claims more than the budget
+// allows, and only its first frame or page is shown.
 #include <gtest/gtest.h>
 
 #include <QFile>
