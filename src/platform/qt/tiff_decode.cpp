@@ -202,10 +202,11 @@ TiffDecode DecodeTiffFile(const std::string& path, PixelSize fit) {
     const PixelSize want = FitInside(natural, fit);
     const PixelSize reduced = Sideways(orientation) ? Transposed(want) : want;
     const std::uint32_t band_rows = BandRows(PieceRows(tif.get(), height), height);
-    const std::int64_t band_bytes = std::int64_t{band_rows} * width * kBytesPerPixel;
-    if (!PixelCountWithinBudget(stored) ||
-        !WithinDecodeBudget(reduced, kBytesPerPixel,
-                            band_bytes + PieceBytes(tif.get()) + std::int64_t{width} * 4 + (mapped ? FileBytes(path) : 0))) {
+    // The band of RGBA rows, the row taken apart into planes, and the file
+    // itself where it is mapped.
+    const std::int64_t held = std::int64_t{band_rows} * width * kBytesPerPixel + std::int64_t{width} * kBytesPerPixel +
+                              (mapped ? FileBytes(path) : 0);
+    if (!PixelCountWithinBudget(stored) || !WithinDecodeBudget(reduced, kBytesPerPixel, held + PieceBytes(tif.get()))) {
         return {};
     }
 
