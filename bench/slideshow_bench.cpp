@@ -12,9 +12,10 @@
 //   converted  decoded ahead, libheif converting the whole picture to 32-bit
 //              pixels before it is reduced: what the program did before it
 //              reduced straight from the codec's planes
-// and WebP also a second way:
-//   qt         decoded ahead by Qt's WebP reader, whole, then scaled: what
-//              the program did before libwebp reduced while decoding
+// and WebP and TIFF also a second way:
+//   qt         decoded ahead by Qt's reader, whole, then scaled: what the
+//              program did before libwebp reduced while decoding and libtiff
+//              a strip at a time
 // Prints one line per run:
 //   kind=jpeg way=ahead pictures=8 first_s=0.30 interval_s=1.01 over_display_s=0.01 cpu_s_per_picture=0.29 vmhwm_mb=80
 // first_s is from the start to the first picture drawn; interval_s the mean
@@ -22,7 +23,7 @@
 // display time, which is what the decoding adds to every picture. A kind
 // other than JPEG also gets its ratios to the JPEGs shown ahead:
 //   kind=heic interval_ratio=1.00 vmhwm_ratio=2.1
-// and HEIC, AVIF and WebP the ratios of the program's way to their second:
+// and HEIC, AVIF, WebP and TIFF the ratios of the program's way to their second:
 //   kind=heic way=ahead/converted interval_ratio=0.95 vmhwm_ratio=0.45
 // Arguments name the kinds to run besides JPEG (all when none), e.g.
 // `slideshow heic avif`; `--photos DIR` keeps the photos in DIR and uses
@@ -341,7 +342,7 @@ int main(int argc, char** argv) {
     std::map<Kind, Figures> second_way;
     for (Kind kind : kinds) {
         if (kind == Kind::Heic || kind == Kind::Avif) second_way[kind] = run(kind, Way::Converted);
-        if (kind == Kind::Webp) second_way[kind] = run(kind, Way::QtReader);
+        if (kind == Kind::Webp || kind == Kind::Tiff) second_way[kind] = run(kind, Way::QtReader);
         if (kind != Kind::Jpeg) others[kind] = run(kind, Way::Ahead);
     }
     auto print_ratios = [](const std::string& what, const Figures& f, const Figures& base) {
@@ -351,7 +352,7 @@ int main(int argc, char** argv) {
     };
     for (const auto& [kind, f] : others) print_ratios(std::string("kind=") + kKindNames[static_cast<int>(kind)], f, jpeg);
     for (const auto& [kind, f] : second_way) {
-        const char* second = kind == Kind::Webp ? "qt" : "converted";
+        const char* second = kind == Kind::Webp || kind == Kind::Tiff ? "qt" : "converted";
         print_ratios(std::string("kind=") + kKindNames[static_cast<int>(kind)] + " way=ahead/" + second, others[kind], f);
     }
     if (kept.empty()) std::system(("rm -rf '" + folder + "'").c_str());

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 #include <optional>
 #include <vector>
 
@@ -18,7 +17,7 @@ namespace {
 // A plane that owns its samples, rows padded the way decoders pad them.
 class OwnedPlane {
 public:
-    OwnedPlane(int width, int height, std::initializer_list<int> samples, int bits = 8)
+    OwnedPlane(int width, int height, const std::vector<int>& samples, int bits = 8)
         : width_(width), height_(height), bits_(bits), stride_((width * (bits > 8 ? 2 : 1) + 15) / 16 * 16) {
         bytes_.assign(static_cast<size_t>(stride_) * static_cast<size_t>(height), 0xee);
         auto next = samples.begin();
@@ -173,6 +172,99 @@ TEST(PlanarPictureTest, PlanesThatDoNotAddUpGiveNothing) {
         {"no luma", {{}, half.View(), half.View(), {}, {}, true}, {1, 1}},
     };
     for (const Case& c : cases) EXPECT_TRUE(ReducedFromPlanes(c.planes, c.size).Empty()) << c.what;
+}
+
+// Rows `first` to `first + rows` of a plane whose colour rows are `shift`
+// halved, as a decoder handing the picture over in pieces gives them.
+SamplePlane RowsOf(const SamplePlane& plane, int first, int rows, int shift = 0) {
+    if (!plane.Present()) return {};
+    const int top = first >> shift;
+    const int bottom = (first + rows - 1) >> shift;
+    SamplePlane band = plane;
+    band.data += static_cast<std::ptrdiff_t>(top) * plane.stride;
+    band.height = bottom - top + 1;
+    return band;
+}
+
+PlanarPicture BandOf(const PlanarPicture& p, int first, int rows, int colour_shift) {
+    PlanarPicture band = p;
+    band.luma = RowsOf(p.luma, first, rows);
+    band.cb = RowsOf(p.cb, first, rows, colour_shift);
+    band.cr = RowsOf(p.cr, first, rows, colour_shift);
+    band.alpha = RowsOf(p.alpha, first, rows);
+    return band;
+}
+
+std::vector<int> Counting(int count, int step) {
+    std::vector<int> v;
+    for (int i = 0; i < count; ++i) v.push_back(i * step % 256);
+    return v;
+}
+
+OwnedPlane PlaneFrom(int width, int height, int step) { return OwnedPlane(width, height, Counting(width * height, step)); }
+
+// Fed a band at a time, the reduction gives what it gives for the whole
+// picture, at band sizes that do not line up with the drawn rows.
+TEST(PlanarPictureTest, BandsAddUpToTheWholePicture) {
+    const OwnedPlane y = PlaneFrom(7, 9, 37), cb = PlaneFrom(4, 5, 53), cr = PlaneFrom(4, 5, 71);
+    const OwnedPlane full_cb = PlaneFrom(7, 9, 53), full_cr = PlaneFrom(7, 9, 71), alpha = PlaneFrom(7, 9, 29);
+    struct Case {
+        const char* what;
+        PlanarPicture planes;
+        int colour_shift;
+        std::vector<int> bands;
+    };
+    const Case cases[] = {
+        {"halved colour", {y.View(), cb.View(), cr.View(), {}, *ColourMatrixOf(1), false}, 1, {2, 4, 3}},
+        {"colour and alpha a row at a time",
+         {y.View(), full_cb.View(), full_cr.View(), alpha.View(), {0, 0, true}, true},
+         0,
+         {1, 1, 1, 1, 1, 1, 1, 1, 1}},
+        {"grey in uneven bands", {y.View(), {}, {}, {}, {}, true}, 0, {5, 1, 3}},
+    };
+    for (const Case& c : cases) {
+        const Picture whole = ReducedFromPlanes(c.planes, {3, 4});
+        ASSERT_FALSE(whole.Empty()) << c.what;
+        BandReducer reducer({7, 9}, {3, 4});
+        int first = 0;
+        for (int rows : c.bands) {
+            EXPECT_TRUE(reducer.Add(BandOf(c.planes, first, rows, c.colour_shift))) << c.what << " at row " << first;
+            first += rows;
+        }
+        const Picture banded = reducer.Take();
+        ASSERT_EQ(banded.width, 3) << c.what;
+        ASSERT_EQ(banded.height, 4) << c.what;
+        EXPECT_EQ(banded.pixels, whole.pixels) << c.what;
+    }
+}
+
+TEST(PlanarPictureTest, BandsThatDoNotFitGiveNothing) {
+    const OwnedPlane y = PlaneFrom(8, 8, 37), cb = PlaneFrom(4, 4, 53), cr = PlaneFrom(4, 4, 71);
+    const OwnedPlane narrow = PlaneFrom(6, 8, 37), alpha = PlaneFrom(8, 8, 29);
+    const PlanarPicture halved{y.View(), cb.View(), cr.View(), {}, {}, true};
+    const PlanarPicture grey{y.View(), {}, {}, {}, {}, true};
+    PlanarPicture with_alpha = grey;
+    with_alpha.alpha = alpha.View();
+    struct Case {
+        const char* what;
+        std::vector<PlanarPicture> bands;
+    };
+    const Case cases[] = {
+        {"narrower than the picture", {{narrow.View(), {}, {}, {}, {}, true}}},
+        {"more rows than the picture", {BandOf(grey, 0, 5, 0), BandOf(grey, 0, 5, 0)}},
+        {"halved colour from an odd row", {BandOf(halved, 0, 3, 1), BandOf(halved, 3, 5, 1)}},
+        {"alpha from the second band on", {BandOf(grey, 0, 4, 0), BandOf(with_alpha, 4, 4, 0)}},
+        {"rows missing at the end", {BandOf(grey, 0, 6, 0)}},
+    };
+    for (const Case& c : cases) {
+        BandReducer reducer({8, 8}, {4, 4});
+        for (const PlanarPicture& band : c.bands) reducer.Add(band);
+        EXPECT_TRUE(reducer.Take().Empty()) << c.what;
+    }
+    BandReducer whole({8, 8}, {4, 4});
+    EXPECT_TRUE(whole.Add(BandOf(halved, 0, 4, 1)));
+    EXPECT_TRUE(whole.Add(BandOf(halved, 4, 4, 1)));
+    EXPECT_FALSE(whole.Take().Empty()) << "the same planes in even bands";
 }
 
 }  // namespace

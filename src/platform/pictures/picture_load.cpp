@@ -49,4 +49,6 @@ bool WithinDecodeBudget(PixelSize size, int bytes_per_pixel, std::int64_t decode
     return bytes <= static_cast<double>(kPictureDecodeBudgetBytes);
 }
 
+bool PixelCountWithinBudget(PixelSize stored) { return WithinDecodeBudget(stored, 4); }
+
 }  // namespace kestrova

@@ -40,6 +40,12 @@ Picture Upright(const Picture& stored, int orientation);
 // Whether `size` pixels of `bytes_per_pixel` bytes, and what the decoder
 // keeps besides, fit the decode budget.
 bool WithinDecodeBudget(PixelSize size, int bytes_per_pixel, std::int64_t decoder_bytes = 0);
+// Whether a picture of `stored` size may be decoded at all: its pixels
+// whole, at 32 bits each, within the budget. Decoders that reduce a piece
+// at a time (a TIFF's strips, lossy WebP's rows) never hold them so, yet
+// still decode every one; what a header claims meets the rule of the
+// readers that do hold them, and a huge claim is refused before any work.
+bool PixelCountWithinBudget(PixelSize stored);
 
 // A decode started ahead of need. Destroying it unused drops it: a decode
 // not yet begun never runs, one under way is thrown away when it ends.

@@ -149,15 +149,16 @@ namespace {
 template <typename T, bool kGrey, bool kAlpha>
 struct RowAdder {
     RowReader<T> luma, cb, cr, alpha;
-    int shift_x = 0, shift_y = 0;
+    int shift_x = 0;
 
-    explicit RowAdder(const PlanarPicture& p, int sx, int sy)
-        : luma(p.luma), cb(p.cb), cr(p.cr), alpha(p.alpha), shift_x(sx), shift_y(sy) {}
+    RowAdder(const PlanarPicture& p, int sx)
+        : luma(p.luma), cb(p.cb), cr(p.cr), alpha(p.alpha), shift_x(sx) {}
 
-    void Add(int y, const std::vector<int>& starts, std::vector<Sums>& sums) {
+    // Row `y` of the band, whose colour is on the band's row `colour_y`.
+    void Add(int y, int colour_y, const std::vector<int>& starts, std::vector<Sums>& sums) {
         const T* yr = luma.Row(y);
-        const T* br = kGrey ? nullptr : cb.Row(y >> shift_y);
-        const T* rr = kGrey ? nullptr : cr.Row(y >> shift_y);
+        const T* br = kGrey ? nullptr : cb.Row(colour_y);
+        const T* rr = kGrey ? nullptr : cr.Row(colour_y);
         const T* ar = kAlpha ? alpha.Row(y) : nullptr;
         for (size_t dx = 0; dx + 1 < starts.size(); ++dx) {
             const int begin = starts[dx], end = starts[dx + 1];
@@ -181,58 +182,121 @@ struct RowAdder {
     }
 };
 
+}  // namespace
+
+// Which drawn row each source row falls in, where each drawn column's span
+// of source columns starts, and the sums of the drawn row under way.
+struct BandReducer::State {
+    PlanarPicture layout;
+    std::vector<int> starts;
+    std::vector<Sums> sums;
+    int next_row = 0;    // the next source row expected
+    int drawn_row = 0;   // the drawn row being summed
+    PixelSize source;
+};
+
+namespace {
+
 template <typename T, bool kGrey, bool kAlpha>
-void Reduce(const PlanarPicture& p, int shift_x, int shift_y, Picture& out) {
-    const SamplePlane& luma = p.luma;
-    std::vector<int> starts(static_cast<size_t>(out.width) + 1);
-    for (int dx = 0; dx <= out.width; ++dx) starts[static_cast<size_t>(dx)] = SpanStart(dx, luma.width, out.width);
-    RowAdder<T, kGrey, kAlpha> adder(p, shift_x, shift_y);
-    const Converter converter(p);
-    std::vector<Sums> sums(static_cast<size_t>(out.width));
-    for (int dy = 0; dy < out.height; ++dy) {
-        std::fill(sums.begin(), sums.end(), Sums{});
-        const int row_end = SpanStart(dy + 1, luma.height, out.height);
-        for (int y = SpanStart(dy, luma.height, out.height); y < row_end; ++y) adder.Add(y, starts, sums);
-        std::uint32_t* line = out.pixels.data() + static_cast<size_t>(dy) * static_cast<size_t>(out.width);
-        for (int dx = 0; dx < out.width; ++dx) line[dx] = converter.Pixel(sums[static_cast<size_t>(dx)]);
+void AddRows(const PlanarPicture& band, int first_row, int shift_x, int shift_y, BandReducer::State& state,
+             Picture& out) {
+    RowAdder<T, kGrey, kAlpha> adder(band, shift_x);
+    const Converter converter(band);
+    const int colour_first = first_row >> shift_y;
+    for (int y = first_row; y < first_row + band.luma.height; ++y) {
+        adder.Add(y - first_row, (y >> shift_y) - colour_first, state.starts, state.sums);
+        if (y + 1 < SpanStart(state.drawn_row + 1, state.source.height, out.height)) continue;
+        std::uint32_t* line = out.pixels.data() + static_cast<size_t>(state.drawn_row) * static_cast<size_t>(out.width);
+        for (int dx = 0; dx < out.width; ++dx) line[dx] = converter.Pixel(state.sums[static_cast<size_t>(dx)]);
+        std::fill(state.sums.begin(), state.sums.end(), Sums{});
+        ++state.drawn_row;
     }
 }
 
 template <typename T>
-void ReduceAs(const PlanarPicture& p, int shift_x, int shift_y, Picture& out) {
-    const bool grey = !p.cb.Present();
-    const bool alpha = p.alpha.Present();
-    if (grey && alpha) return Reduce<T, true, true>(p, shift_x, shift_y, out);
-    if (grey) return Reduce<T, true, false>(p, shift_x, shift_y, out);
-    if (alpha) return Reduce<T, false, true>(p, shift_x, shift_y, out);
-    Reduce<T, false, false>(p, shift_x, shift_y, out);
+void AddRowsAs(const PlanarPicture& band, int first_row, int shift_x, int shift_y, BandReducer::State& state,
+               Picture& out) {
+    const bool grey = !band.cb.Present();
+    const bool alpha = band.alpha.Present();
+    if (grey && alpha) return AddRows<T, true, true>(band, first_row, shift_x, shift_y, state, out);
+    if (grey) return AddRows<T, true, false>(band, first_row, shift_x, shift_y, state, out);
+    if (alpha) return AddRows<T, false, true>(band, first_row, shift_x, shift_y, state, out);
+    AddRows<T, false, false>(band, first_row, shift_x, shift_y, state, out);
+}
+
+// Whether a band's colour planes cover its luma rows from `first_row` on,
+// at the luma's resolution or halved; the halving found.
+bool ColourCovers(const PlanarPicture& band, int first_row, int& shift_x, int& shift_y) {
+    const SamplePlane& luma = band.luma;
+    if (!ValidPlane(band.cb) || !ValidPlane(band.cr) || band.cr.width != band.cb.width ||
+        band.cr.height != band.cb.height || !Subsampling(luma.width, band.cb.width, shift_x) ||
+        !Subsampling(luma.height, band.cb.height, shift_y)) {
+        return false;
+    }
+    // A halved band starts on a row its colour row begins with.
+    return shift_y == 0 || first_row % 2 == 0;
+}
+
+bool SameLayout(const PlanarPicture& a, const PlanarPicture& b) {
+    auto same = [](const SamplePlane& p, const SamplePlane& q) { return p.Present() == q.Present() && p.bits == q.bits; };
+    return same(a.luma, b.luma) && same(a.cb, b.cb) && same(a.cr, b.cr) && same(a.alpha, b.alpha) &&
+           a.matrix.kr == b.matrix.kr && a.matrix.kb == b.matrix.kb && a.matrix.identity == b.matrix.identity &&
+           a.full_range == b.full_range;
 }
 
 }  // namespace
 
-Picture ReducedFromPlanes(const PlanarPicture& p, PixelSize size) {
-    const SamplePlane& luma = p.luma;
-    const bool grey = !p.cb.Present();
-    const bool alpha = p.alpha.Present();
-    int shift_x = 0, shift_y = 0;
-    if (!ValidPlane(luma) || size.Empty() || size.width > luma.width || size.height > luma.height) return {};
-    if (!grey && (!ValidPlane(p.cb) || !ValidPlane(p.cr) || p.cr.width != p.cb.width || p.cr.height != p.cb.height ||
-                  !Subsampling(luma.width, p.cb.width, shift_x) || !Subsampling(luma.height, p.cb.height, shift_y))) {
-        return {};
+BandReducer::BandReducer(PixelSize source, PixelSize drawn) : state_(std::make_unique<State>()) {
+    if (source.Empty() || drawn.Empty() || drawn.width > source.width || drawn.height > source.height) return;
+    state_->source = source;
+    state_->starts.resize(static_cast<size_t>(drawn.width) + 1);
+    for (int dx = 0; dx <= drawn.width; ++dx) {
+        state_->starts[static_cast<size_t>(dx)] = SpanStart(dx, source.width, drawn.width);
     }
-    if (alpha && (!ValidPlane(p.alpha) || p.alpha.width != luma.width || p.alpha.height != luma.height)) return {};
+    state_->sums.resize(static_cast<size_t>(drawn.width));
+    out_.width = drawn.width;
+    out_.height = drawn.height;
+    out_.pixels.resize(static_cast<size_t>(drawn.width) * static_cast<size_t>(drawn.height));
+}
 
-    Picture out;
-    out.width = size.width;
-    out.height = size.height;
-    out.pixels.resize(static_cast<size_t>(size.width) * static_cast<size_t>(size.height));
-    const bool wide = Wide(luma) || (!grey && (Wide(p.cb) || Wide(p.cr))) || (alpha && Wide(p.alpha));
-    if (wide) {
-        ReduceAs<std::uint16_t>(p, shift_x, shift_y, out);
-    } else {
-        ReduceAs<std::uint8_t>(p, shift_x, shift_y, out);
+BandReducer::~BandReducer() = default;
+
+bool BandReducer::Add(const PlanarPicture& band) {
+    State& state = *state_;
+    const SamplePlane& luma = band.luma;
+    const bool grey = !band.cb.Present();
+    const bool alpha = band.alpha.Present();
+    int shift_x = 0, shift_y = 0;
+    const bool fits = !out_.Empty() && ValidPlane(luma) && luma.width == state.source.width &&
+                      luma.height <= state.source.height - state.next_row &&
+                      (state.next_row == 0 || SameLayout(band, state.layout)) &&
+                      (grey || ColourCovers(band, state.next_row, shift_x, shift_y)) &&
+                      (!alpha || (ValidPlane(band.alpha) && band.alpha.width == luma.width &&
+                                  band.alpha.height == luma.height));
+    if (!fits) {
+        out_ = {};
+        return false;
     }
-    return out;
+    state.layout = band;
+    const bool wide = Wide(luma) || (!grey && (Wide(band.cb) || Wide(band.cr))) || (alpha && Wide(band.alpha));
+    if (wide) {
+        AddRowsAs<std::uint16_t>(band, state.next_row, shift_x, shift_y, state, out_);
+    } else {
+        AddRowsAs<std::uint8_t>(band, state.next_row, shift_x, shift_y, state, out_);
+    }
+    state.next_row += luma.height;
+    return true;
+}
+
+Picture BandReducer::Take() {
+    if (state_->next_row != state_->source.height) return {};
+    return std::move(out_);
+}
+
+Picture ReducedFromPlanes(const PlanarPicture& p, PixelSize size) {
+    BandReducer reducer({p.luma.width, p.luma.height}, size);
+    reducer.Add(p);
+    return reducer.Take();
 }
 
 }  // namespace kestrova

@@ -6,6 +6,7 @@
 // than twice the planes themselves.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "picture.h"
@@ -53,5 +54,29 @@ struct PlanarPicture {
 // that what is transparent lends no colour. Colour planes smaller than luma
 // are read at the luma position halved. Empty when the planes do not add up.
 Picture ReducedFromPlanes(const PlanarPicture& planes, PixelSize size);
+
+// The same reduction fed a band of rows at a time, top to bottom, for
+// decoders that hand a picture over in pieces (a TIFF's strips, its rows of
+// tiles): only the band at hand and the sums of one drawn row are held.
+class BandReducer {
+public:
+    // A picture of `source` size (its luma plane's) reduced to `drawn`.
+    BandReducer(PixelSize source, PixelSize drawn);
+    ~BandReducer();
+    BandReducer(const BandReducer&) = delete;
+    BandReducer& operator=(const BandReducer&) = delete;
+    // The next rows: planes as wide as the picture, laid out as every band
+    // before (colour halved bands start on an even row). False, and nothing
+    // to take, when the band does not fit.
+    bool Add(const PlanarPicture& band);
+    // The drawn picture once every row has come; empty otherwise.
+    Picture Take();
+
+    struct State;
+
+private:
+    std::unique_ptr<State> state_;
+    Picture out_;
+};
 
 }  // namespace kestrova

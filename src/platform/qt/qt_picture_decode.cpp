@@ -9,6 +9,7 @@
 #include "platform/pictures/jpeg_header.h"
 #include "platform/pictures/webp_header.h"
 #include "qt_convert.h"
+#include "tiff_decode.h"
 #include "webp_decode.h"
 
 namespace kestrova {
@@ -81,6 +82,10 @@ LoadedPicture Finished(QImage image, QImageIOHandler::Transformations turn, Pixe
 std::optional<LoadedPicture> DecodePictureFile(const std::string& path, PixelSize fit) {
     if (IsHeifFile(path)) return DecodeHeifFile(path, fit);
     if (IsWebpFile(path)) return DecodeWebpFile(path, fit);
+    if (IsTiffFile(path)) {
+        TiffDecode tiff = DecodeTiffFile(path, fit);
+        if (!tiff.unknown_kind) return std::move(tiff.loaded);
+    }
     return DecodeWithQtReader(path, fit);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Decoding picture files with Qt's image readers (HEIF files with libheif,
-// WebP files with libwebp), reduced to the size they will be drawn at and turned upright.
+// WebP files with libwebp, TIFF files with libtiff), reduced to the size
+// they will be drawn at and turned upright.
 // Uses no window: runs on any thread.
 #include <optional>
 #include <string>

@@ -170,7 +170,10 @@ std::optional<LoadedPicture> DecodeWebpFile(const std::string& path, PixelSize f
     const PixelSize natural = Sideways(orientation) ? Transposed(canvas) : canvas;
     const PixelSize want = FitInside(natural, fit);
     const PixelSize reduced = Sideways(orientation) ? Transposed(want) : want;
-    if (!WithinDecodeBudget(reduced, kBytesPerPixel, DecoderBytes(features) + static_cast<std::int64_t>(bytes->size()))) {
+    // A lossy frame is reduced row by row and never held whole, but what it
+    // claims still meets the rule every kind meets.
+    if (!PixelCountWithinBudget(canvas) ||
+        !WithinDecodeBudget(reduced, kBytesPerPixel, DecoderBytes(features) + static_cast<std::int64_t>(bytes->size()))) {
         return std::nullopt;
     }
     // What the first frame leaves uncovered is transparent, as an

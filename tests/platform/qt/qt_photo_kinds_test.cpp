@@ -1,8 +1,8 @@
-// Today's photo kinds on Linux: WebP through libwebp, TIFF through Qt's
-// image-format plugins, HEIC and AVIF through libheif. Each is decoded at the size asked
-// for, upright by its orientation (a TIFF's tag, a WebP's EXIF chunk, HEIF's
-// own rotation and mirror), refused when its header claims more than the budget allows, and
-// only its first frame or page is shown.
+// Today's photo kinds on Linux: WebP through libwebp, TIFF through libtiff,
+// HEIC and AVIF through libheif. Each is decoded at the size asked for,
+// upright by its orientation (a TIFF's tag, a WebP's EXIF chunk, HEIF's own
+// rotation and mirror), refused when its header claims more than the budget
+// allows, and only its first frame or page is shown.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -60,10 +60,14 @@ QByteArray TaggedWebp(int orientation) { return webp_test::TaggedWebp(Quarters()
 // size: the header is all that is read before the budget refuses it.
 // (Lossless, because its decoder holds the whole frame whatever size it is
 // drawn at; a lossy frame is reduced row by row as it is decoded.)
-QByteArray WebpClaiming(int width, int height) {
+QImage Blue16() {
     QImage image(16, 16, QImage::Format_RGB32);
     image.fill(Qt::blue);
-    QByteArray webp = webp_test::Webp(image);
+    return image;
+}
+
+QByteArray WebpClaiming(int width, int height) {
+    QByteArray webp = webp_test::Webp(Blue16());
     // After "VP8L", its size and the signature byte: 14 bits each of width
     // and height less one, then the alpha and version bits, kept.
     char* header = webp.data() + webp.indexOf("VP8L") + 9;
@@ -261,9 +265,10 @@ TEST(QtPhotoKinds, OnlyTheFirstFrameOrPageIsShown) {
 TEST(QtPhotoKinds, WhatClaimsMoreThanTheBudgetIsRefused) {
     qt_test::EnsureApplication();
     QTemporaryDir dir;
-    // 12000 x 12000 is 576 MB of pixels, three times the budget, and none of
-    // these decoders (lossless WebP among them) reduces before it holds the
-    // whole picture: fitting it to a screen does not help.
+    // 12000 x 12000 is 576 MB of pixels, three times the budget. Most of
+    // these decoders (lossless WebP among them) hold the whole picture
+    // whatever size it is drawn at; those that do not (lossy WebP, TIFF read
+    // a strip at a time) would still decode every pixel it claims.
     // Qt's own limit is lifted above that, so the refusal is ours.
     const int qt_limit = QImageReader::allocationLimit();
     QImageReader::setAllocationLimit(1024);
@@ -283,6 +288,9 @@ TEST(QtPhotoKinds, WhatClaimsMoreThanTheBudgetIsRefused) {
         std::optional<PixelSize> decoded;
     } cases[] = {
         {WriteFile(dir, "claims.webp", WebpClaiming(12000, 12000)), std::nullopt},
+        // A lossy frame of 16 x 16 on a canvas that size: libwebp would
+        // place it reduced without ever holding the canvas.
+        {WriteFile(dir, "claims-canvas.webp", AnimatedWebp(QSize(12000, 12000), {{Blue16(), {}, 90}})), std::nullopt},
         {WriteFile(dir, "claims.heic", heic_bytes), std::nullopt},
         // A whole, valid TIFF of that size: only the budget stands between
         // it and the decoder. One of 4000 x 4000 (64 MB) is within it.

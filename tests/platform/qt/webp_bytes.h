@@ -57,6 +57,7 @@ inline QByteArray TaggedWebp(const QImage& picture, int orientation) {
 struct Frame {
     QImage picture;
     QPoint at;  // even offsets: the format halves them
+    int quality = 100;  // below 100: lossy
 };
 
 // An animated WebP of the frames on a canvas of `canvas`, each drawn over
@@ -76,7 +77,7 @@ inline QByteArray AnimatedWebp(QSize canvas, const std::vector<Frame>& frames) {
         Append24(anmf, static_cast<quint32>(frame.picture.height() - 1));
         Append24(anmf, 100);  // milliseconds
         anmf.append('\0');
-        anmf.append(Webp(frame.picture).mid(12));
+        anmf.append(qt_test::Encoded(frame.picture, "webp", frame.quality).mid(12));
         AppendChunk(body, "ANMF", anmf);
     }
     return Riff(body);
