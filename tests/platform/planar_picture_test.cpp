@@ -1,12 +1,15 @@
 // Pictures made from luma and colour-difference planes, as HEVC and AV1
-// decoders hand them over: the colour each coding means, subsampled colour,
-// reduction to the drawn size and alpha.
+// decoders hand them over: the colour each coding means at each range and
+// depth, where subsampled colour lands, reduction to the drawn size and
+// alpha at its own depth.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/pictures/planar_picture.h"
@@ -153,6 +156,111 @@ TEST(PlanarPictureTest, TransparentSamplesLendNoColour) {
     const OwnedPlane clear(2, 1, {0});
     const PlanarPicture none{y.View(), cb.View(), cr.View(), clear.View(), *ColourMatrixOf(6), true};
     EXPECT_EQ(ReducedFromPlanes(none, {1, 1}).pixels.at(0), 0u);
+}
+
+// A colour coded as an encoder codes it, in full range or limited (luma
+// 16-235, colour difference 16-240 at 8 bits, four times that at 10), reads
+// back as that colour, within the rounding of the codes: each swing is its
+// own, so a saturated colour comes out neither paler nor stronger.
+TEST(PlanarPictureTest, EachRangeAndDepthGivesBackTheColourCoded) {
+    struct Weights {
+        int code;
+        double kr, kb;
+    };
+    const Weights matrices[] = {{6, 0.299, 0.114}, {1, 0.2126, 0.0722}};
+    const Rgba colours[] = {{40, 200, 220, 255}, {230, 60, 200, 255}, {30, 30, 240, 255},
+                            {250, 200, 20, 255}, {200, 30, 30, 255}};
+    for (const Weights& m : matrices) {
+        for (const Rgba& colour : colours) {
+            const double r = colour.r / 255.0, g = colour.g / 255.0, b = colour.b / 255.0;
+            const double luma = m.kr * r + (1 - m.kr - m.kb) * g + m.kb * b;
+            const double blue = (b - luma) / (2 * (1 - m.kb));
+            const double red = (r - luma) / (2 * (1 - m.kr));
+            for (const int bits : {8, 10}) {
+                for (const bool full : {true, false}) {
+                    const double unit = bits == 8 ? 1 : 4;
+                    const double luma_swing = full ? (1 << bits) - 1 : 219 * unit;
+                    const double colour_swing = full ? (1 << bits) - 1 : 224 * unit;
+                    const double black = full ? 0 : 16 * unit;
+                    const double middle = 1 << (bits - 1);
+                    const std::string what = "matrix " + std::to_string(m.code) + ", " + std::to_string(bits) + " bits " +
+                                             (full ? "full" : "limited") + ", colour " + std::to_string(colour.r) + "," +
+                                             std::to_string(colour.g) + "," + std::to_string(colour.b);
+                    const OwnedPlane y(1, 1, {static_cast<int>(std::lround(black + luma * luma_swing))}, bits);
+                    const OwnedPlane cb(1, 1, {static_cast<int>(std::lround(middle + blue * colour_swing))}, bits);
+                    const OwnedPlane cr(1, 1, {static_cast<int>(std::lround(middle + red * colour_swing))}, bits);
+                    const PlanarPicture planes{y.View(), cb.View(), cr.View(), {}, *ColourMatrixOf(m.code), full};
+                    const Picture p = ReducedFromPlanes(planes, {1, 1});
+                    ASSERT_EQ(p.width, 1) << what;
+                    ExpectNear(At(p, 0, 0), colour, 1, what.c_str());
+                }
+            }
+        }
+    }
+}
+
+// Each pixel takes its colour from the colour samples over it: at 4:4:4
+// its own, at 4:2:2 the one of its pair in its own row, at 4:2:0 the one of
+// its 2 x 2 block. Every pixel of a 4 x 4 picture whose colour samples all
+// differ is checked.
+TEST(PlanarPictureTest, EachSamplingPutsItsColourUnderItsSamples) {
+    const struct {
+        const char* what;
+        int shift_x, shift_y;
+    } samplings[] = {{"4:4:4", 0, 0}, {"4:2:2", 1, 0}, {"4:2:0", 1, 1}};
+    const OwnedPlane y(4, 4, {128});
+    // The colour difference of sample i, far enough apart to tell.
+    auto blue = [](int i) { return 40 + 12 * i; };
+    auto red = [](int i) { return 220 - 11 * i; };
+    auto colour_of = [&](int i) {
+        const OwnedPlane one(1, 1, {128}), b(1, 1, {blue(i)}), r(1, 1, {red(i)});
+        return At(ReducedFromPlanes({one.View(), b.View(), r.View(), {}, *ColourMatrixOf(6), true}, {1, 1}), 0, 0);
+    };
+    for (const auto& s : samplings) {
+        const int cw = 4 >> s.shift_x, ch = 4 >> s.shift_y;
+        std::vector<std::uint8_t> blues, reds;
+        for (int i = 0; i < cw * ch; ++i) {
+            blues.push_back(static_cast<std::uint8_t>(blue(i)));
+            reds.push_back(static_cast<std::uint8_t>(red(i)));
+        }
+        const SamplePlane cb{blues.data(), cw, cw, ch, 8}, cr{reds.data(), cw, cw, ch, 8};
+        const Picture p = ReducedFromPlanes({y.View(), cb, cr, {}, *ColourMatrixOf(6), true}, {4, 4});
+        ASSERT_EQ(p.width, 4) << s.what;
+        ASSERT_EQ(p.height, 4) << s.what;
+        for (int yy = 0; yy < 4; ++yy) {
+            for (int xx = 0; xx < 4; ++xx) {
+                const std::string what = std::string(s.what) + " at " + std::to_string(xx) + "," + std::to_string(yy);
+                ExpectNear(At(p, xx, yy), colour_of((yy >> s.shift_y) * cw + (xx >> s.shift_x)), 0, what.c_str());
+            }
+        }
+    }
+}
+
+// Alpha may come at another depth than the colour (an AVIF codes it as a
+// picture of its own): each is read at its own depth.
+TEST(PlanarPictureTest, AlphaOfAnotherDepthThanTheColourReadsAtItsOwn) {
+    const struct {
+        const char* what;
+        int colour_bits, alpha_bits;
+        int opaque, half;
+    } cases[] = {
+        {"8-bit colour, 10-bit alpha", 8, 10, 1023, 512},
+        {"10-bit colour, 8-bit alpha", 10, 8, 255, 128},
+        {"8-bit colour, 16-bit alpha", 8, 16, 65535, 32896},
+    };
+    for (const auto& c : cases) {
+        const int scale = c.colour_bits == 8 ? 1 : 4;
+        // Red, then green, as in the coding test.
+        const OwnedPlane y(2, 1, {76 * scale, 150 * scale}, c.colour_bits);
+        const OwnedPlane cb(2, 1, {85 * scale, 44 * scale}, c.colour_bits);
+        const OwnedPlane cr(2, 1, {255 * scale, 21 * scale}, c.colour_bits);
+        const OwnedPlane alpha(2, 1, {c.opaque, c.half}, c.alpha_bits);
+        const PlanarPicture planes{y.View(), cb.View(), cr.View(), alpha.View(), *ColourMatrixOf(6), true};
+        const Picture p = ReducedFromPlanes(planes, {2, 1});
+        ASSERT_EQ(p.width, 2) << c.what;
+        ExpectNear(At(p, 0, 0), {254, 0, 0, 255}, 3, c.what);
+        ExpectNear(At(p, 1, 0), {0, 255, 0, 128}, 3, c.what);
+    }
 }
 
 TEST(PlanarPictureTest, PlanesThatDoNotAddUpGiveNothing) {

@@ -148,5 +148,47 @@ TEST(SaveRecovery, ASaveLeavesOnlyTheFile) {
     EXPECT_EQ(Contents(dir), (std::map<std::string, std::string>{{"Kestrova.ini", "second"}}));
 }
 
+// A save given up before its commit (a piece failed, the program was told
+// to stop) leaves the file as it was and nothing beside it: whether it got
+// as far as a piece or a fresh start, whether it was given up in so many
+// words or the writer just went away.
+TEST(SaveRecovery, ASaveGivenUpLeavesTheOldFileAndNothingElse) {
+    enum class Reached { Opened, Pieces, StartedOver };
+    const struct {
+        const char* what;
+        Reached reached;
+        bool said;  // Abandon called, rather than the writer destroyed
+    } cases[] = {
+        {"opened, given up", Reached::Opened, true},
+        {"pieces written, given up", Reached::Pieces, true},
+        {"started over, given up", Reached::StartedOver, true},
+        {"pieces written, writer gone", Reached::Pieces, false},
+        {"started over, writer gone", Reached::StartedOver, false},
+    };
+    for (const auto& c : cases) {
+        for (const bool file_there : {true, false}) {
+            SCOPED_TRACE(std::string(c.what) + (file_there ? ", over a file" : ", no file yet"));
+            TempDir dir;
+            if (file_there) dir.Write("Kestrova.csv", "old");
+            {
+                AtomicFileWriter save;
+                std::string error;
+                ASSERT_TRUE(save.Open(dir / "Kestrova.csv", error)) << error;
+                if (c.reached != Reached::Opened) {
+                    ASSERT_TRUE(save.Write("a piece", error)) << error;
+                }
+                if (c.reached == Reached::StartedOver) {
+                    ASSERT_TRUE(save.Rewind(error)) << error;
+                    ASSERT_TRUE(save.Write("another", error)) << error;
+                }
+                if (c.said) save.Abandon();
+            }
+            const auto want = file_there ? std::map<std::string, std::string>{{"Kestrova.csv", "old"}}
+                                         : std::map<std::string, std::string>{};
+            EXPECT_EQ(Contents(dir), want);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kestrova

@@ -195,6 +195,46 @@ TEST_F(Win32ListTest, RowPickedByTheHandlerStaysCurrentThroughTheControlsClick) 
     EXPECT_EQ(ControlSelectedCount(), 1);
 }
 
+// The control's notices of a row's state may disagree with what the control
+// shows (Wine tells of a row picked again as losing its pick or its focus,
+// with a stale old state): whatever a notice says, the program ends with the
+// rows picked and the current row the control shows.
+TEST_F(Win32ListTest, NoticesThatDisagreeWithTheControlLeaveWhatItShows) {
+    Fill(10);
+    const struct {
+        const char* what;
+        int row0;
+        UINT old_state, new_state;
+    } cases[] = {
+        {"the picked row told as losing its pick", 4, LVIS_SELECTED | LVIS_FOCUSED, LVIS_FOCUSED},
+        {"the picked row told as losing its focus", 4, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED},
+        {"the picked row told as losing both", 4, LVIS_SELECTED | LVIS_FOCUSED, 0},
+        {"the picked row told as gaining both", 4, 0, LVIS_SELECTED | LVIS_FOCUSED},
+        {"another row told as gaining its pick", 2, 0, LVIS_SELECTED},
+        {"another row told as gaining both", 7, 0, LVIS_SELECTED | LVIS_FOCUSED},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        form.list.SetAllSelected(false);
+        form.list.SetSelected(5, true);
+        form.list.SetSelectedItem(5);
+        services.FlushViews();
+        ASSERT_EQ(SendMessageW(hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), 4);
+        NMLISTVIEW change{};
+        change.hdr.hwndFrom = hwnd;
+        change.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(hwnd));
+        change.hdr.code = LVN_ITEMCHANGED;
+        change.iItem = c.row0;
+        change.uChanged = LVIF_STATE;
+        change.uOldState = c.old_state;
+        change.uNewState = c.new_state;
+        SendMessageW(GetParent(hwnd), WM_NOTIFY, change.hdr.idFrom, reinterpret_cast<LPARAM>(&change));
+        for (std::int32_t row = 1; row <= 10; ++row) EXPECT_EQ(form.list.Selected(row), row == 5) << "row " << row;
+        EXPECT_EQ(form.list.SelectedItem(), 5);
+        EXPECT_EQ(ControlSelectedCount(), 1);
+    }
+}
+
 TEST_F(Win32ListTest, HeaderClickSortsAndTheControlShowsTheNewOrder) {
     Fill(3);
     form.list.SetSelected(1, true);  // 写真1.jpg
