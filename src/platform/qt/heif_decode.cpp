@@ -13,6 +13,7 @@
 
 #include "platform/pictures/heif_header.h"
 #include "platform/pictures/planar_picture.h"
+#include "platform/posix/one_processor.h"
 #include "qt_convert.h"
 
 namespace kestrova {
@@ -135,9 +136,20 @@ std::optional<PlanarPicture> PlanesOf(const heif_image* image, const std::pair<C
     return planes;
 }
 
+// Whether the file's pictures are AV1 (AVIF) rather than HEVC.
+bool CodedAsAv1(const std::string& path) {
+    std::ifstream in(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary);
+    std::array<char, 256> head{};
+    in.read(head.data(), head.size());
+    const auto* data = reinterpret_cast<const std::uint8_t*>(head.data());
+    const int size = static_cast<int>(in.gcount());
+    return heif_has_compatible_brand(data, size, "avif") == 1 || heif_has_compatible_brand(data, size, "avis") == 1;
+}
+
 struct Opened {
     std::unique_ptr<heif_context, FreeContext> context;
     std::unique_ptr<heif_image_handle, FreeHandle> handle;
+    bool av1 = false;
 };
 
 std::optional<Opened> OpenPrimary(const std::string& path) {
@@ -150,18 +162,27 @@ std::optional<Opened> OpenPrimary(const std::string& path) {
     heif_image_handle* raw_handle = nullptr;
     if (heif_context_get_primary_image_handle(opened.context.get(), &raw_handle).code != heif_error_Ok) return std::nullopt;
     opened.handle.reset(raw_handle);
+    opened.av1 = CodedAsAv1(path);
     return opened;
 }
 
 // libheif turns and mirrors the planes by the file's transforms (irot,
 // imir) and crops them (clap) as it decodes.
-std::unique_ptr<heif_image, FreeImage> Decode(const heif_image_handle* handle, heif_colorspace space, heif_chroma chroma,
+std::unique_ptr<heif_image, FreeImage> Decode(const Opened& opened, heif_colorspace space, heif_chroma chroma,
                                               bool keep_depth) {
     std::unique_ptr<heif_decoding_options, FreeOptions> options(heif_decoding_options_alloc());
     if (!options) return nullptr;
     options->convert_hdr_to_8bit = keep_depth ? 0 : 1;
+    // dav1d, which decodes AV1, starts a thread with frame buffers of its
+    // own for every processor the decoding thread may run on: on a machine
+    // of many cores those alone pass the decode budget, and one still
+    // picture gains little from them. Held to one processor, it starts one.
+    std::optional<OneProcessorScope> one_processor;
+    if (opened.av1) one_processor.emplace();
     heif_image* raw_image = nullptr;
-    if (heif_decode_image(handle, &raw_image, space, chroma, options.get()).code != heif_error_Ok) return nullptr;
+    if (heif_decode_image(opened.handle.get(), &raw_image, space, chroma, options.get()).code != heif_error_Ok) {
+        return nullptr;
+    }
     return std::unique_ptr<heif_image, FreeImage>(raw_image);
 }
 
@@ -170,10 +191,11 @@ PixelSize DeclaredSize(const heif_image_handle* handle) {
     return {heif_image_handle_get_width(handle), heif_image_handle_get_height(handle)};
 }
 
-std::optional<LoadedPicture> Interleaved(const heif_image_handle* handle, double samples, PixelSize fit) {
+std::optional<LoadedPicture> Interleaved(const Opened& opened, double samples, PixelSize fit) {
+    const heif_image_handle* handle = opened.handle.get();
     const PixelSize declared = DeclaredSize(handle);
     if (declared.Empty() || !InterleavedWithinBudget(samples, handle, declared)) return std::nullopt;
-    const auto image = Decode(handle, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, false);
+    const auto image = Decode(opened, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, false);
     if (!image) return std::nullopt;
     int stride = 0;
     const std::uint8_t* pixels = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
@@ -203,7 +225,7 @@ bool IsHeifFile(const std::string& path) {
 std::optional<LoadedPicture> DecodeHeifFileInterleaved(const std::string& path, PixelSize fit) {
     const std::optional<Opened> opened = OpenPrimary(path);
     if (!opened) return std::nullopt;
-    return Interleaved(opened->handle.get(), HeifSamplesPerPixel(path), fit);
+    return Interleaved(*opened, HeifSamplesPerPixel(path), fit);
 }
 
 std::optional<LoadedPicture> DecodeHeifFile(const std::string& path, PixelSize fit) {
@@ -213,13 +235,13 @@ std::optional<LoadedPicture> DecodeHeifFile(const std::string& path, PixelSize f
     const double samples = HeifSamplesPerPixel(path);
     const std::optional<std::pair<ColourMatrix, bool>> coding = CodingOf(handle);
     // Premultiplied colour would be weighted by its alpha twice.
-    if (!coding || heif_image_handle_is_premultiplied_alpha(handle)) return Interleaved(handle, samples, fit);
+    if (!coding || heif_image_handle_is_premultiplied_alpha(handle)) return Interleaved(*opened, samples, fit);
     const PixelSize declared = DeclaredSize(handle);
     if (declared.Empty() || !PlanesWithinBudget(path, samples, handle, declared, FitInside(declared, fit))) {
         return std::nullopt;
     }
     const auto [space, chroma] = NativeLayout(samples);
-    const auto image = Decode(handle, space, chroma, true);
+    const auto image = Decode(*opened, space, chroma, true);
     if (!image) return std::nullopt;
     const std::optional<PlanarPicture> planes = PlanesOf(image.get(), *coding);
     if (!planes) return std::nullopt;
