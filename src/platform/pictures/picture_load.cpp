@@ -15,6 +15,13 @@ PixelSize FitInside(PixelSize natural, PixelSize box) {
             std::max(1, static_cast<int>(std::lround(natural.height * scale)))};
 }
 
+StoredFit FitStoredInside(PixelSize stored, int orientation, PixelSize box) {
+    const bool sideways = orientation >= 5 && orientation <= 8;
+    const auto turned = [sideways](PixelSize size) { return sideways ? PixelSize{size.height, size.width} : size; };
+    const PixelSize natural = turned(stored);
+    return {natural, turned(FitInside(natural, box))};
+}
+
 Picture Upright(const Picture& stored, int orientation) {
     if (orientation < 2 || orientation > 8 || stored.Empty()) return stored;
     const int w = stored.width;

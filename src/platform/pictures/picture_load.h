@@ -33,6 +33,15 @@ struct LoadedPicture {
 // reduced to fit, aspect kept, never enlarged (enlarging is left to drawing,
 // which costs no memory). An empty box asks for the natural size.
 PixelSize FitInside(PixelSize natural, PixelSize box);
+// A picture stored at `stored` size and tagged with `orientation` (counted
+// as for Upright), fitted into `box`: its upright size, which the fitting
+// works on, and the size it is reduced to on its stored axes, before it is
+// turned, as decoders that reduce while they read must.
+struct StoredFit {
+    PixelSize natural;
+    PixelSize reduced;
+};
+StoredFit FitStoredInside(PixelSize stored, int orientation, PixelSize box);
 // The picture as it is seen, from the picture as it is stored and its
 // orientation, counted as the camera's EXIF tag counts (1 as stored, 6 a
 // quarter turn clockwise, 2 to 8 the eight ways of turning and mirroring).

@@ -9,10 +9,10 @@
 #include <fstream>
 #include <memory>
 #include <string_view>
-#include <system_error>
 
 #include "platform/pictures/heif_header.h"
 #include "platform/pictures/planar_picture.h"
+#include "platform/system/files.h"
 #include "platform/posix/one_processor.h"
 #include "qt_convert.h"
 
@@ -53,12 +53,6 @@ std::int64_t PlaneBytes(double samples_per_pixel, const heif_image_handle* handl
     return static_cast<std::int64_t>(static_cast<double>(size.width) * size.height * samples * bytes_per_sample);
 }
 
-std::int64_t FileBytes(const std::string& path) {
-    std::error_code error;
-    const auto size = std::filesystem::file_size(std::filesystem::path(std::u8string(path.begin(), path.end())), error);
-    return error ? 0 : static_cast<std::int64_t>(size);
-}
-
 // Measured on 24-megapixel photos: while libde265 or dav1d decodes, it holds
 // about three sets of the planes (the picture, its filtered copy and its
 // records per block), and libheif copies one more set out of it; the coded
@@ -66,7 +60,8 @@ std::int64_t FileBytes(const std::string& path) {
 // drawn picture comes on top.
 bool PlanesWithinBudget(const std::string& path, double samples, const heif_image_handle* handle, PixelSize size,
                         PixelSize drawn) {
-    return WithinDecodeBudget(drawn, kInterleavedBytesPerPixel, 4 * PlaneBytes(samples, handle, size) + FileBytes(path));
+    return WithinDecodeBudget(drawn, kInterleavedBytesPerPixel,
+                              4 * PlaneBytes(samples, handle, size) + FileLength(path).value_or(0));
 }
 
 // Converted by libheif instead, the whole picture is held interleaved as

@@ -10,10 +10,10 @@
 #include <fstream>
 #include <memory>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "platform/pictures/planar_picture.h"
+#include "platform/system/files.h"
 
 namespace kestrova {
 namespace {
@@ -52,12 +52,6 @@ bool ReadsOnlyMapped(TIFF* tif) {
     std::uint16_t compression = COMPRESSION_NONE;
     TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
     return TIFFIsTiled(tif) && compression == COMPRESSION_NONE;
-}
-
-std::int64_t FileBytes(const std::string& path) {
-    std::error_code error;
-    const auto size = std::filesystem::file_size(std::filesystem::path(std::u8string(path.begin(), path.end())), error);
-    return error ? 0 : static_cast<std::int64_t>(size);
 }
 
 // Ends the RGBA reading it began.
@@ -169,10 +163,6 @@ private:
     PlanarPicture planes_;
 };
 
-bool Sideways(int orientation) { return orientation >= 5; }
-
-PixelSize Transposed(PixelSize size) { return {size.height, size.width}; }
-
 }  // namespace
 
 bool IsTiffFile(const std::string& path) {
@@ -198,14 +188,12 @@ TiffDecode DecodeTiffFile(const std::string& path, PixelSize fit) {
     if (width == 0 || height == 0 || width > INT32_MAX || height > INT32_MAX) return {};
     if (orientation < 1 || orientation > 8) orientation = ORIENTATION_TOPLEFT;
     const PixelSize stored{static_cast<int>(width), static_cast<int>(height)};
-    const PixelSize natural = Sideways(orientation) ? Transposed(stored) : stored;
-    const PixelSize want = FitInside(natural, fit);
-    const PixelSize reduced = Sideways(orientation) ? Transposed(want) : want;
+    const auto [natural, reduced] = FitStoredInside(stored, orientation, fit);
     const std::uint32_t band_rows = BandRows(PieceRows(tif.get(), height), height);
     // The band of RGBA rows, the row taken apart into planes, and the file
     // itself where it is mapped.
     const std::int64_t held = std::int64_t{band_rows} * width * kBytesPerPixel + std::int64_t{width} * kBytesPerPixel +
-                              (mapped ? FileBytes(path) : 0);
+                              (mapped ? FileLength(path).value_or(0) : 0);
     if (!PixelCountWithinBudget(stored) || !WithinDecodeBudget(reduced, kBytesPerPixel, held + PieceBytes(tif.get()))) {
         return {};
     }

@@ -82,10 +82,6 @@ std::optional<std::vector<std::uint8_t>> ReadWhole(const std::string& path) {
     return bytes;
 }
 
-bool Sideways(int orientation) { return orientation >= 5; }
-
-PixelSize Transposed(PixelSize size) { return {size.height, size.width}; }
-
 // A length of the canvas at the reduced canvas's scale.
 int Scaled(int length, int reduced_canvas, int canvas) {
     return static_cast<int>(std::lround(static_cast<double>(length) * reduced_canvas / canvas));
@@ -167,9 +163,7 @@ std::optional<LoadedPicture> DecodeWebpFile(const std::string& path, PixelSize f
         return std::nullopt;
     }
     const int orientation = ExifChunk(demuxer.get()).Orientation();
-    const PixelSize natural = Sideways(orientation) ? Transposed(canvas) : canvas;
-    const PixelSize want = FitInside(natural, fit);
-    const PixelSize reduced = Sideways(orientation) ? Transposed(want) : want;
+    const auto [natural, reduced] = FitStoredInside(canvas, orientation, fit);
     // A lossy frame is reduced row by row and never held whole, but what it
     // claims still meets the rule every kind meets.
     if (!PixelCountWithinBudget(canvas) ||
