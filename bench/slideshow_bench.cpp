@@ -41,6 +41,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -320,6 +321,7 @@ int main(int argc, char** argv) {
         if (std::string(argv[i]) == "--photos") kept = argv[i + 1];
     }
     char folder_template[] = "/tmp/kestrova-slideshow-XXXXXX";
+    if (!kept.empty()) std::filesystem::create_directories(kept);
     const char* made = kept.empty() ? mkdtemp(folder_template) : kept.c_str();
     if (!made) return 1;
     const std::string folder = made;

@@ -12,7 +12,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev libgl-dev
-  qt6-image-formats-plugins libheif-dev libwebp-dev libtiff-dev
+  qt6-image-formats-plugins libheif-dev libde265-dev libwebp-dev libtiff-dev
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils python3

@@ -14,6 +14,7 @@
 #include "platform/pictures/planar_picture.h"
 #include "platform/system/files.h"
 #include "platform/posix/one_processor.h"
+#include "hevc_decoder.h"
 #include "qt_convert.h"
 
 namespace kestrova {
@@ -21,7 +22,11 @@ namespace {
 
 // libheif registers its codecs once; they stay for the rest of the process.
 void EnsureLibheif() {
-    static const bool ready = heif_init(nullptr).code == heif_error_Ok;
+    static const bool ready = [] {
+        if (heif_init(nullptr).code != heif_error_Ok) return false;
+        RegisterHevcDecoder();
+        return true;
+    }();
     (void)ready;
 }
 

@@ -1,0 +1,118 @@
+// The HEVC decoder that runs libde265 on a worker per processor must give
+// libheif exactly the picture libheif's own single-threaded decoder gives:
+// HEVC decoding is exact, so any difference is a fault of the hand-over
+// (a plane cut short, a depth or sampling mistaken, the coded size not
+// cropped), never a rounding.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/qt/heif_decode.h"
+#include "platform/qt/hevc_decoder.h"
+#include "support/heif_file.h"
+
+namespace kestrova {
+namespace {
+
+// libheif's own HEVC decoder, by the name it registers.
+constexpr const char* kLibheifOwnDecoder = "libde265";
+
+struct Released {
+    void operator()(heif_context* c) const { heif_context_free(c); }
+    void operator()(heif_image_handle* h) const { heif_image_handle_release(h); }
+    void operator()(heif_image* i) const { heif_image_release(i); }
+    void operator()(heif_decoding_options* o) const { heif_decoding_options_free(o); }
+};
+
+// The primary picture decoded by the named decoder, in the codec's own
+// planes as libheif crops and turns them.
+std::unique_ptr<heif_image, Released> DecodedBy(const std::string& path, const char* decoder_id) {
+    std::unique_ptr<heif_context, Released> context(heif_context_alloc());
+    if (heif_context_read_from_file(context.get(), path.c_str(), nullptr).code != heif_error_Ok) return nullptr;
+    heif_image_handle* raw_handle = nullptr;
+    if (heif_context_get_primary_image_handle(context.get(), &raw_handle).code != heif_error_Ok) return nullptr;
+    const std::unique_ptr<heif_image_handle, Released> handle(raw_handle);
+    const std::unique_ptr<heif_decoding_options, Released> options(heif_decoding_options_alloc());
+    options->decoder_id = decoder_id;
+    heif_image* image = nullptr;
+    if (heif_decode_image(handle.get(), &image, heif_colorspace_undefined, heif_chroma_undefined, options.get()).code !=
+        heif_error_Ok) {
+        return nullptr;
+    }
+    return std::unique_ptr<heif_image, Released>(image);
+}
+
+void ExpectSamePlanes(const heif_image* got, const heif_image* reference, const std::string& what) {
+    ASSERT_EQ(heif_image_get_colorspace(got), heif_image_get_colorspace(reference)) << what;
+    ASSERT_EQ(heif_image_get_chroma_format(got), heif_image_get_chroma_format(reference)) << what;
+    for (const heif_channel channel : {heif_channel_Y, heif_channel_Cb, heif_channel_Cr}) {
+        const std::string plane = what + " plane " + std::to_string(channel);
+        ASSERT_EQ(heif_image_has_channel(got, channel), heif_image_has_channel(reference, channel)) << plane;
+        if (!heif_image_has_channel(reference, channel)) continue;
+        const int width = heif_image_get_width(reference, channel);
+        const int height = heif_image_get_height(reference, channel);
+        const int bits = heif_image_get_bits_per_pixel(reference, channel);
+        ASSERT_EQ(heif_image_get_width(got, channel), width) << plane;
+        ASSERT_EQ(heif_image_get_height(got, channel), height) << plane;
+        ASSERT_EQ(heif_image_get_bits_per_pixel_range(got, channel),
+                  heif_image_get_bits_per_pixel_range(reference, channel))
+            << plane;
+        ASSERT_EQ(heif_image_get_bits_per_pixel(got, channel), bits) << plane;
+        int got_stride = 0;
+        int reference_stride = 0;
+        const std::uint8_t* got_rows = heif_image_get_plane_readonly(got, channel, &got_stride);
+        const std::uint8_t* reference_rows = heif_image_get_plane_readonly(reference, channel, &reference_stride);
+        const size_t row_bytes = static_cast<size_t>(width) * ((bits + 7) / 8);
+        int rows_differing = 0;
+        for (int row = 0; row < height; ++row) {
+            rows_differing += std::memcmp(got_rows + static_cast<std::ptrdiff_t>(row) * got_stride,
+                                          reference_rows + static_cast<std::ptrdiff_t>(row) * reference_stride,
+                                          row_bytes) != 0;
+        }
+        EXPECT_EQ(rows_differing, 0) << plane;
+    }
+}
+
+// Sizes that are not whole coding blocks (the coded picture is larger and
+// cropped), each sampling and a deeper sample, a turned picture, and one
+// of several rows of coding blocks, which the workers decode side by side.
+TEST(HevcDecoder, GivesThePicturesLibheifsOwnDecoderGives) {
+    QTemporaryDir dir;
+    struct Case {
+        const char* name;
+        int width;
+        int height;
+        test::HeifSettings settings;
+    };
+    const Case cases[] = {
+        {"odd-420.heic", 45, 37, {heif_compression_HEVC, 90, 1, false, "420"}},
+        {"odd-422.heic", 45, 37, {heif_compression_HEVC, 90, 1, false, "422"}},
+        {"odd-444.heic", 45, 37, {heif_compression_HEVC, 90, 1, false, "444"}},
+        {"10-bit.heic", 40, 24, {heif_compression_HEVC, 90, 1, false, "420", 10}},
+        {"turned.heic", 45, 37, {heif_compression_HEVC, 90, 6, false, "420"}},
+        {"rows.heic", 330, 270, {heif_compression_HEVC, 60, 1, true, "420"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::uint8_t> rgb(static_cast<size_t>(c.width) * c.height * 3);
+        for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<std::uint8_t>((i * 7919) >> 3);
+        const std::string path = dir.filePath(c.name).toStdString();
+        ASSERT_EQ(test::WriteHeifFile(path, rgb.data(), c.width, c.height, c.width * 3, c.settings), "") << c.name;
+        // Through the program's decode first, which registers the decoder.
+        ASSERT_TRUE(DecodeHeifFile(path, {}).has_value()) << c.name;
+        const auto ours = DecodedBy(path, kHevcDecoderId);
+        const auto libheifs = DecodedBy(path, kLibheifOwnDecoder);
+        ASSERT_TRUE(ours && libheifs) << c.name;
+        ExpectSamePlanes(ours.get(), libheifs.get(), c.name);
+    }
+    // And libheif takes it over its own when the caller names none.
+    const heif_decoder_descriptor* first = nullptr;
+    ASSERT_EQ(heif_get_decoder_descriptors(heif_compression_HEVC, &first, 1), 1);
+    EXPECT_STREQ(heif_decoder_descriptor_get_id_name(first), kHevcDecoderId);
+}
+
+}  // namespace
+}  // namespace kestrova
