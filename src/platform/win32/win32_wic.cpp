@@ -84,8 +84,6 @@ bool DecodesInBands(const GUID& container) {
            container == GUID_ContainerFormatGif;
 }
 
-bool TurnsSideways(int tag) { return tag >= 5 && tag <= 8; }
-
 // Icon files hold several sizes; the largest is the one to show.
 bool LargestFrame(IWICBitmapDecoder* decoder, Ref<IWICBitmapFrameDecode>& frame) {
     UINT count = 0;
@@ -139,18 +137,13 @@ std::optional<LoadedPicture> DecodePictureFile(const std::string& path, PixelSiz
     int tag = OrientationTag(frame.Get(), container);
     // The WebP codec leaves the orientation of the file's EXIF chunk to us.
     if (tag == 1 && container == GUID_ContainerFormatWebp) tag = WebpOrientation(path);
-    const bool sideways = TurnsSideways(tag);
-
-    LoadedPicture result;
-    result.natural = sideways ? PixelSize{static_cast<int>(file_h), static_cast<int>(file_w)}
-                              : PixelSize{static_cast<int>(file_w), static_cast<int>(file_h)};
-    const PixelSize target = FitInside(result.natural, fit);
-    if (!WithinDecodeBudget(target, 4)) return std::nullopt;
-    const int out_w = target.width;
-    const int out_h = target.height;
     // The scaler works on the file's own axes, before the picture is turned.
-    const UINT scaled_w = static_cast<UINT>(sideways ? out_h : out_w);
-    const UINT scaled_h = static_cast<UINT>(sideways ? out_w : out_h);
+    const StoredFit fitted = FitStoredInside({static_cast<int>(file_w), static_cast<int>(file_h)}, tag, fit);
+    if (!WithinDecodeBudget(fitted.reduced, 4)) return std::nullopt;
+    LoadedPicture result;
+    result.natural = fitted.natural;
+    const auto scaled_w = static_cast<UINT>(fitted.reduced.width);
+    const auto scaled_h = static_cast<UINT>(fitted.reduced.height);
 
     Ref<IWICFormatConverter> premultiplied;
     if (FAILED(factory->CreateFormatConverter(premultiplied.Out())) ||
