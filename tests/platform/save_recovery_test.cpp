@@ -133,7 +133,9 @@ TEST(SaveRecovery, ASaveUnderWayIsNoLeftover) {
         EXPECT_FALSE(recovery.put_back);
         EXPECT_TRUE(dir.Exists(BaseName(TemporaryPath(path, CurrentProcessId()))));
         EXPECT_EQ(dir.Exists("Kestrova.csv"), file_there);
-        if (file_there) EXPECT_EQ(dir.Read("Kestrova.csv"), "old");
+        if (file_there) {
+            EXPECT_EQ(dir.Read("Kestrova.csv"), "old");
+        }
         ASSERT_TRUE(save.Write("last piece", error)) << error;
         ASSERT_TRUE(save.Commit(error)) << error;
         EXPECT_EQ(Contents(dir), (std::map<std::string, std::string>{{"Kestrova.csv", "first piece, last piece"}}));
