@@ -12,6 +12,10 @@
 //   converted  decoded ahead, libheif converting the whole picture to 32-bit
 //              pixels before it is reduced: what the program did before it
 //              reduced straight from the codec's planes
+// HEIC also a third:
+//   one-processor  the program's way with the process held to one
+//                  processor, so that libde265 decodes on one thread as
+//                  libheif's own HEVC decoder has it do
 // and WebP and TIFF also a second way:
 //   qt         decoded ahead by Qt's reader, whole, then scaled: what the
 //              program did before libwebp reduced while decoding and libtiff
@@ -25,6 +29,7 @@
 //   kind=heic interval_ratio=1.00 vmhwm_ratio=2.1
 // and HEIC, AVIF, WebP and TIFF the ratios of the program's way to their second:
 //   kind=heic way=ahead/converted interval_ratio=0.95 vmhwm_ratio=0.45
+// and HEIC the ratios of the program's way to the one-processor way.
 // Arguments name the kinds to run besides JPEG (all when none), e.g.
 // `slideshow heic avif`; `--photos DIR` keeps the photos in DIR and uses
 // those already there, since HEVC and AV1 encoders take minutes over each.
@@ -45,12 +50,15 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "app/wiring.h"
 #include "platform/pictures/picture_worker.h"
+#include "platform/posix/one_processor.h"
+#include "platform/system/free_memory.h"
 #include "core/program.h"
 #include "platform/qt/heif_decode.h"
 #include "platform/qt/qt_picture_decode.h"
@@ -71,8 +79,8 @@ constexpr int kHeight = 4000;
 constexpr int kQuality = 90;
 constexpr double kDisplaySeconds = 1.0;
 
-enum class Way { Whole, Reduced, Ahead, Converted, QtReader };
-constexpr const char* kWayNames[] = {"whole", "reduced", "ahead", "converted", "qt"};
+enum class Way { Whole, Reduced, Ahead, Converted, QtReader, OneProcessor };
+constexpr const char* kWayNames[] = {"whole", "reduced", "ahead", "converted", "qt", "one-processor"};
 
 enum class Kind { Jpeg, Webp, Tiff, Heic, Avif };
 constexpr const char* kKindNames[] = {"jpeg", "webp", "tiff", "heic", "avif"};
@@ -235,9 +243,14 @@ struct Figures {
 // Prints the run's line and keeps its figures in `figures_path`, for the
 // ratios the parent prints.
 void RunWay(Kind kind, Way way, const std::string& folder, const std::string& figures_path, int argc, char** argv) {
+    // As the program starts.
+    ReturnLargeBlocksWhenFreed();
+    // Before any thread starts, so that every one inherits the one processor.
+    std::optional<OneProcessorScope> one_processor;
+    if (way == Way::OneProcessor) one_processor.emplace();
     QApplication app(argc, argv);
     QtServices real;
-    BenchServices services(real, way);
+    BenchServices services(real, way == Way::OneProcessor ? Way::Ahead : way);
     Program p(services, folder);
     ApplyDefaultSettings(p.state);
     SetProgramPaths(p.state, folder);
@@ -347,6 +360,8 @@ int main(int argc, char** argv) {
         if (kind == Kind::Webp || kind == Kind::Tiff) second_way[kind] = run(kind, Way::QtReader);
         if (kind != Kind::Jpeg) others[kind] = run(kind, Way::Ahead);
     }
+    const Figures heic_one_processor =
+        std::count(kinds.begin(), kinds.end(), Kind::Heic) ? run(Kind::Heic, Way::OneProcessor) : Figures{};
     auto print_ratios = [](const std::string& what, const Figures& f, const Figures& base) {
         if (base.interval_s <= 0 || base.vmhwm_mb <= 0 || f.interval_s <= 0) return;
         std::printf("%s interval_ratio=%.2f vmhwm_ratio=%.2f\n", what.c_str(), f.interval_s / base.interval_s,
@@ -357,6 +372,7 @@ int main(int argc, char** argv) {
         const char* second = kind == Kind::Webp || kind == Kind::Tiff ? "qt" : "converted";
         print_ratios(std::string("kind=") + kKindNames[static_cast<int>(kind)] + " way=ahead/" + second, others[kind], f);
     }
+    print_ratios("kind=heic way=ahead/one-processor", others[Kind::Heic], heic_one_processor);
     if (kept.empty()) std::system(("rm -rf '" + folder + "'").c_str());
     return ok ? 0 : 1;
 }

@@ -26,11 +26,13 @@ TEST(OneProcessorScope, HoldsTheThreadAndWhatItStartsThenGivesBackWhatItHad) {
         OneProcessorScope scope;
         ASSERT_TRUE(scope.Holding());
         EXPECT_EQ(ProcessorsOfThisThread(), 1);
+        EXPECT_EQ(ProcessorsAllowed(), 1);
         int started_with = 0;
         std::thread([&] { started_with = ProcessorsOfThisThread(); }).join();
         EXPECT_EQ(started_with, 1);
     }
     EXPECT_EQ(ProcessorsOfThisThread(), before);
+    EXPECT_EQ(ProcessorsAllowed(), before);
     int started_after = 0;
     std::thread([&] { started_after = ProcessorsOfThisThread(); }).join();
     EXPECT_EQ(started_after, before);

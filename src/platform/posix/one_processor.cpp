@@ -4,6 +4,12 @@
 
 namespace kestrova {
 
+int ProcessorsAllowed() {
+    cpu_set_t processors;
+    if (sched_getaffinity(0, sizeof processors, &processors) != 0) return 1;
+    return CPU_COUNT(&processors) > 1 ? CPU_COUNT(&processors) : 1;
+}
+
 struct OneProcessorScope::Saved {
     cpu_set_t processors;
 };

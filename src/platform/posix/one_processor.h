@@ -7,6 +7,10 @@
 
 namespace kestrova {
 
+// How many processors the calling thread may run on (its affinity, which a
+// user's taskset or a container narrows), at least one.
+int ProcessorsAllowed();
+
 class OneProcessorScope {
 public:
     OneProcessorScope();

@@ -7,7 +7,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <thread>
+
+#include "platform/posix/one_processor.h"
 
 namespace kestrova {
 namespace {
@@ -31,10 +32,7 @@ heif_error Failure(heif_suberror_code why, const char* text) {
 
 constexpr heif_error kSuccess{heif_error_Ok, heif_suberror_Unspecified, "Success"};
 
-int WorkerCount() {
-    const unsigned processors = std::thread::hardware_concurrency();
-    return std::clamp(static_cast<int>(processors), 1, kMostWorkers);
-}
+int WorkerCount() { return std::min(ProcessorsAllowed(), kMostWorkers); }
 
 const char* PluginName() { return "libde265, a worker for each processor"; }
 
