@@ -40,16 +40,15 @@ struct Released {
 };
 
 // The primary picture decoded by the preferred decoder, in the codec's own
-// planes as libheif crops and turns them.
-std::unique_ptr<heif_image, Released> Decoded(const std::string& path) {
+// planes at `chroma` as libheif crops and turns them.
+std::unique_ptr<heif_image, Released> Decoded(const std::string& path, heif_chroma chroma) {
     std::unique_ptr<heif_context, Released> context(heif_context_alloc());
     if (heif_context_read_from_file(context.get(), path.c_str(), nullptr).code != heif_error_Ok) return nullptr;
     heif_image_handle* raw_handle = nullptr;
     if (heif_context_get_primary_image_handle(context.get(), &raw_handle).code != heif_error_Ok) return nullptr;
     const std::unique_ptr<heif_image_handle, Released> handle(raw_handle);
     heif_image* image = nullptr;
-    if (heif_decode_image(handle.get(), &image, heif_colorspace_undefined, heif_chroma_undefined, nullptr).code !=
-        heif_error_Ok) {
+    if (heif_decode_image(handle.get(), &image, heif_colorspace_YCbCr, chroma, nullptr).code != heif_error_Ok) {
         return nullptr;
     }
     return std::unique_ptr<heif_image, Released>(image);
@@ -98,14 +97,15 @@ TEST(HevcDecoder, GivesThePicturesLibheifsOwnDecoderGives) {
         int width;
         int height;
         test::HeifSettings settings;
+        heif_chroma chroma;
     };
     const Case cases[] = {
-        {"odd-420.heic", 45, 37, {heif_compression_HEVC, 90, 1, false, "420"}},
-        {"odd-422.heic", 45, 37, {heif_compression_HEVC, 90, 1, false, "422"}},
-        {"odd-444.heic", 45, 37, {heif_compression_HEVC, 90, 1, false, "444"}},
-        {"10-bit.heic", 40, 24, {heif_compression_HEVC, 90, 1, false, "420", 10}},
-        {"turned.heic", 45, 37, {heif_compression_HEVC, 90, 6, false, "420"}},
-        {"rows.heic", 330, 270, {heif_compression_HEVC, 60, 1, true, "420"}},
+        {"odd-420.heic", 45, 37, {heif_compression_HEVC, 90, 1, false, "420"}, heif_chroma_420},
+        {"odd-422.heic", 45, 37, {heif_compression_HEVC, 90, 1, false, "422"}, heif_chroma_422},
+        {"odd-444.heic", 45, 37, {heif_compression_HEVC, 90, 1, false, "444"}, heif_chroma_444},
+        {"10-bit.heic", 40, 24, {heif_compression_HEVC, 90, 1, false, "420", 10}, heif_chroma_420},
+        {"turned.heic", 45, 37, {heif_compression_HEVC, 90, 6, false, "420"}, heif_chroma_420},
+        {"rows.heic", 330, 270, {heif_compression_HEVC, 60, 1, true, "420"}, heif_chroma_420},
     };
     std::vector<std::unique_ptr<heif_image, Released>> libheifs;
     for (const Case& c : cases) {
@@ -113,15 +113,18 @@ TEST(HevcDecoder, GivesThePicturesLibheifsOwnDecoderGives) {
         for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<std::uint8_t>((i * 7919) >> 3);
         const std::string path = dir.filePath(c.name).toStdString();
         ASSERT_EQ(test::WriteHeifFile(path, rgb.data(), c.width, c.height, c.width * 3, c.settings), "") << c.name;
-        libheifs.push_back(Decoded(path));
+        libheifs.push_back(Decoded(path, c.chroma));
         ASSERT_TRUE(libheifs.back()) << c.name;
+        // The case is what it claims to be: the file's own sampling and depth.
+        ASSERT_EQ(heif_image_get_chroma_format(libheifs.back().get()), c.chroma) << c.name;
+        ASSERT_EQ(heif_image_get_bits_per_pixel_range(libheifs.back().get(), heif_channel_Y), c.settings.bits) << c.name;
     }
     // The program's first decode registers its decoder, which libheif then
     // takes over its own.
     ASSERT_TRUE(DecodeHeifFile(dir.filePath(cases[0].name).toStdString(), {}).has_value());
     ASSERT_EQ(PreferredHevcDecoder(), kHevcDecoderId);
     for (size_t i = 0; i < std::size(cases); ++i) {
-        const auto ours = Decoded(dir.filePath(cases[i].name).toStdString());
+        const auto ours = Decoded(dir.filePath(cases[i].name).toStdString(), cases[i].chroma);
         ASSERT_TRUE(ours) << cases[i].name;
         ExpectSamePlanes(ours.get(), libheifs[i].get(), cases[i].name);
     }
