@@ -9,6 +9,9 @@ benchmark scripts (no window manager needed; Xlib and XTest through ctypes):
       prints "ready" once it watches the display, then sleeps until a
       window whose title holds SUBSTRING is shown and prints its id: for
       timing a program's start, which a polling watcher would slow down
+  x11_probe.py title-changes SUBSTRING COUNT [TIMEOUT_S]
+      prints "ready", then "SECONDS TITLE" each time the title of a shown
+      window holding SUBSTRING changes, until COUNT titles or the window goes
   x11_probe.py wait-no-title SUBSTRING [TIMEOUT_S]
       waits until no shown window's title holds SUBSTRING
   x11_probe.py repaints TITLE [PROBES]
@@ -235,6 +238,42 @@ def await_title(display, holding, timeout):
                 xlib.XSelectInput(display.d, window, PROPERTY_CHANGE_MASK)
 
 
+def title_changes(display, holding, count, timeout):
+    """Prints "ready", then the seconds since and the title each time the
+    title of a shown window holding HOLDING changes (a viewer that names the
+    picture it shows in its title), asleep between the display's events;
+    ends after COUNT titles, when the window goes, or at the timeout."""
+    xlib.XSelectInput(display.d, display.root, SUBSTRUCTURE_NOTIFY_MASK)
+    for window, *_ in display.shown():
+        xlib.XSelectInput(display.d, window, PROPERTY_CHANGE_MASK)
+    xlib.XSync(display.d, 0)
+    start = time.monotonic()
+    print("ready", flush=True)
+    event = ctypes.create_string_buffer(192)
+    last = None
+    seen = 0
+    while seen < count:
+        titles = [title for _, title, *_ in display.shown() if holding in title]
+        if last is not None and not titles:
+            return 0
+        if titles and titles[0] != last:
+            last = titles[0]
+            seen += 1
+            print("%.3f %s" % (time.monotonic() - start, last), flush=True)
+            continue
+        while not xlib.XPending(display.d):
+            left = start + timeout - time.monotonic()
+            if left <= 0:
+                return 1
+            select.select([xlib.XConnectionNumber(display.d)], [], [], left)
+        while xlib.XPending(display.d):
+            xlib.XNextEvent(display.d, event)
+            if struct.unpack_from("i", event, 0)[0] == CREATE_NOTIFY:
+                window = struct.unpack_from("L", event, EVENT_WINDOW_OFFSET)[0]
+                xlib.XSelectInput(display.d, window, PROPERTY_CHANGE_MASK)
+    return 0
+
+
 def wait_no_title(display, holding, timeout):
     start = time.monotonic()
     while time.monotonic() - start < timeout:
@@ -305,6 +344,8 @@ def main():
         return wait_title(display, sys.argv[2], float(sys.argv[3]) if len(sys.argv) > 3 else 10)
     if command == "await-title":
         return await_title(display, sys.argv[2], float(sys.argv[3]) if len(sys.argv) > 3 else 10)
+    if command == "title-changes":
+        return title_changes(display, sys.argv[2], int(sys.argv[3]), float(sys.argv[4]) if len(sys.argv) > 4 else 120)
     if command == "wait-no-title":
         return wait_no_title(display, sys.argv[2], float(sys.argv[3]) if len(sys.argv) > 3 else 10)
     if command == "repaints":

@@ -4,9 +4,11 @@
 # sources it builds and Wine, for the Windows program and its tests, and
 # FUSE 3 and strace for the benchmarks of slow shares and folders. Runs apt-get as
 # root, or through sudo otherwise.
-#   install-deps.sh [--with-player]
+#   install-deps.sh [--with-player] [--with-viewer]
 # --with-player adds the video player that the program's "mplayerc.exe"
 # starts; only running the program needs it, building and testing do not.
+# --with-viewer adds a picture viewer (feh) for bench/viewer_slideshow.sh,
+# which measures the slideshow against it.
 set -euo pipefail
 
 packages=(
@@ -23,9 +25,13 @@ packages=(
   g++-mingw-w64-x86-64-posix wine64 googletest zip
   libfuse3-dev fuse3 strace
 )
-if [ "${1:-}" = "--with-player" ]; then
-  packages+=(mpv)
-fi
+for option in "$@"; do
+  case "$option" in
+    --with-player) packages+=(mpv) ;;
+    --with-viewer) packages+=(feh) ;;
+    *) echo "unknown option: $option" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for pkg in "${packages[@]}"; do
