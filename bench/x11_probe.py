@@ -210,32 +210,48 @@ CREATE_NOTIFY = 16
 EVENT_WINDOW_OFFSET = 40  # XCreateWindowEvent.window on a 64-bit Xlib
 
 
+def watch_titles(display):
+    """Asks the display to tell of every window created and of every change
+    to a shown window's properties, its title among them."""
+    xlib.XSelectInput(display.d, display.root, SUBSTRUCTURE_NOTIFY_MASK)
+    for window, *_ in display.shown():
+        xlib.XSelectInput(display.d, window, PROPERTY_CHANGE_MASK)
+    xlib.XSync(display.d, 0)
+
+
+def sleep_until_events(display, deadline):
+    """Asleep until the display has events, then takes them; False when the
+    deadline passes first."""
+    event = ctypes.create_string_buffer(192)
+    while not xlib.XPending(display.d):
+        left = deadline - time.monotonic()
+        if left <= 0:
+            return False
+        select.select([xlib.XConnectionNumber(display.d)], [], [], left)
+    while xlib.XPending(display.d):
+        xlib.XNextEvent(display.d, event)
+        # A title set after the window was created is a property change on
+        # that window, which the root does not hear of.
+        if struct.unpack_from("i", event, 0)[0] == CREATE_NOTIFY:
+            window = struct.unpack_from("L", event, EVENT_WINDOW_OFFSET)[0]
+            xlib.XSelectInput(display.d, window, PROPERTY_CHANGE_MASK)
+    return True
+
+
 def await_title(display, holding, timeout):
     """Like wait_title, but asleep between the display's events rather than
     asking it every few milliseconds: the program timed gets the processor
     to itself."""
-    xlib.XSelectInput(display.d, display.root, SUBSTRUCTURE_NOTIFY_MASK)
-    xlib.XSync(display.d, 0)
+    watch_titles(display)
     print("ready", flush=True)
     deadline = time.monotonic() + timeout
-    event = ctypes.create_string_buffer(192)
     while True:
         found = display.find(holding=holding)
         if found:
             print(found[0], flush=True)
             return 0
-        while not xlib.XPending(display.d):
-            left = deadline - time.monotonic()
-            if left <= 0:
-                return 1
-            select.select([xlib.XConnectionNumber(display.d)], [], [], left)
-        while xlib.XPending(display.d):
-            xlib.XNextEvent(display.d, event)
-            # A title set after the window was created is a property change
-            # on that window, which the root does not hear of.
-            if struct.unpack_from("i", event, 0)[0] == CREATE_NOTIFY:
-                window = struct.unpack_from("L", event, EVENT_WINDOW_OFFSET)[0]
-                xlib.XSelectInput(display.d, window, PROPERTY_CHANGE_MASK)
+        if not sleep_until_events(display, deadline):
+            return 1
 
 
 def title_changes(display, holding, count, timeout):
@@ -243,13 +259,9 @@ def title_changes(display, holding, count, timeout):
     title of a shown window holding HOLDING changes (a viewer that names the
     picture it shows in its title), asleep between the display's events;
     ends after COUNT titles, when the window goes, or at the timeout."""
-    xlib.XSelectInput(display.d, display.root, SUBSTRUCTURE_NOTIFY_MASK)
-    for window, *_ in display.shown():
-        xlib.XSelectInput(display.d, window, PROPERTY_CHANGE_MASK)
-    xlib.XSync(display.d, 0)
+    watch_titles(display)
     start = time.monotonic()
     print("ready", flush=True)
-    event = ctypes.create_string_buffer(192)
     last = None
     seen = 0
     while seen < count:
@@ -260,17 +272,8 @@ def title_changes(display, holding, count, timeout):
             last = titles[0]
             seen += 1
             print("%.3f %s" % (time.monotonic() - start, last), flush=True)
-            continue
-        while not xlib.XPending(display.d):
-            left = start + timeout - time.monotonic()
-            if left <= 0:
-                return 1
-            select.select([xlib.XConnectionNumber(display.d)], [], [], left)
-        while xlib.XPending(display.d):
-            xlib.XNextEvent(display.d, event)
-            if struct.unpack_from("i", event, 0)[0] == CREATE_NOTIFY:
-                window = struct.unpack_from("L", event, EVENT_WINDOW_OFFSET)[0]
-                xlib.XSelectInput(display.d, window, PROPERTY_CHANGE_MASK)
+        elif not sleep_until_events(display, start + timeout):
+            return 1
     return 0
 
 
