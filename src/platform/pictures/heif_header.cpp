@@ -1,16 +1,11 @@
 #include "heif_header.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <string_view>
+#include <utility>
 
 namespace kestrova {
 namespace {
 
-// The boxes that describe the pictures come first in a photo's file; a
-// file that keeps them after its picture data is counted at the most.
-constexpr std::streamsize kHeadBytes = 1 << 20;
 constexpr double kMost = 3.0;
 
 // hvcC: chroma_format_idc in the low two bits of its 17th byte.
@@ -36,15 +31,11 @@ double Av1Samples(std::string_view config) {
 
 }  // namespace
 
-double HeifSamplesPerPixel(const std::string& path) {
-    std::ifstream in(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary);
-    std::string head(static_cast<size_t>(kHeadBytes), '\0');
-    in.read(head.data(), kHeadBytes);
-    head.resize(static_cast<size_t>(in.gcount()));
+double HeifSamplesPerPixel(std::string_view head) {
     double most = 0;
     for (const auto& [type, samples] : {std::pair{std::string_view("hvcC"), &HevcSamples}, std::pair{std::string_view("av1C"), &Av1Samples}}) {
-        for (size_t at = head.find(type); at != std::string::npos; at = head.find(type, at + 1)) {
-            most = std::max(most, samples(std::string_view(head).substr(at + type.size())));
+        for (size_t at = head.find(type); at != std::string_view::npos; at = head.find(type, at + 1)) {
+            most = std::max(most, samples(head.substr(at + type.size())));
         }
     }
     return most > 0 ? most : kMost;

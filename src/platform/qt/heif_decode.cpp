@@ -4,9 +4,6 @@
 
 #include <QImage>
 #include <algorithm>
-#include <array>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string_view>
 
@@ -136,13 +133,11 @@ std::optional<PlanarPicture> PlanesOf(const heif_image* image, const std::pair<C
     return planes;
 }
 
-// Whether the file's pictures are AV1 (AVIF) rather than HEVC.
-bool CodedAsAv1(const std::string& path) {
-    std::ifstream in(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary);
-    std::array<char, 256> head{};
-    in.read(head.data(), head.size());
+// Whether the file's pictures are AV1 (AVIF) rather than HEVC, by the
+// brands of its file type box.
+bool CodedAsAv1(std::string_view head) {
     const auto* data = reinterpret_cast<const std::uint8_t*>(head.data());
-    const int size = static_cast<int>(in.gcount());
+    const int size = static_cast<int>(head.size());
     return heif_has_compatible_brand(data, size, "avif") == 1 || heif_has_compatible_brand(data, size, "avis") == 1;
 }
 
@@ -150,6 +145,7 @@ struct Opened {
     std::unique_ptr<heif_context, FreeContext> context;
     std::unique_ptr<heif_image_handle, FreeHandle> handle;
     bool av1 = false;
+    double samples = 0;  // HeifSamplesPerPixel
 };
 
 std::optional<Opened> OpenPrimary(const std::string& path) {
@@ -162,7 +158,9 @@ std::optional<Opened> OpenPrimary(const std::string& path) {
     heif_image_handle* raw_handle = nullptr;
     if (heif_context_get_primary_image_handle(opened.context.get(), &raw_handle).code != heif_error_Ok) return std::nullopt;
     opened.handle.reset(raw_handle);
-    opened.av1 = CodedAsAv1(path);
+    const std::string head = ReadFileHead(path, kHeifHeadBytes);
+    opened.av1 = CodedAsAv1(head);
+    opened.samples = HeifSamplesPerPixel(head);
     return opened;
 }
 
@@ -216,23 +214,21 @@ std::optional<LoadedPicture> Interleaved(const Opened& opened, double samples, P
 }  // namespace
 
 bool IsHeifFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::array<char, 8> head{};
-    if (!in.read(head.data(), head.size())) return false;
-    return std::string_view(head.data() + 4, 4) == "ftyp";
+    const std::string head = ReadFileHead(path, 8);
+    return head.size() == 8 && head.compare(4, 4, "ftyp") == 0;
 }
 
 std::optional<LoadedPicture> DecodeHeifFileInterleaved(const std::string& path, PixelSize fit) {
     const std::optional<Opened> opened = OpenPrimary(path);
     if (!opened) return std::nullopt;
-    return Interleaved(*opened, HeifSamplesPerPixel(path), fit);
+    return Interleaved(*opened, opened->samples, fit);
 }
 
 std::optional<LoadedPicture> DecodeHeifFile(const std::string& path, PixelSize fit) {
     const std::optional<Opened> opened = OpenPrimary(path);
     if (!opened) return std::nullopt;
     const heif_image_handle* handle = opened->handle.get();
-    const double samples = HeifSamplesPerPixel(path);
+    const double samples = opened->samples;
     const std::optional<std::pair<ColourMatrix, bool>> coding = CodingOf(handle);
     // Premultiplied colour would be weighted by its alpha twice.
     if (!coding || heif_image_handle_is_premultiplied_alpha(handle)) return Interleaved(*opened, samples, fit);

@@ -3,11 +3,8 @@
 #include <tiffio.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdarg>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -166,10 +163,7 @@ private:
 }  // namespace
 
 bool IsTiffFile(const std::string& path) {
-    std::ifstream in(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary);
-    std::array<char, 4> head{};
-    if (!in.read(head.data(), head.size())) return false;
-    const std::string_view mark(head.data(), head.size());
+    const std::string mark = ReadFileHead(path, 4);
     return mark == std::string_view("II*\0", 4) || mark == std::string_view("MM\0*", 4) ||
            mark == std::string_view("II+\0", 4) || mark == std::string_view("MM\0+", 4);
 }

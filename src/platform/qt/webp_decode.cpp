@@ -4,7 +4,6 @@
 #include <webp/demux.h>
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -16,6 +15,7 @@
 #include <vector>
 
 #include "platform/pictures/webp_header.h"
+#include "platform/system/files.h"
 
 namespace kestrova {
 namespace {
@@ -139,10 +139,8 @@ bool DecodeInto(const WebPIterator& frame, Placement at, Picture& picture) {
 }  // namespace
 
 bool IsWebpFile(const std::string& path) {
-    std::ifstream in(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary);
-    std::array<char, 12> head{};
-    if (!in.read(head.data(), head.size())) return false;
-    return std::string_view(head.data(), 4) == "RIFF" && std::string_view(head.data() + 8, 4) == "WEBP";
+    const std::string head = ReadFileHead(path, 12);
+    return head.size() == 12 && head.compare(0, 4, "RIFF") == 0 && head.compare(8, 4, "WEBP") == 0;
 }
 
 std::optional<LoadedPicture> DecodeWebpFile(const std::string& path, PixelSize fit) {

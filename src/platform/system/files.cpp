@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 namespace kestrova {
 namespace {
@@ -25,6 +27,16 @@ std::size_t LastSeparator(const std::string& path) {
 }
 
 }  // namespace
+
+std::string ReadFileHead(const std::string& path, std::size_t bytes) {
+    // Names are UTF-8; on Windows a plain string would be taken in the ANSI
+    // code page.
+    std::ifstream in(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary);
+    std::string head(bytes, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(bytes));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    return head;
+}
 
 std::string BaseName(const std::string& path) {
     const std::size_t slash = LastSeparator(path);

@@ -228,6 +228,9 @@ private:
     bool failed_ = false;
 };
 
+// The first `bytes` of a file, fewer when it is shorter, empty when it
+// cannot be read: for telling what a file holds by how it begins.
+std::string ReadFileHead(const std::string& path, std::size_t bytes);
 // Reads at most max_bytes of a file; nullopt with the error text on failure.
 std::optional<std::string> ReadFileBytes(const std::string& path, std::string& error,
                                          std::size_t max_bytes = 256u * 1024u * 1024u);
